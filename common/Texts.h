@@ -1,0 +1,20 @@
+// Every text the user can see, in one place (UTF-8; the Win32 edge converts to UTF-16).
+#pragma once
+
+namespace mrv::text {
+
+inline constexpr char kAppTitle[] = "Morvanta";
+inline constexpr char kCaptionError[] = "Error";
+inline constexpr char kCaptionAbout[] = "About";
+
+// Recording start and stop.
+inline constexpr char kStubMissing[] = "缺少文件HeadFile.hdf,程序终止运行!\t";
+inline constexpr char kSoundDeviceFailed[] = "启动录音设备失败!\t";
+inline constexpr char kCannotOpenFile[] = "Cannot open file ";
+inline constexpr char kCannotCreateFile[] = "Cannot create file ";
+inline constexpr char kCannotWriteFile[] = "Cannot write file ";
+inline constexpr char kOutputIsProgramFile[] =
+    "The recording would overwrite a file the program needs; choose another name.";
+inline constexpr char kOutOfMemory[] = "Not enough memory for a recording of this screen.";
+
+}  // namespace mrv::text

@@ -1,0 +1,296 @@
+// Recording control: the stream writer's rules, the accounting and the audio sink.
+#include "recorder/Recorder.h"
+
+#include <algorithm>
+#include <new>
+
+#include "common/PubUtils.h"
+#include "common/Texts.h"
+
+namespace mrv {
+
+namespace {
+
+constexpr uint32_t kWmLButtonDown = 0x0201;
+constexpr uint32_t kWmRButtonDown = 0x0204;
+constexpr size_t kMaxPendingAudio = 0xFFFF;  // what the 16-bit audioSize can describe
+constexpr uint32_t kAudioBufferSize = 1024;
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string FileError(const char* what, const std::string& path, const std::string& system) {
+    return std::string(what) + Quoted(path) + ". " + system;
+}
+
+}  // namespace
+
+Recorder::Recorder(RecorderPlatform platform) : platform_(std::move(platform)) {}
+
+Recorder::~Recorder() = default;
+
+StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOptions& options,
+                                     const ProgramFiles& files) {
+    StartResult result;
+    if (isRecording_) {
+        result.error.clear();
+        return result;  // the caller routes a start during a recording to resume
+    }
+    if (!platform_.files.Exists(files.stubPath)) {
+        result.outcome = StartResult::Outcome::StubMissing;
+        return result;
+    }
+    // Creating the output over the stub, the program or its INI file would destroy them.
+    for (const std::string* own : {&files.stubPath, &files.programPath, &files.iniPath}) {
+        if (!own->empty() && platform_.files.SameFile(outputPath, *own)) {
+            result.error = FileError(text::kCannotCreateFile, outputPath, text::kOutputIsProgramFile);
+            return result;
+        }
+    }
+    if (!IsValidDepth(options.bitsPerPixel) || options.scanStep <= 0 || options.tickIntervalMs <= 0) {
+        result.error = "Invalid recording options.";
+        return result;
+    }
+
+    options_ = options;
+    uint8_t audioFormat = 0;
+    if (options_.sound) {
+        AudioRate rate{};
+        audio_ = platform_.audio.Create(*this);
+        if (audio_ && AudioRateForOption(options_.samples, rate)) {
+            audio_->Open(rate.samplesPerSec, rate.avgBytesPerSec, kAudioBufferSize);
+        }
+        options_.sound = audio_ && audio_->Active();
+        if (!options_.sound) {
+            audio_.reset();
+            result.soundFailed = true;
+        } else {
+            audioFormat = static_cast<uint8_t>(options_.samples + 1);
+        }
+    }
+    options.sound = options_.sound;
+
+    const ScreenSize screen = platform_.screen.Size();
+    if (screen.width <= 0 || screen.height <= 0) {
+        ReleaseDevices();
+        result.error = "The screen size could not be read.";
+        return result;
+    }
+    const FrameGeometry geometry = MakeGeometry(screen.width, screen.height, options_.bitsPerPixel);
+    try {
+        detector_.Reset(geometry, options_.scanStep, options_.rasterOp);
+        tickBuffer_.clear();
+        tickBuffer_.reserve(detector_.MaxTickBytes());
+        compressed_.clear();
+        compressed_.reserve(kFrameHeaderSize + kMaxPendingAudio + detector_.MaxTickBytes() +
+                            detector_.MaxTickBytes() / 1000 + 65536);
+        pendingAudio_.clear();
+        pendingAudio_.reserve(kMaxPendingAudio + kAudioBufferSize);
+    } catch (const std::bad_alloc&) {
+        ReleaseDevices();
+        result.error = text::kOutOfMemory;
+        return result;
+    }
+    // Only the colour table is wanted here; the reference image stays all zero.
+    platform_.screen.GrabRect(0, 0, screen.width, screen.height, detector_.bitmapInfo(), nullptr,
+                              kSrcCopy);
+
+    if (options_.showClick && !platform_.mouseHook.Installed()) platform_.mouseHook.Install(*this);
+
+    if (ErrorText error = StartStream(outputPath, files.stubPath, audioFormat)) {
+        ReleaseDevices();
+        result.error = *error;
+        return result;
+    }
+    next_ = FrameHeader{};
+    isPaused_ = false;
+    frameCounter_ = 0;
+    accumulatedMs_ = 0;
+    isRecording_ = true;
+    timerEnabled_ = true;
+    platform_.timer.Start(options_.tickIntervalMs);
+    result.outcome = StartResult::Outcome::Started;
+    return result;
+}
+
+ErrorText Recorder::StartStream(const std::string& outputPath, const std::string& stubPath,
+                                uint8_t audioFormat) {
+    std::vector<uint8_t> stub;
+    std::string error;
+    if (!platform_.files.ReadWhole(stubPath, stub, error)) {
+        return FileError(text::kCannotOpenFile, stubPath, error);
+    }
+    output_ = platform_.files.Create(outputPath, error);
+    if (!output_) return FileError(text::kCannotCreateFile, outputPath, error);
+    outputPath_ = outputPath;
+
+    const FrameGeometry& g = detector_.geometry();
+    StreamHeader header;
+    streamStart_ = static_cast<int64_t>(stub.size());
+    runStartTick_ = platform_.clock.TickCount();
+    header.startTime = platform_.clock.LocalNow();
+    header.frameCount = 0;
+    header.durationMs = kUnstoppedDurationMs;
+    header.screenWidth = g.width;
+    header.screenHeight = g.height;
+    header.bytesPerLine = g.bytesPerLine;
+    header.frameBytes = static_cast<int32_t>(g.frameBytes);
+    header.bitmapInfoSize = g.bitmapInfoSize;
+    header.audioFormat = audioFormat;
+    const auto headerBytes = EncodeStreamHeader(header);
+    if (!output_->Append(stub) || !output_->Append(headerBytes) ||
+        !output_->Append(detector_.bitmapInfo())) {
+        const std::string system = output_->LastError();
+        output_.reset();
+        return FileError(text::kCannotWriteFile, outputPath, system);
+    }
+    fileSize_ = streamStart_ + kStreamHeaderSize + g.bitmapInfoSize;
+    return std::nullopt;
+}
+
+ErrorText Recorder::Timer1Timer() {
+    if (isPaused_ || !isRecording_) return std::nullopt;
+    return ScanTick();
+}
+
+ErrorText Recorder::ScanTick() {
+    tickBuffer_.clear();
+    platform_.screen.BeginTick();
+    const Point cursor = platform_.cursor.CursorPos();
+    next_.cursorX = cursor.x;
+    next_.cursorY = cursor.y;
+    detector_.FindAndCaptureBands(platform_.screen, tickBuffer_);
+    platform_.screen.EndTick();
+    ErrorText error = WriteFrame(tickBuffer_);
+    next_.click = 0;
+    return error;
+}
+
+ErrorText Recorder::WriteFrame(std::vector<uint8_t>& payload, HoldTicks hold) {
+    if (!isRecording_) {
+        payload.clear();
+        return std::nullopt;
+    }
+    // The whole record is built in one buffer and written at once: header, audio, payload.
+    compressed_.assign(kFrameHeaderSize, 0);
+    compressed_.insert(compressed_.end(), pendingAudio_.begin(), pendingAudio_.end());
+    const size_t audioBytes = pendingAudio_.size();
+    pendingAudio_.clear();
+    compressor_.Compress(payload, compressed_);
+    payload.clear();
+
+    next_.payloadSize = static_cast<int32_t>(compressed_.size() - kFrameHeaderSize - audioBytes);
+    next_.audioSize = static_cast<uint16_t>(audioBytes);
+    next_.holdTicks = hold.value;
+    const auto header = EncodeFrameHeader(next_);
+    std::copy(header.begin(), header.end(), compressed_.begin());
+    next_.holdTicks = 0;
+
+    if (!output_->Append(compressed_)) return FailWrite();
+    fileSize_ += static_cast<int64_t>(compressed_.size());
+    ++frameCounter_;
+    sizeText_ = SizeText(fileSize_, platform_.decimalSeparator);
+    durationText_ = DurationText(options_.tickIntervalMs * frameCounter_);
+    platform_.view.ShowLabels(sizeText_, durationText_);
+    return std::nullopt;
+}
+
+ErrorText Recorder::FailWrite() {
+    // Keep what was written a whole, readable stream: cut the partial record off, then finish
+    // the header as a stop would.
+    const std::string system = output_->LastError();
+    output_->Truncate(fileSize_);
+    CloseRecording();
+    return FileError(text::kCannotWriteFile, outputPath_, system);
+}
+
+void Recorder::OnAudioBlock(const uint8_t* data, int32_t size) {
+    // Sound from a pause is not part of the recording.
+    if (!isRecording_ || isPaused_ || data == nullptr || size <= 0) return;
+    pendingAudio_.insert(pendingAudio_.end(), data, data + size);
+    if (pendingAudio_.size() > kMaxPendingAudio) {
+        // Drop the oldest whole GSM blocks so the rest still decodes.
+        const size_t excess = pendingAudio_.size() - kMaxPendingAudio;
+        const size_t drop = (excess + kGsmBlockBytes - 1) / kGsmBlockBytes * kGsmBlockBytes;
+        pendingAudio_.erase(pendingAudio_.begin(),
+                            pendingAudio_.begin() + static_cast<ptrdiff_t>(drop));
+    }
+}
+
+void Recorder::OnMouseMessage(int nCode, uint32_t message) {
+    if (nCode < 0) return;
+    if (message == kWmLButtonDown) next_.click = static_cast<uint8_t>(Click::Left);
+    if (message == kWmRButtonDown) next_.click = static_cast<uint8_t>(Click::Right);
+}
+
+bool Recorder::Pause() {
+    if (!timerEnabled_ || isPaused_) return false;
+    isPaused_ = true;
+    accumulatedMs_ += static_cast<int32_t>(platform_.clock.TickCount() - runStartTick_);
+    return true;
+}
+
+bool Recorder::Resume() {
+    if (!timerEnabled_ || !isPaused_) return false;
+    isPaused_ = false;
+    runStartTick_ = platform_.clock.TickCount();
+    return true;
+}
+
+void Recorder::AccountHold(uint8_t hold) {
+    accumulatedMs_ += options_.tickIntervalMs * hold;
+    frameCounter_ += hold;
+}
+
+int32_t Recorder::RunningDurationMs() {
+    if (isPaused_) return accumulatedMs_;
+    return accumulatedMs_ + static_cast<int32_t>(platform_.clock.TickCount() - runStartTick_);
+}
+
+ErrorText Recorder::StopRecording() {
+    platform_.timer.Stop();
+    timerEnabled_ = false;
+    if (!isRecording_) return std::nullopt;
+    return CloseRecording();
+}
+
+ErrorText Recorder::CloseRecording() {
+    platform_.timer.Stop();
+    timerEnabled_ = false;
+    isRecording_ = false;
+    const int32_t durationMs = RunningDurationMs();
+    isPaused_ = false;
+    ErrorText error = FinishStream(durationMs);
+    frameCounter_ = 0;
+    accumulatedMs_ = 0;
+    ReleaseDevices();
+    pendingAudio_.clear();
+    return error;
+}
+
+ErrorText Recorder::FinishStream(int32_t durationMs) {
+    std::array<uint8_t, kStreamHeaderSize> bytes{};
+    ErrorText error;
+    if (output_->ReadAt(streamStart_, bytes)) {
+        StreamHeader header = DecodeStreamHeader(bytes);
+        header.frameCount = frameCounter_;
+        header.durationMs = durationMs;
+        bytes = EncodeStreamHeader(header);
+        if (!output_->WriteAt(streamStart_, bytes)) {
+            error = FileError(text::kCannotWriteFile, outputPath_, output_->LastError());
+        }
+    } else {
+        error = FileError(text::kCannotWriteFile, outputPath_, output_->LastError());
+    }
+    output_.reset();
+    return error;
+}
+
+void Recorder::ReleaseDevices() {
+    if (platform_.mouseHook.Installed()) platform_.mouseHook.Remove();
+    if (audio_) {
+        audio_->Close();
+        audio_.reset();
+    }
+}
+
+}  // namespace mrv

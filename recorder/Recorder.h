@@ -1,0 +1,121 @@
+// The life of one recording: start, ticks, frame writing, audio, pause, resume and stop.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "recorder/ChangeCapture.h"
+#include "recorder/Platform.h"
+#include "recorder/StreamFormat.h"
+#include "recorder/ZlibCompressor.h"
+
+namespace mrv {
+
+// The options a recording starts with, derived from the user's settings.
+struct RecordingOptions {
+    int bitsPerPixel = 16;
+    int scanStep = 17;
+    uint32_t rasterOp = kSrcCopy;
+    int32_t tickIntervalMs = 200;
+    bool sound = false;  // cleared when the sound device does not open
+    int samples = 0;     // sample-rate option 0..3
+    bool showClick = false;
+};
+
+// The files next to the program that a recording must never overwrite.
+struct ProgramFiles {
+    std::string stubPath;
+    std::string programPath;
+    std::string iniPath;
+};
+
+struct StartResult {
+    enum class Outcome { Started, StubMissing, Failed };
+    Outcome outcome = Outcome::Failed;
+    bool soundFailed = false;  // the device did not open; the recording runs without sound
+    std::string error;         // for Failed: the text for the general error box
+};
+
+struct HoldTicks {
+    uint8_t value = 0;
+};
+
+// Error text for the caller's general error box; empty when all went well.
+using ErrorText = std::optional<std::string>;
+
+class Recorder final : public MouseSink, public AudioSink {
+public:
+    explicit Recorder(RecorderPlatform platform);
+    ~Recorder() override;
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // `options.sound` is cleared when the device fails, so the caller can save it so.
+    StartResult StartRecording(const std::string& outputPath, RecordingOptions& options,
+                               const ProgramFiles& files);
+    // The timer's handler. A failed write stops the recording and returns its error.
+    ErrorText Timer1Timer();
+    ErrorText ScanTick();
+    ErrorText WriteFrame(std::vector<uint8_t>& payload, HoldTicks hold = {});
+    bool Pause();   // true when this call paused a running recording
+    bool Resume();  // true when this call resumed a paused recording
+    ErrorText StopRecording();
+
+    void OnMouseMessage(int nCode, uint32_t message) override;
+    void OnAudioBlock(const uint8_t* data, int32_t size) override;
+
+    // Adds hold ticks of an inserted frame to the accounting.
+    void AccountHold(uint8_t hold);
+
+    bool isRecording() const { return isRecording_; }
+    bool isPaused() const { return isPaused_; }
+    bool timerEnabled() const { return timerEnabled_; }
+    int32_t frameCounter() const { return frameCounter_; }
+    int32_t accumulatedMs() const { return accumulatedMs_; }
+    const std::string& outputPath() const { return outputPath_; }
+    const std::string& sizeText() const { return sizeText_; }
+    const std::string& durationText() const { return durationText_; }
+    const RecordingOptions& options() const { return options_; }
+    ChangeDetector& detector() { return detector_; }
+    std::vector<uint8_t>& tickBuffer() { return tickBuffer_; }
+    size_t pendingAudioBytes() const { return pendingAudio_.size(); }
+
+private:
+    ErrorText StartStream(const std::string& outputPath, const std::string& stubPath,
+                          uint8_t audioFormat);
+    ErrorText FinishStream(int32_t durationMs);
+    ErrorText FailWrite();
+    ErrorText CloseRecording();
+    void ReleaseDevices();
+    int32_t RunningDurationMs();
+
+    RecorderPlatform platform_;
+    ChangeDetector detector_;
+    ZlibCompressor compressor_;
+    RecordingOptions options_;
+
+    bool isRecording_ = false;
+    bool isPaused_ = false;
+    bool timerEnabled_ = false;
+    int32_t frameCounter_ = 0;
+    int32_t accumulatedMs_ = 0;
+    uint32_t runStartTick_ = 0;
+    int64_t streamStart_ = 0;
+    std::string outputPath_;
+    std::unique_ptr<OutputFile> output_;
+    std::unique_ptr<AudioInput> audio_;
+    FrameHeader next_;
+    int64_t fileSize_ = 0;
+
+    std::vector<uint8_t> tickBuffer_;
+    std::vector<uint8_t> compressed_;
+    std::vector<uint8_t> pendingAudio_;
+
+    std::string sizeText_;
+    std::string durationText_;
+};
+
+}  // namespace mrv

@@ -1,0 +1,176 @@
+// Fakes of the platform for the recorder's tests: they record what they were asked.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "recorder/MemoryScreen.h"
+#include "recorder/Platform.h"
+
+namespace mrv::testing {
+
+class FakeClock : public Clock {
+public:
+    uint32_t TickCount() override { return tick; }
+    double LocalNow() override { return now; }
+    uint32_t tick = 1000;
+    double now = 46000.5;
+};
+
+class FakeCursor : public CursorSource {
+public:
+    Point CursorPos() override { return pos; }
+    Point pos{10, 20};
+};
+
+class FakeHook : public MouseHook {
+public:
+    bool Install(MouseSink& s) override {
+        sink = &s;
+        ++installs;
+        return true;
+    }
+    bool Remove() override {
+        sink = nullptr;
+        return true;
+    }
+    bool Installed() const override { return sink != nullptr; }
+    MouseSink* sink = nullptr;
+    int installs = 0;
+};
+
+class FakeAudio : public AudioInput {
+public:
+    explicit FakeAudio(bool opens, int& openCount, int& closeCount)
+        : opens_(opens), openCount_(openCount), closeCount_(closeCount) {}
+    void Open(int32_t rate, int32_t bytesPerSec, uint32_t bufferSize) override {
+        ++openCount_;
+        openedRate = rate;
+        openedBytesPerSec = bytesPerSec;
+        openedBufferSize = bufferSize;
+        active_ = opens_;
+    }
+    bool Active() const override { return active_; }
+    void Close() override {
+        if (active_) ++closeCount_;
+        active_ = false;
+    }
+    int32_t openedRate = 0, openedBytesPerSec = 0;
+    uint32_t openedBufferSize = 0;
+
+private:
+    bool opens_;
+    bool active_ = false;
+    int& openCount_;
+    int& closeCount_;
+};
+
+class FakeAudioFactory : public AudioFactory {
+public:
+    std::unique_ptr<AudioInput> Create(AudioSink& s) override {
+        sink = &s;
+        auto audio = std::make_unique<FakeAudio>(deviceWorks, opens, closes);
+        last = audio.get();
+        return audio;
+    }
+    bool deviceWorks = true;
+    AudioSink* sink = nullptr;
+    FakeAudio* last = nullptr;
+    int opens = 0;
+    int closes = 0;
+};
+
+struct FakeFileData {
+    std::vector<uint8_t> bytes;
+    bool open = false;
+};
+
+class FakeOutput : public OutputFile {
+public:
+    FakeOutput(FakeFileData& data, int64_t& capacity) : data_(data), capacity_(capacity) {
+        data_.open = true;
+    }
+    ~FakeOutput() override { data_.open = false; }
+    bool Append(std::span<const uint8_t> b) override {
+        if (static_cast<int64_t>(data_.bytes.size() + b.size()) > capacity_) {
+            // A full disk writes what fits, then fails.
+            const size_t fits = static_cast<size_t>(capacity_) - data_.bytes.size();
+            data_.bytes.insert(data_.bytes.end(), b.begin(), b.begin() + static_cast<ptrdiff_t>(fits));
+            return false;
+        }
+        data_.bytes.insert(data_.bytes.end(), b.begin(), b.end());
+        return true;
+    }
+    int64_t Size() override { return static_cast<int64_t>(data_.bytes.size()); }
+    bool ReadAt(int64_t off, std::span<uint8_t> b) override {
+        if (off + static_cast<int64_t>(b.size()) > Size()) return false;
+        std::copy_n(data_.bytes.begin() + off, b.size(), b.begin());
+        return true;
+    }
+    bool WriteAt(int64_t off, std::span<const uint8_t> b) override {
+        if (off + static_cast<int64_t>(b.size()) > Size()) return false;
+        std::copy(b.begin(), b.end(), data_.bytes.begin() + off);
+        return true;
+    }
+    bool Truncate(int64_t size) override {
+        data_.bytes.resize(static_cast<size_t>(size));
+        return true;
+    }
+    std::string LastError() override { return "There is not enough space on the disk."; }
+
+private:
+    FakeFileData& data_;
+    int64_t& capacity_;
+};
+
+class FakeFiles : public FileSystem {
+public:
+    bool Exists(const std::string& p) override { return files.count(p) != 0; }
+    bool ReadWhole(const std::string& p, std::vector<uint8_t>& out, std::string& error) override {
+        auto it = files.find(p);
+        if (it == files.end() || unreadable.count(p)) {
+            error = "Access is denied.";
+            return false;
+        }
+        out = it->second.bytes;
+        return true;
+    }
+    std::unique_ptr<OutputFile> Create(const std::string& p, std::string& error) override {
+        if (p.find("missing/") != std::string::npos) {
+            error = "The system cannot find the path specified.";
+            return nullptr;
+        }
+        files[p].bytes.clear();
+        return std::make_unique<FakeOutput>(files[p], capacity);
+    }
+    bool SameFile(const std::string& a, const std::string& b) override { return a == b; }
+    std::map<std::string, FakeFileData> files;
+    std::map<std::string, bool> unreadable;
+    int64_t capacity = INT64_MAX;
+};
+
+class FakeTimer : public TickTimer {
+public:
+    void Start(int32_t ms) override {
+        enabled = true;
+        intervalMs = ms;
+    }
+    void Stop() override { enabled = false; }
+    bool enabled = false;
+    int32_t intervalMs = 0;
+};
+
+class FakeView : public RecorderView {
+public:
+    void ShowLabels(const std::string& s, const std::string& d) override {
+        sizeText = s;
+        durationText = d;
+        ++updates;
+    }
+    std::string sizeText, durationText;
+    int updates = 0;
+};
+
+}  // namespace mrv::testing
