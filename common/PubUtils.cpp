@@ -27,7 +27,8 @@ std::string TwoDecimals(int64_t value, int64_t unit, const std::string& separato
     // for the GB form value may be huge, so divide first to keep it in range.
     uint64_t whole = static_cast<uint64_t>(value) / static_cast<uint64_t>(unit);
     uint64_t rest = static_cast<uint64_t>(value) % static_cast<uint64_t>(unit);
-    uint64_t hundredths = (rest * 100 + static_cast<uint64_t>(unit) / 2) / static_cast<uint64_t>(unit);
+    uint64_t hundredths =
+        (rest * 100 + static_cast<uint64_t>(unit) / 2) / static_cast<uint64_t>(unit);
     if (hundredths == 100) {
         ++whole;
         hundredths = 0;

@@ -80,7 +80,8 @@ void ChangeDetector::FindAndCaptureBands(ScreenSource& screen, std::vector<uint8
     phase_ = (phase_ + 3) % step;
 }
 
-void ChangeDetector::CaptureRect(ScreenSource& screen, Rect& rect, std::vector<uint8_t>& tickBuffer) {
+void ChangeDetector::CaptureRect(ScreenSource& screen, Rect& rect,
+                                 std::vector<uint8_t>& tickBuffer) {
     rect.left = std::max(rect.left, 0);
     rect.top = std::max(rect.top, 0);
     rect.right = std::min(rect.right, geometry_.width);
@@ -93,7 +94,8 @@ void ChangeDetector::CaptureRect(ScreenSource& screen, Rect& rect, std::vector<u
 
     const int bpp = geometry_.bitsPerPixel;
     const size_t rowBytes = static_cast<size_t>(BytesPerRow(static_cast<int64_t>(width) * bpp));
-    const size_t rowOffset = static_cast<size_t>(BytesPerRow(static_cast<int64_t>(rect.left) * bpp));
+    const size_t rowOffset =
+        static_cast<size_t>(BytesPerRow(static_cast<int64_t>(rect.left) * bpp));
     const size_t stride = static_cast<size_t>(geometry_.bytesPerLine);
     for (int32_t r = 0; r < height; ++r) {
         std::memcpy(reference_.data() + static_cast<size_t>(rect.top + r) * stride + rowOffset,

@@ -11,7 +11,7 @@
 namespace mrv {
 
 class ChangeDetector {
-public:
+  public:
     // Allocates the zero-filled reference image, rectangle and line buffers for a recording.
     void Reset(const FrameGeometry& geometry, int scanStep, uint32_t rasterOp);
 
@@ -32,7 +32,7 @@ public:
     // Upper bound of one tick's payload, for reserving the tick buffer once.
     size_t MaxTickBytes() const;
 
-private:
+  private:
     // Compares the sampled line with the reference row; returns false when they are equal.
     bool CompareLine(int32_t y, int32_t& lineLeft, int32_t& lineRight) const;
 

@@ -44,10 +44,16 @@ void WritePixel(std::span<uint8_t> row, int32_t x, int bpp, uint32_t value) {
     }
 }
 
-MemoryScreen::MemoryScreen(int32_t width, int32_t height, int bitsPerPixel)
-    : geometry_(MakeGeometry(width, height, bitsPerPixel)),
-      pixels_(static_cast<size_t>(geometry_.frameBytes), 0) {
+MemoryScreen::MemoryScreen(int32_t width, int32_t height, int bitsPerPixel) {
+    Reset(width, height, bitsPerPixel);
+}
+
+void MemoryScreen::Reset(int32_t width, int32_t height, int bitsPerPixel) {
+    geometry_ = MakeGeometry(width, height, bitsPerPixel);
+    pixels_.assign(static_cast<size_t>(geometry_.frameBytes), 0);
+    colorTable.clear();
     if (bitsPerPixel <= 8) {
+        // Any distinct colours do; the recorder only copies the table.
         colorTable.assign(static_cast<size_t>(4 << bitsPerPixel), 0);
         for (int i = 0; i < (1 << bitsPerPixel); ++i) {
             colorTable[static_cast<size_t>(i) * 4 + 0] = static_cast<uint8_t>(i * 7);
@@ -77,14 +83,16 @@ void MemoryScreen::GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
         if ((int64_t{x} * bpp) % 8 == 0 && x >= 0 && x + width <= geometry_.width) {
             // Whole bytes: copy directly; bits past the screen's right edge stay zero.
             const size_t from = static_cast<size_t>(int64_t{x} * bpp / 8);
-            const size_t n = std::min(rowBytes, static_cast<size_t>(BytesPerRow(int64_t{width} * bpp)));
+            const size_t n =
+                std::min(rowBytes, static_cast<size_t>(BytesPerRow(int64_t{width} * bpp)));
             const size_t used = static_cast<size_t>((int64_t{width} * bpp + 7) / 8);
             std::memcpy(out.data(), src.data() + from, std::min(n, used));
             if (bpp == 4 && width % 2 == 1) out[used - 1] &= 0xF0;
         } else {
             for (int32_t c = 0; c < width; ++c) {
                 const int32_t sx = x + c;
-                if (sx >= 0 && sx < geometry_.width) WritePixel(out, c, bpp, ReadPixel(src, sx, bpp));
+                if (sx >= 0 && sx < geometry_.width)
+                    WritePixel(out, c, bpp, ReadPixel(src, sx, bpp));
             }
         }
     }
@@ -96,12 +104,15 @@ void MemoryScreen::SetPixel(int32_t x, int32_t y, uint32_t value) {
 }
 
 uint32_t MemoryScreen::GetPixel(int32_t x, int32_t y) const {
-    return ReadPixel(std::span<const uint8_t>(pixels_.data() + static_cast<size_t>(y) * geometry_.bytesPerLine,
-                                              static_cast<size_t>(geometry_.bytesPerLine)),
-                     x, geometry_.bitsPerPixel);
+    return ReadPixel(
+        std::span<const uint8_t>(pixels_.data() + static_cast<size_t>(y) * geometry_.bytesPerLine,
+                                 static_cast<size_t>(geometry_.bytesPerLine)),
+        x, geometry_.bitsPerPixel);
 }
 
-void MemoryScreen::Fill(uint32_t value) { FillRect({0, 0, geometry_.width, geometry_.height}, value); }
+void MemoryScreen::Fill(uint32_t value) {
+    FillRect({0, 0, geometry_.width, geometry_.height}, value);
+}
 
 void MemoryScreen::FillRect(const Rect& r, uint32_t value) {
     for (int32_t y = std::max(r.top, 0); y < std::min(r.bottom, geometry_.height); ++y)

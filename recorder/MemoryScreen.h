@@ -11,8 +11,10 @@
 namespace mrv {
 
 class MemoryScreen : public ScreenSource {
-public:
+  public:
     MemoryScreen(int32_t width, int32_t height, int bitsPerPixel);
+    // Starts over with another size or depth, all pixels zero.
+    void Reset(int32_t width, int32_t height, int bitsPerPixel);
 
     ScreenSize Size() override { return {geometry_.width, geometry_.height}; }
     void BeginTick() override {}
@@ -22,7 +24,9 @@ public:
 
     // The pixels, bytesPerLine bytes a row, rows top first.
     std::span<uint8_t> pixels() { return pixels_; }
-    uint8_t* Row(int32_t y) { return pixels_.data() + static_cast<size_t>(y) * geometry_.bytesPerLine; }
+    uint8_t* Row(int32_t y) {
+        return pixels_.data() + static_cast<size_t>(y) * geometry_.bytesPerLine;
+    }
     const FrameGeometry& geometry() const { return geometry_; }
 
     // Sets pixel (x, y) to a raw value at the screen's depth (palette index, 5-5-5 word, BGRX).
@@ -36,7 +40,7 @@ public:
     int64_t grabCount = 0;
     int64_t lineGrabCount = 0;
 
-private:
+  private:
     FrameGeometry geometry_;
     std::vector<uint8_t> pixels_;
 };

@@ -25,7 +25,7 @@ struct Point {
 
 // Pixels of the primary screen (or of another device, such as the editor's picture).
 class ScreenSource {
-public:
+  public:
     virtual ~ScreenSource() = default;
     virtual ScreenSize Size() = 0;
     // One scan tick's grabs happen between these two calls; the screen device context is held
@@ -40,27 +40,27 @@ public:
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual uint32_t TickCount() = 0;  // milliseconds, wraps like GetTickCount
     virtual double LocalNow() = 0;     // days since 1899-12-30, local time
 };
 
 class CursorSource {
-public:
+  public:
     virtual ~CursorSource() = default;
     virtual Point CursorPos() = 0;
 };
 
 // Receives the low-level mouse hook's calls; the hook passes every event on afterwards.
 class MouseSink {
-public:
+  public:
     virtual ~MouseSink() = default;
     virtual void OnMouseMessage(int nCode, uint32_t message) = 0;
 };
 
 class MouseHook {
-public:
+  public:
     virtual ~MouseHook() = default;
     virtual bool Install(MouseSink& sink) = 0;
     virtual bool Remove() = 0;  // true when the hook is gone
@@ -68,14 +68,14 @@ public:
 };
 
 class AudioSink {
-public:
+  public:
     virtual ~AudioSink() = default;
     virtual void OnAudioBlock(const uint8_t* data, int32_t size) = 0;
 };
 
 // The GSM 6.10 wave-in device; deliveries reach the sink as they arrive.
 class AudioInput {
-public:
+  public:
     virtual ~AudioInput() = default;
     virtual void Open(int32_t samplesPerSec, int32_t avgBytesPerSec, uint32_t bufferSize) = 0;
     virtual bool Active() const = 0;
@@ -83,14 +83,14 @@ public:
 };
 
 class AudioFactory {
-public:
+  public:
     virtual ~AudioFactory() = default;
     virtual std::unique_ptr<AudioInput> Create(AudioSink& sink) = 0;
 };
 
 // The recording executable, open for reading and writing.
 class OutputFile {
-public:
+  public:
     virtual ~OutputFile() = default;
     virtual bool Append(std::span<const uint8_t> bytes) = 0;
     virtual int64_t Size() = 0;
@@ -101,7 +101,7 @@ public:
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     virtual bool Exists(const std::string& path) = 0;
     virtual bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes,
@@ -113,7 +113,7 @@ public:
 
 // The window timer that drives the ticks.
 class TickTimer {
-public:
+  public:
     virtual ~TickTimer() = default;
     virtual void Start(int32_t intervalMs) = 0;
     virtual void Stop() = 0;
@@ -121,7 +121,7 @@ public:
 
 // Where the running size and clock texts go (the main window's Label1 and Label2).
 class RecorderView {
-public:
+  public:
     virtual ~RecorderView() = default;
     virtual void ShowLabels(const std::string& sizeText, const std::string& durationText) = 0;
 };

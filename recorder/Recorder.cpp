@@ -42,11 +42,13 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
     // Creating the output over the stub, the program or its INI file would destroy them.
     for (const std::string* own : {&files.stubPath, &files.programPath, &files.iniPath}) {
         if (!own->empty() && platform_.files.SameFile(outputPath, *own)) {
-            result.error = FileError(text::kCannotCreateFile, outputPath, text::kOutputIsProgramFile);
+            result.error =
+                FileError(text::kCannotCreateFile, outputPath, text::kOutputIsProgramFile);
             return result;
         }
     }
-    if (!IsValidDepth(options.bitsPerPixel) || options.scanStep <= 0 || options.tickIntervalMs <= 0) {
+    if (!IsValidDepth(options.bitsPerPixel) || options.scanStep <= 0 ||
+        options.tickIntervalMs <= 0) {
         result.error = "Invalid recording options.";
         return result;
     }

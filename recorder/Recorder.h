@@ -47,7 +47,7 @@ struct HoldTicks {
 using ErrorText = std::optional<std::string>;
 
 class Recorder final : public MouseSink, public AudioSink {
-public:
+  public:
     explicit Recorder(RecorderPlatform platform);
     ~Recorder() override;
     Recorder(const Recorder&) = delete;
@@ -83,7 +83,7 @@ public:
     std::vector<uint8_t>& tickBuffer() { return tickBuffer_; }
     size_t pendingAudioBytes() const { return pendingAudio_.size(); }
 
-private:
+  private:
     ErrorText StartStream(const std::string& outputPath, const std::string& stubPath,
                           uint8_t audioFormat);
     ErrorText FinishStream(int32_t durationMs);

@@ -91,12 +91,12 @@ FrameGeometry MakeGeometry(int32_t width, int32_t height, int bitsPerPixel) {
 
 std::vector<uint8_t> MakeBitmapInfo(int32_t width, int32_t height, int bitsPerPixel) {
     std::vector<uint8_t> info(static_cast<size_t>(BitmapInfoSize(bitsPerPixel)), 0);
-    PutU32(&info[0], kBitmapInfoHeaderSize);  // biSize
-    PutI32(&info[4], width);                  // biWidth
-    PutI32(&info[8], -height);                // biHeight: negative, rows top first
-    PutU16(&info[12], 1);                     // biPlanes
+    PutU32(&info[0], kBitmapInfoHeaderSize);                 // biSize
+    PutI32(&info[4], width);                                 // biWidth
+    PutI32(&info[8], -height);                               // biHeight: negative, rows top first
+    PutU16(&info[12], 1);                                    // biPlanes
     PutU16(&info[14], static_cast<uint16_t>(bitsPerPixel));  // biBitCount
-    PutU32(&info[16], 0);                                     // biCompression = BI_RGB
+    PutU32(&info[16], 0);                                    // biCompression = BI_RGB
     return info;
 }
 

@@ -107,8 +107,8 @@ StreamReader::Next StreamReader::ReadNext() {
     const int64_t size = static_cast<int64_t>(stream_.size());
     if (offset_ >= size) return Next::End;
     if (size - offset_ < kFrameHeaderSize) return Next::Truncated;
-    const FrameHeader h = DecodeFrameHeader(
-        stream_.subspan(static_cast<size_t>(offset_)).first<kFrameHeaderSize>());
+    const FrameHeader h =
+        DecodeFrameHeader(stream_.subspan(static_cast<size_t>(offset_)).first<kFrameHeaderSize>());
     if (h.payloadSize < 0) {
         error_ = "negative payload size at offset " + std::to_string(offset_);
         return Next::Error;
@@ -171,7 +171,8 @@ bool StreamReader::ApplyPayload(std::span<const uint8_t> payload) {
     size_t at = 0;
     int32_t previousBottom = 0;
     while (at < produced) {
-        if (produced - at < static_cast<size_t>(kRectHeaderSize)) return Fail("item header cut off");
+        if (produced - at < static_cast<size_t>(kRectHeaderSize))
+            return Fail("item header cut off");
         const Rect r = DecodeRectHeader(inflated_.data() + at);
         if (r.left < 0 || r.left >= r.right || r.right > g.width || r.top < 0 ||
             r.top >= r.bottom || r.bottom > g.height) {

@@ -14,7 +14,7 @@ namespace mrv {
 inline constexpr int64_t kMaxReaderFrameBytes = 512LL * 1024 * 1024;
 
 class StreamReader {
-public:
+  public:
     enum class Next { Frame, End, Truncated, Error };
 
     // `stream` starts at the StreamHeader and must outlive the reader.
@@ -53,7 +53,7 @@ public:
     std::span<const uint8_t> image() const { return image_; }
     const std::string& error() const { return error_; }
 
-private:
+  private:
     bool Fail(const std::string& message);
     bool ApplyPayload(std::span<const uint8_t> payload);
 

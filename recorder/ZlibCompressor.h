@@ -9,7 +9,7 @@
 namespace mrv {
 
 class ZlibCompressor {
-public:
+  public:
     ZlibCompressor();
     ~ZlibCompressor();
     ZlibCompressor(const ZlibCompressor&) = delete;
@@ -18,7 +18,7 @@ public:
     // Appends the complete zlib stream (level 6, window 15, memLevel 8) of `input` to `out`.
     void Compress(std::span<const uint8_t> input, std::vector<uint8_t>& out);
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -10,7 +10,7 @@ namespace mrv::win {
 // Owns a handle released by one function; non-copyable, movable.
 template <typename H, auto Release, H Invalid = H{}>
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(H h) : h_(h) {}
     ~UniqueHandle() { reset(); }
@@ -32,7 +32,7 @@ public:
     H get() const { return h_; }
     explicit operator bool() const { return h_ != Invalid; }
 
-private:
+  private:
     H h_ = Invalid;
 };
 
@@ -59,7 +59,7 @@ using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 
 // A GetDC result, released with ReleaseDC on the same window.
 class WindowDC {
-public:
+  public:
     explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
     ~WindowDC() {
         if (dc_) ::ReleaseDC(hwnd_, dc_);
@@ -69,14 +69,14 @@ public:
     HDC get() const { return dc_; }
     explicit operator bool() const { return dc_ != nullptr; }
 
-private:
+  private:
     HWND hwnd_;
     HDC dc_;
 };
 
 // Selects an object into a DC and puts the former one back.
 class ScopedSelect {
-public:
+  public:
     ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(::SelectObject(dc, obj)) {}
     ~ScopedSelect() {
         if (old_) ::SelectObject(dc_, old_);
@@ -84,7 +84,7 @@ public:
     ScopedSelect(const ScopedSelect&) = delete;
     ScopedSelect& operator=(const ScopedSelect&) = delete;
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };

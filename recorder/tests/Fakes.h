@@ -12,7 +12,7 @@
 namespace mrv::testing {
 
 class FakeClock : public Clock {
-public:
+  public:
     uint32_t TickCount() override { return tick; }
     double LocalNow() override { return now; }
     uint32_t tick = 1000;
@@ -20,13 +20,13 @@ public:
 };
 
 class FakeCursor : public CursorSource {
-public:
+  public:
     Point CursorPos() override { return pos; }
     Point pos{10, 20};
 };
 
 class FakeHook : public MouseHook {
-public:
+  public:
     bool Install(MouseSink& s) override {
         sink = &s;
         ++installs;
@@ -42,7 +42,7 @@ public:
 };
 
 class FakeAudio : public AudioInput {
-public:
+  public:
     explicit FakeAudio(bool opens, int& openCount, int& closeCount)
         : opens_(opens), openCount_(openCount), closeCount_(closeCount) {}
     void Open(int32_t rate, int32_t bytesPerSec, uint32_t bufferSize) override {
@@ -60,7 +60,7 @@ public:
     int32_t openedRate = 0, openedBytesPerSec = 0;
     uint32_t openedBufferSize = 0;
 
-private:
+  private:
     bool opens_;
     bool active_ = false;
     int& openCount_;
@@ -68,7 +68,7 @@ private:
 };
 
 class FakeAudioFactory : public AudioFactory {
-public:
+  public:
     std::unique_ptr<AudioInput> Create(AudioSink& s) override {
         sink = &s;
         auto audio = std::make_unique<FakeAudio>(deviceWorks, opens, closes);
@@ -88,7 +88,7 @@ struct FakeFileData {
 };
 
 class FakeOutput : public OutputFile {
-public:
+  public:
     FakeOutput(FakeFileData& data, int64_t& capacity) : data_(data), capacity_(capacity) {
         data_.open = true;
     }
@@ -97,7 +97,8 @@ public:
         if (static_cast<int64_t>(data_.bytes.size() + b.size()) > capacity_) {
             // A full disk writes what fits, then fails.
             const size_t fits = static_cast<size_t>(capacity_) - data_.bytes.size();
-            data_.bytes.insert(data_.bytes.end(), b.begin(), b.begin() + static_cast<ptrdiff_t>(fits));
+            data_.bytes.insert(data_.bytes.end(), b.begin(),
+                               b.begin() + static_cast<ptrdiff_t>(fits));
             return false;
         }
         data_.bytes.insert(data_.bytes.end(), b.begin(), b.end());
@@ -120,13 +121,13 @@ public:
     }
     std::string LastError() override { return "There is not enough space on the disk."; }
 
-private:
+  private:
     FakeFileData& data_;
     int64_t& capacity_;
 };
 
 class FakeFiles : public FileSystem {
-public:
+  public:
     bool Exists(const std::string& p) override { return files.count(p) != 0; }
     bool ReadWhole(const std::string& p, std::vector<uint8_t>& out, std::string& error) override {
         auto it = files.find(p);
@@ -152,7 +153,7 @@ public:
 };
 
 class FakeTimer : public TickTimer {
-public:
+  public:
     void Start(int32_t ms) override {
         enabled = true;
         intervalMs = ms;
@@ -163,7 +164,7 @@ public:
 };
 
 class FakeView : public RecorderView {
-public:
+  public:
     void ShowLabels(const std::string& s, const std::string& d) override {
         sizeText = s;
         durationText = d;

@@ -1,0 +1,382 @@
+// The life of a recording against fake platform parts: files, accounting, clicks, audio.
+#include "recorder/Recorder.h"
+
+#include <gtest/gtest.h>
+
+#include "common/PubUtils.h"
+#include "recorder/StreamReader.h"
+#include "recorder/tests/Fakes.h"
+
+namespace mrv {
+namespace {
+
+using namespace mrv::testing;
+
+constexpr char kStub[] = "C:/app/HeadFile.hdf";
+constexpr char kOut[] = "C:/rec/out.exe";
+
+class RecorderTest : public ::testing::Test {
+  protected:
+    RecorderTest()
+        : screen(64, 48, 32),
+          recorder(RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, view, "."}) {
+        files.files[kStub].bytes = {'M', 'Z', 1, 2, 3};
+        programFiles = {kStub, "C:/app/Morvanta.exe", "C:/app/Morvanta.ini"};
+        options.bitsPerPixel = 32;
+        options.scanStep = 7;
+        options.tickIntervalMs = 100;
+    }
+
+    StartResult Start() { return recorder.StartRecording(kOut, options, programFiles); }
+    const std::vector<uint8_t>& Output() { return files.files[kOut].bytes; }
+    std::span<const uint8_t> Stream() { return std::span<const uint8_t>(Output()).subspan(5); }
+    StreamHeader Header() { return DecodeStreamHeader(Stream().first<kStreamHeaderSize>()); }
+    // Reads every record; returns their frame headers.
+    std::vector<FrameHeader> Records(StreamReader& reader, StreamReader::Next* last = nullptr) {
+        std::vector<FrameHeader> out;
+        EXPECT_TRUE(reader.Open(Stream())) << reader.error();
+        StreamReader::Next next;
+        while ((next = reader.ReadNext()) == StreamReader::Next::Frame)
+            out.push_back(reader.frame());
+        if (last) *last = next;
+        return out;
+    }
+    void Tick(uint32_t ms = 100) {
+        clock.tick += ms;
+        ASSERT_FALSE(recorder.Timer1Timer().has_value());
+    }
+
+    MemoryScreen screen;
+    FakeClock clock;
+    FakeCursor cursor;
+    FakeHook hook;
+    FakeFiles files;
+    FakeAudioFactory audio;
+    FakeTimer timer;
+    FakeView view;
+    Recorder recorder;
+    ProgramFiles programFiles;
+    RecordingOptions options;
+};
+
+TEST_F(RecorderTest, StartWritesStubHeaderAndBitmapInfo) {
+    options.bitsPerPixel = 8;
+    screen.Reset(64, 48, 8);
+    clock.now = 45719.25;
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    EXPECT_TRUE(recorder.isRecording());
+    EXPECT_TRUE(timer.enabled);
+    EXPECT_EQ(timer.intervalMs, 100);
+    const auto& out = Output();
+    ASSERT_EQ(out.size(), 5u + 37u + 1064u);
+    EXPECT_EQ(out[0], 'M');
+    const StreamHeader h = Header();
+    EXPECT_DOUBLE_EQ(h.startTime, 45719.25);
+    EXPECT_EQ(h.frameCount, 0);
+    EXPECT_EQ(h.durationMs, 1024);
+    EXPECT_EQ(h.screenWidth, 64);
+    EXPECT_EQ(h.screenHeight, 48);
+    EXPECT_EQ(h.bytesPerLine, 64);
+    EXPECT_EQ(h.frameBytes, 64 * 48);
+    EXPECT_EQ(h.bitmapInfoSize, 1064);
+    EXPECT_EQ(h.audioFormat, 0);
+    // The platform's colour table is in the block; the header says 8 bits, top-down.
+    EXPECT_EQ(out[5 + 37 + 14], 8);
+    EXPECT_EQ(out[5 + 37 + 40 + 2], screen.colorTable[2]);
+    EXPECT_EQ(out[5 + 37 + 40 + 4 * 9 + 0], screen.colorTable[36]);
+}
+
+TEST_F(RecorderTest, StopBeforeFirstTickLeavesHeaderOnlyWithMeasuredDuration) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    clock.tick += 350;
+    EXPECT_FALSE(recorder.StopRecording().has_value());
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(timer.enabled);
+    EXPECT_FALSE(files.files[kOut].open);
+    EXPECT_EQ(Output().size(), 5u + 37u + 40u);
+    EXPECT_EQ(Header().frameCount, 0);
+    EXPECT_EQ(Header().durationMs, 350);
+}
+
+TEST_F(RecorderTest, TicksWriteOneRecordEachAndTheReaderRebuildsTheScreen) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    screen.FillRect({0, 0, 64, 48}, 0x00336699);
+    for (int i = 0; i < 7; ++i) Tick();
+    screen.FillRect({10, 10, 20, 20}, 0x00FF0000);
+    for (int i = 0; i < 7; ++i) Tick();
+    Tick();  // nothing changed
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+
+    StreamReader reader;
+    const auto records = Records(reader);
+    ASSERT_EQ(records.size(), 15u);
+    EXPECT_EQ(Header().frameCount, 15);
+    EXPECT_EQ(Header().durationMs, 1500);
+    EXPECT_TRUE(std::equal(reader.image().begin(), reader.image().end(), screen.pixels().begin()));
+    // The last tick found no change: an 8-byte payload that inflates to nothing.
+    EXPECT_EQ(records.back().payloadSize, 8);
+    EXPECT_TRUE(reader.rects().empty());
+    EXPECT_EQ(records[0].cursorX, 10);
+    EXPECT_EQ(records[0].cursorY, 20);
+}
+
+TEST_F(RecorderTest, PayloadIsZlibDefaultLevelStream) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    Tick();
+    const auto& out = Output();
+    const size_t record = 5 + 37 + 40;
+    EXPECT_EQ(out[record + kFrameHeaderSize], 0x78);
+    EXPECT_EQ(out[record + kFrameHeaderSize + 1], 0x9C);
+}
+
+TEST_F(RecorderTest, LabelsShowFileSizeAndNominalTime) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    screen.Fill(0x00808080);
+    for (int i = 0; i < 12; ++i) Tick(250);  // the measured time differs from the nominal
+    EXPECT_EQ(view.updates, 12);
+    EXPECT_EQ(view.durationText, "00:00:01");  // 12 x 100 ms
+    EXPECT_EQ(view.sizeText, SizeText(static_cast<int64_t>(Output().size())));
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    EXPECT_EQ(Header().durationMs, 3000);
+    // The labels keep their texts after the stop.
+    EXPECT_EQ(recorder.durationText(), "00:00:01");
+}
+
+TEST_F(RecorderTest, PauseAndResumeKeepPausesOutOfTheDuration) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    Tick();
+    clock.tick += 200;
+    EXPECT_TRUE(recorder.Pause());
+    EXPECT_FALSE(recorder.Pause());  // a second pause changes nothing
+    const size_t size = Output().size();
+    Tick(5000);  // ticks while paused write nothing
+    EXPECT_EQ(Output().size(), size);
+    EXPECT_TRUE(recorder.Resume());
+    EXPECT_FALSE(recorder.Resume());
+    Tick();
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    EXPECT_EQ(Header().frameCount, 2);
+    EXPECT_EQ(Header().durationMs, 100 + 200 + 100);
+}
+
+TEST_F(RecorderTest, StopWhilePausedUsesTheTimeUpToThePause) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    Tick();
+    ASSERT_TRUE(recorder.Pause());
+    clock.tick += 10000;
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    EXPECT_FALSE(recorder.isPaused());
+    EXPECT_EQ(Header().durationMs, 100);
+    // A new recording starts its accounting from zero.
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    EXPECT_EQ(recorder.frameCounter(), 0);
+    EXPECT_EQ(recorder.accumulatedMs(), 0);
+}
+
+TEST_F(RecorderTest, HeldFramesCountTheirTicksAndTime) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    Tick();
+    ASSERT_TRUE(recorder.Pause());
+    recorder.AccountHold(20);
+    std::vector<uint8_t> payload;
+    ASSERT_FALSE(recorder.WriteFrame(payload, HoldTicks{20}).has_value());
+    ASSERT_TRUE(recorder.Resume());
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    StreamReader reader;
+    const auto records = Records(reader);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].holdTicks, 20);
+    EXPECT_EQ(Header().frameCount, 22);
+    EXPECT_EQ(Header().durationMs, 100 + 2000);
+    EXPECT_EQ(reader.tickIndex(), 22);
+}
+
+TEST_F(RecorderTest, ClickStateFollowsTheLastPressUntilTheNextRecord) {
+    options.showClick = true;
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    ASSERT_TRUE(hook.Installed());
+    hook.sink->OnMouseMessage(0, 0x0201);
+    hook.sink->OnMouseMessage(0, 0x0204);
+    hook.sink->OnMouseMessage(0, 0x0207);   // middle button: unchanged
+    hook.sink->OnMouseMessage(-1, 0x0201);  // negative codes are only passed on
+    Tick();
+    Tick();  // cleared after its record
+    ASSERT_TRUE(recorder.Pause());
+    hook.sink->OnMouseMessage(0, 0x0201);  // a press during the pause
+    Tick();
+    ASSERT_TRUE(recorder.Resume());
+    Tick();
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    EXPECT_FALSE(hook.Installed());
+    StreamReader reader;
+    const auto records = Records(reader);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].click, 2);
+    EXPECT_EQ(records[1].click, 0);
+    EXPECT_EQ(records[2].click, 1);
+}
+
+TEST_F(RecorderTest, NoHookWithoutClicks) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    EXPECT_EQ(hook.installs, 0);
+}
+
+TEST_F(RecorderTest, SoundOpensTheDeviceWithTheChosenRate) {
+    options.sound = true;
+    options.samples = 2;
+    const StartResult r = Start();
+    ASSERT_EQ(r.outcome, StartResult::Outcome::Started);
+    EXPECT_FALSE(r.soundFailed);
+    ASSERT_NE(audio.last, nullptr);
+    EXPECT_EQ(audio.last->openedRate, 22050);
+    EXPECT_EQ(audio.last->openedBytesPerSec, 4478);
+    EXPECT_EQ(audio.last->openedBufferSize, 1024u);
+    EXPECT_EQ(Header().audioFormat, 3);
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    EXPECT_EQ(audio.closes, 1);
+}
+
+TEST_F(RecorderTest, FailedSoundDeviceRecordsWithoutSoundAndClearsTheOption) {
+    options.sound = true;
+    audio.deviceWorks = false;
+    const StartResult r = Start();
+    ASSERT_EQ(r.outcome, StartResult::Outcome::Started);
+    EXPECT_TRUE(r.soundFailed);
+    EXPECT_FALSE(options.sound);
+    EXPECT_EQ(Header().audioFormat, 0);
+}
+
+TEST_F(RecorderTest, AudioDeliveriesAccumulateAndPausedOnesAreDropped) {
+    options.sound = true;
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    std::vector<uint8_t> a(650, 0xAA), b(325, 0xBB), c(65, 0xCC);
+    audio.sink->OnAudioBlock(a.data(), 650);
+    audio.sink->OnAudioBlock(b.data(), 325);
+    Tick();
+    ASSERT_TRUE(recorder.Pause());
+    audio.sink->OnAudioBlock(c.data(), 65);  // during the pause: not part of the recording
+    Tick();
+    ASSERT_TRUE(recorder.Resume());
+    Tick();
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    StreamReader reader;
+    ASSERT_TRUE(reader.Open(Stream()));
+    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
+    ASSERT_EQ(reader.frame().audioSize, 975);
+    EXPECT_EQ(reader.audio()[0], 0xAA);
+    EXPECT_EQ(reader.audio()[974], 0xBB);
+    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
+    EXPECT_EQ(reader.frame().audioSize, 0);
+}
+
+TEST_F(RecorderTest, PendingAudioDropsOldestWholeBlocksBeyond65535Bytes) {
+    options.sound = true;
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    std::vector<uint8_t> block(1040);  // 16 GSM blocks a delivery
+    for (int i = 0; i < 70; ++i) {
+        std::fill(block.begin(), block.end(), static_cast<uint8_t>(i));
+        audio.sink->OnAudioBlock(block.data(), static_cast<int32_t>(block.size()));
+    }
+    EXPECT_LE(recorder.pendingAudioBytes(), 65535u);
+    EXPECT_EQ(recorder.pendingAudioBytes() % 65, 0u);
+    Tick();
+    StreamReader reader;
+    ASSERT_TRUE(reader.Open(Stream()));
+    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
+    EXPECT_EQ(reader.frame().audioSize, 65520);  // 1008 whole blocks of 65
+    EXPECT_EQ(reader.audio().back(), 69);        // the newest sound is kept
+}
+
+TEST_F(RecorderTest, MissingStubBesideTheProgramStartsNothing) {
+    files.files.erase(kStub);
+    options.showClick = true;
+    options.sound = true;
+    EXPECT_EQ(Start().outcome, StartResult::Outcome::StubMissing);
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_EQ(files.files.count(kOut), 0u);
+    EXPECT_EQ(audio.opens, 0);
+    EXPECT_EQ(hook.installs, 0);
+}
+
+TEST_F(RecorderTest, OutputNamingTheStubProgramOrIniIsRefused) {
+    for (const std::string& own :
+         {programFiles.stubPath, programFiles.programPath, programFiles.iniPath}) {
+        files.files[own].bytes = {'X'};
+        files.files[kStub].bytes = {'M', 'Z'};
+        const StartResult r = recorder.StartRecording(own, options, programFiles);
+        EXPECT_EQ(r.outcome, StartResult::Outcome::Failed) << own;
+        EXPECT_NE(r.error.find("Cannot create file \"" + own + "\". "), std::string::npos);
+        EXPECT_FALSE(recorder.isRecording());
+        EXPECT_EQ(files.files[own].bytes.size(), own == kStub ? 2u : 1u);
+    }
+}
+
+TEST_F(RecorderTest, UncreatableOutputReleasesSoundAndHookAtOnce) {
+    options.showClick = true;
+    options.sound = true;
+    const StartResult r =
+        recorder.StartRecording("C:/missing/deeper/out.exe", options, programFiles);
+    EXPECT_EQ(r.outcome, StartResult::Outcome::Failed);
+    EXPECT_EQ(r.error,
+              "Cannot create file \"C:/missing/deeper/out.exe\". The system cannot find the path "
+              "specified.");
+    EXPECT_FALSE(hook.Installed());
+    EXPECT_EQ(audio.closes, 1);
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(timer.enabled);
+}
+
+TEST_F(RecorderTest, UnreadableStubIsReportedWithItsPath) {
+    files.unreadable[kStub] = true;
+    const StartResult r = Start();
+    EXPECT_EQ(r.outcome, StartResult::Outcome::Failed);
+    EXPECT_EQ(r.error, "Cannot open file \"C:/app/HeadFile.hdf\". Access is denied.");
+    EXPECT_EQ(files.files.count(kOut), 0u);
+}
+
+TEST_F(RecorderTest, FullDiskStopsTheRecordingAndKeepsAReadableStream) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    screen.Fill(0x00112233);
+    Tick();
+    Tick();
+    // Room for a few bytes more, not for the next record.
+    files.capacity = static_cast<int64_t>(Output().size()) + 10;
+    screen.FillRect({0, 0, 64, 48}, 0x00445566);
+    clock.tick += 100;
+    const ErrorText error = recorder.Timer1Timer();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(*error,
+              "Cannot write file \"C:/rec/out.exe\". There is not enough space on the disk.");
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(timer.enabled);
+    EXPECT_FALSE(files.files[kOut].open);
+
+    StreamReader reader;
+    StreamReader::Next last;
+    const auto records = Records(reader, &last);
+    EXPECT_EQ(last, StreamReader::Next::End);  // the partial record was cut off
+    EXPECT_EQ(records.size(), 2u);
+    EXPECT_EQ(Header().frameCount, 2);
+    EXPECT_EQ(Header().durationMs, 300);
+    // Stopping afterwards is harmless.
+    EXPECT_FALSE(recorder.StopRecording().has_value());
+}
+
+TEST_F(RecorderTest, StopWhileIdleOnlyStopsTheTimer) {
+    timer.enabled = true;
+    EXPECT_FALSE(recorder.StopRecording().has_value());
+    EXPECT_FALSE(timer.enabled);
+    EXPECT_EQ(files.files.count(kOut), 0u);
+}
+
+TEST_F(RecorderTest, StartWhileRecordingDoesNothing) {
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    Tick();
+    const size_t size = Output().size();
+    EXPECT_EQ(Start().outcome, StartResult::Outcome::Failed);
+    EXPECT_EQ(Output().size(), size);
+    EXPECT_TRUE(recorder.isRecording());
+}
+
+}  // namespace
+}  // namespace mrv
