@@ -31,10 +31,8 @@ Recorder::~Recorder() = default;
 StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOptions& options,
                                      const ProgramFiles& files) {
     StartResult result;
-    if (isRecording_) {
-        result.error.clear();
-        return result;  // the caller routes a start during a recording to resume
-    }
+    // The main window routes a start during a recording to resume; here it does nothing.
+    if (isRecording_) return result;
     if (!platform_.files.Exists(files.stubPath)) {
         result.outcome = StartResult::Outcome::StubMissing;
         return result;
