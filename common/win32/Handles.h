@@ -3,37 +3,41 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace mrv::win {
 
-// Owns a handle released by one function; non-copyable, movable.
-template <typename H, auto Release, H Invalid = H{}>
+// Owns a handle released by one function; non-copyable, movable. `InvalidValue` is the
+// integer value of the "no handle" marker (a pointer is not a valid template argument).
+template <typename H, auto Release, intptr_t InvalidValue = 0>
 class UniqueHandle {
+    static H InvalidHandle() { return reinterpret_cast<H>(InvalidValue); }
+
   public:
     UniqueHandle() = default;
     explicit UniqueHandle(H h) : h_(h) {}
     ~UniqueHandle() { reset(); }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Invalid)) {}
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, InvalidHandle())) {}
     UniqueHandle& operator=(UniqueHandle&& o) noexcept {
         if (this != &o) {
             reset();
-            h_ = std::exchange(o.h_, Invalid);
+            h_ = std::exchange(o.h_, InvalidHandle());
         }
         return *this;
     }
-    void reset(H h = Invalid) {
-        if (h_ != Invalid) Release(h_);
+    void reset(H h = InvalidHandle()) {
+        if (h_ != InvalidHandle()) Release(h_);
         h_ = h;
     }
-    H release() { return std::exchange(h_, Invalid); }
+    H release() { return std::exchange(h_, InvalidHandle()); }
     H get() const { return h_; }
-    explicit operator bool() const { return h_ != Invalid; }
+    explicit operator bool() const { return h_ != InvalidHandle(); }
 
   private:
-    H h_ = Invalid;
+    H h_ = InvalidHandle();
 };
 
 inline void CloseFileHandle(HANDLE h) { ::CloseHandle(h); }
@@ -45,7 +49,7 @@ inline void DestroyIconHandle(HICON i) { ::DestroyIcon(i); }
 inline void DestroyMenuHandle(HMENU m) { ::DestroyMenu(m); }
 
 // CreateFile returns INVALID_HANDLE_VALUE, not null, on failure.
-using UniqueFile = UniqueHandle<HANDLE, CloseFileHandle, INVALID_HANDLE_VALUE>;
+using UniqueFile = UniqueHandle<HANDLE, CloseFileHandle, -1>;
 using UniqueHandleOrNull = UniqueHandle<HANDLE, CloseFileHandle>;
 using UniqueMemoryDC = UniqueHandle<HDC, DeleteMemoryDC>;  // CreateCompatibleDC
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;

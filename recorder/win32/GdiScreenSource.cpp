@@ -1,0 +1,96 @@
+// GDI screen grabs; a tick's many one-line grabs reuse one memory DC and one line bitmap.
+#include "recorder/win32/GdiScreenSource.h"
+
+#include <vector>
+
+#include "common/PubUtils.h"
+#include "recorder/StreamFormat.h"
+
+namespace mrv::win {
+
+namespace {
+
+BITMAPINFO* AsBitmapInfo(std::span<uint8_t> bitmapInfo) {
+    return reinterpret_cast<BITMAPINFO*>(bitmapInfo.data());
+}
+
+// Converts the bitmap selected in `memory` to a top-down DIB at the depth the header names.
+void ReadBits(HDC memory, HBITMAP bitmap, int32_t width, int32_t height,
+              std::span<uint8_t> bitmapInfo, uint8_t* bits) {
+    SetBitmapInfoSize(bitmapInfo, width, height);
+    ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bits, AsBitmapInfo(bitmapInfo),
+                DIB_RGB_COLORS);
+}
+
+// GetDIBits with null bits may leave the colour table of a 4 or 8-bit header unfilled, so the
+// table comes from a one-line conversion first; the null-bits query then sets the header as
+// it would for the whole image.
+void FillColorTable(HDC memory, HBITMAP bitmap, int32_t width, int32_t height,
+                    std::span<uint8_t> bitmapInfo) {
+    const int bitsPerPixel = AsBitmapInfo(bitmapInfo)->bmiHeader.biBitCount;
+    if (bitsPerPixel <= 8) {
+        std::vector<uint8_t> scratch(
+            static_cast<size_t>(BytesPerRow(int64_t{width} * bitsPerPixel)));
+        ReadBits(memory, bitmap, width, 1, bitmapInfo, scratch.data());
+    }
+    ReadBits(memory, bitmap, width, height, bitmapInfo, nullptr);
+}
+
+}  // namespace
+
+void GrabRectFresh(HDC source, int32_t x, int32_t y, int32_t width, int32_t height,
+                   std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) {
+    UniqueMemoryDC memory(::CreateCompatibleDC(source));
+    if (!memory) return;
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(source, width, height));
+    if (!bitmap) return;
+    ScopedSelect select(memory.get(), bitmap.get());
+    ::BitBlt(memory.get(), 0, 0, width, height, source, x, y, rasterOp);
+    if (bits == nullptr) {
+        FillColorTable(memory.get(), bitmap.get(), width, height, bitmapInfo);
+    } else {
+        ReadBits(memory.get(), bitmap.get(), width, height, bitmapInfo, bits);
+    }
+}
+
+GdiScreenSource::TickObjects::TickObjects(int32_t width)
+    : memory(::CreateCompatibleDC(screen.get())),
+      line(screen ? ::CreateCompatibleBitmap(screen.get(), width, 1) : nullptr),
+      lineWidth(width) {
+    if (memory && line) selected.emplace(memory.get(), line.get());
+}
+
+GdiScreenSource::~GdiScreenSource() = default;
+
+ScreenSize GdiScreenSource::Size() {
+    return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void GdiScreenSource::BeginTick() { tick_.emplace(Size().width); }
+
+void GdiScreenSource::EndTick() {
+    // Members go in reverse order: the line bitmap is deselected before it and the DC are
+    // deleted, and the screen DC is released last.
+    tick_.reset();
+}
+
+void GdiScreenSource::GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+                               std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) {
+    if (width <= 0 || height <= 0) return;
+    if (!tick_) {
+        WindowDC screen(nullptr);
+        if (screen) GrabRectFresh(screen.get(), x, y, width, height, bitmapInfo, bits, rasterOp);
+        return;
+    }
+    if (height == 1 && width == tick_->lineWidth && tick_->selected && bits != nullptr) {
+        HDC memory = tick_->memory.get();
+        ::BitBlt(memory, 0, 0, width, 1, tick_->screen.get(), x, y, rasterOp);
+        ReadBits(memory, tick_->line.get(), width, 1, bitmapInfo, bits);
+        return;
+    }
+    if (tick_->screen) {
+        GrabRectFresh(tick_->screen.get(), x, y, width, height, bitmapInfo, bits, rasterOp);
+    }
+}
+
+}  // namespace mrv::win

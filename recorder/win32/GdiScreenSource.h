@@ -1,0 +1,44 @@
+// The primary screen through GDI: BitBlt into a memory bitmap, GetDIBits at the recording's depth.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "common/win32/Handles.h"
+#include "recorder/Platform.h"
+
+namespace mrv::win {
+
+class GdiScreenSource final : public ScreenSource {
+  public:
+    GdiScreenSource() = default;
+    ~GdiScreenSource() override;
+    GdiScreenSource(const GdiScreenSource&) = delete;
+    GdiScreenSource& operator=(const GdiScreenSource&) = delete;
+
+    ScreenSize Size() override;
+    void BeginTick() override;
+    void EndTick() override;
+    void GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+                  std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) override;
+
+  private:
+    // The objects one tick's sampled-line grabs share.
+    struct TickObjects {
+        explicit TickObjects(int32_t lineWidth);
+        WindowDC screen{nullptr};
+        UniqueMemoryDC memory;
+        UniqueBitmap line;
+        std::optional<ScopedSelect> selected;
+        int32_t lineWidth;
+    };
+
+    std::optional<TickObjects> tick_;
+};
+
+// One grab the way the recording algorithm describes it: fresh memory DC and bitmap each time.
+void GrabRectFresh(HDC source, int32_t x, int32_t y, int32_t width, int32_t height,
+                   std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp);
+
+}  // namespace mrv::win

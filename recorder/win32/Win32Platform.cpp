@@ -1,0 +1,223 @@
+// Win32 implementations of the recorder's clock, cursor, mouse hook, files and timer.
+#include "recorder/win32/Win32Platform.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "common/PubUtils.h"
+#include "common/win32/WinText.h"
+
+namespace mrv::win {
+
+namespace {
+
+constexpr DWORD kMaxChunk = 1u << 30;  // ReadFile/WriteFile take 32-bit counts
+
+// A low-level hook procedure gets no context pointer; there is one hook per process.
+MouseSink* gMouseSink = nullptr;
+UniqueHook gHook;
+
+LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (gMouseSink) gMouseSink->OnMouseMessage(nCode, static_cast<uint32_t>(wParam));
+    return ::CallNextHookEx(gHook.get(), nCode, wParam, lParam);
+}
+
+bool SeekTo(HANDLE file, int64_t offset, DWORD method) {
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    return ::SetFilePointerEx(file, distance, nullptr, method) != 0;
+}
+
+bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), kMaxChunk));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+        if (written == 0) {
+            ::SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+        bytes = bytes.subspan(written);
+    }
+    return true;
+}
+
+bool ReadAll(HANDLE file, std::span<uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), kMaxChunk));
+        DWORD read = 0;
+        if (!::ReadFile(file, bytes.data(), chunk, &read, nullptr)) return false;
+        if (read == 0) {
+            ::SetLastError(ERROR_HANDLE_EOF);
+            return false;
+        }
+        bytes = bytes.subspan(read);
+    }
+    return true;
+}
+
+class Win32OutputFile final : public OutputFile {
+  public:
+    explicit Win32OutputFile(UniqueFile file) : file_(std::move(file)) {}
+
+    bool Append(std::span<const uint8_t> bytes) override {
+        return Check(SeekTo(file_.get(), 0, FILE_END) && WriteAll(file_.get(), bytes));
+    }
+    int64_t Size() override {
+        LARGE_INTEGER size;
+        if (!Check(::GetFileSizeEx(file_.get(), &size) != 0)) return -1;
+        return size.QuadPart;
+    }
+    bool ReadAt(int64_t offset, std::span<uint8_t> bytes) override {
+        return Check(SeekTo(file_.get(), offset, FILE_BEGIN) && ReadAll(file_.get(), bytes));
+    }
+    bool WriteAt(int64_t offset, std::span<const uint8_t> bytes) override {
+        return Check(SeekTo(file_.get(), offset, FILE_BEGIN) && WriteAll(file_.get(), bytes));
+    }
+    bool Truncate(int64_t size) override {
+        return Check(SeekTo(file_.get(), size, FILE_BEGIN) && ::SetEndOfFile(file_.get()) != 0);
+    }
+    std::string LastError() override { return ErrorText(lastError_); }
+
+  private:
+    // The error code is kept at the failure, before later calls overwrite it.
+    bool Check(bool ok) {
+        if (!ok) lastError_ = ::GetLastError();
+        return ok;
+    }
+
+    UniqueFile file_;
+    DWORD lastError_ = ERROR_SUCCESS;
+};
+
+bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    UniqueFile file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && ::GetFileInformationByHandle(file.get(), &info) != 0;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    const DWORD written = ::GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    full.resize(written < n ? written : 0);
+    return full;
+}
+
+}  // namespace
+
+uint32_t SystemClock::TickCount() { return ::GetTickCount(); }
+
+double SystemClock::LocalNow() {
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    return OleDateTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+}
+
+Point SystemCursor::CursorPos() {
+    POINT p{};
+    if (!::GetCursorPos(&p)) return {};
+    return {p.x, p.y};
+}
+
+LowLevelMouseHook::~LowLevelMouseHook() { Remove(); }
+
+bool LowLevelMouseHook::Install(MouseSink& sink) {
+    if (gHook) return false;
+    gMouseSink = &sink;
+    gHook.reset(::SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, ::GetModuleHandleW(nullptr), 0));
+    if (!gHook) gMouseSink = nullptr;
+    return static_cast<bool>(gHook);
+}
+
+bool LowLevelMouseHook::Remove() {
+    if (!gHook) return true;
+    if (!::UnhookWindowsHookEx(gHook.get())) return false;
+    gHook.release();
+    gMouseSink = nullptr;
+    return true;
+}
+
+bool LowLevelMouseHook::Installed() const { return static_cast<bool>(gHook); }
+
+bool Win32FileSystem::Exists(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::ReadWhole(const std::string& path, std::vector<uint8_t>& bytes,
+                                std::string& error) {
+    // Others may keep the stub open for reading and writing meanwhile.
+    UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size)) {
+        error = ErrorText(::GetLastError());
+        return false;
+    }
+    if (size.QuadPart < 0 ||
+        static_cast<uint64_t>(size.QuadPart) > std::numeric_limits<size_t>::max() / 2) {
+        error = ErrorText(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    if (!ReadAll(file.get(), bytes)) {
+        error = ErrorText(::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::string& path, std::string& error) {
+    UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = ErrorText(::GetLastError());
+        return nullptr;
+    }
+    return std::make_unique<Win32OutputFile>(std::move(file));
+}
+
+bool Win32FileSystem::SameFile(const std::string& a, const std::string& b) {
+    const std::wstring wa = Widen(a);
+    const std::wstring wb = Widen(b);
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    if (FileIdentity(wa, ia) && FileIdentity(wb, ib)) {
+        return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+               ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+    }
+    // A file that does not exist yet (the INI before its first save) is compared by name.
+    const std::wstring fa = FullPath(wa);
+    const std::wstring fb = FullPath(wb);
+    return ::CompareStringOrdinal(fa.c_str(), static_cast<int>(fa.size()), fb.c_str(),
+                                  static_cast<int>(fb.size()), TRUE) == CSTR_EQUAL;
+}
+
+void WindowTimer::Start(int32_t intervalMs) {
+    running_ = ::SetTimer(window_, id_, static_cast<UINT>(intervalMs), nullptr) != 0;
+}
+
+void WindowTimer::Stop() {
+    if (running_) ::KillTimer(window_, id_);
+    running_ = false;
+}
+
+ProgramFiles ProgramFilesBesideProgram() {
+    ProgramFiles files;
+    const std::wstring program = ProgramPath();
+    files.programPath = Narrow(program);
+    files.stubPath = Narrow(ProgramFolder() + L"HeadFile.hdf");
+    const size_t slash = program.find_last_of(L"\\/");
+    const size_t dot = program.find_last_of(L'.');
+    const std::wstring stem =
+        (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash))
+            ? program.substr(0, dot)
+            : program;
+    files.iniPath = Narrow(stem + L".ini");
+    return files;
+}
+
+}  // namespace mrv::win

@@ -1,0 +1,68 @@
+// The recorder's Win32 platform: clock, cursor, mouse hook, files, timer and the program's files.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "common/win32/Handles.h"
+#include "recorder/Platform.h"
+#include "recorder/Recorder.h"
+
+namespace mrv::win {
+
+class SystemClock final : public Clock {
+  public:
+    uint32_t TickCount() override;
+    double LocalNow() override;
+};
+
+class SystemCursor final : public CursorSource {
+  public:
+    Point CursorPos() override;
+};
+
+// WH_MOUSE_LL for the whole desktop; its calls arrive on the installing thread.
+class LowLevelMouseHook final : public MouseHook {
+  public:
+    LowLevelMouseHook() = default;
+    ~LowLevelMouseHook() override;
+    LowLevelMouseHook(const LowLevelMouseHook&) = delete;
+    LowLevelMouseHook& operator=(const LowLevelMouseHook&) = delete;
+
+    bool Install(MouseSink& sink) override;
+    bool Remove() override;
+    bool Installed() const override;
+};
+
+class Win32FileSystem final : public FileSystem {
+  public:
+    bool Exists(const std::string& path) override;
+    bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes,
+                   std::string& error) override;
+    std::unique_ptr<OutputFile> Create(const std::string& path, std::string& error) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
+};
+
+// A window timer on one window and id.
+class WindowTimer final : public TickTimer {
+  public:
+    WindowTimer(HWND window, UINT_PTR id) : window_(window), id_(id) {}
+    ~WindowTimer() override { Stop(); }
+    WindowTimer(const WindowTimer&) = delete;
+    WindowTimer& operator=(const WindowTimer&) = delete;
+
+    void Start(int32_t intervalMs) override;
+    void Stop() override;
+
+  private:
+    HWND window_;
+    UINT_PTR id_;
+    bool running_ = false;
+};
+
+// The player stub, the program and its INI file, all beside the program.
+ProgramFiles ProgramFilesBesideProgram();
+
+}  // namespace mrv::win
