@@ -17,4 +17,16 @@ inline constexpr char kOutputIsProgramFile[] =
     "The recording would overwrite a file the program needs; choose another name.";
 inline constexpr char kOutOfMemory[] = "Not enough memory for a recording of this screen.";
 
+// Player stub (HeadFile.hdf).
+inline constexpr char kPlayerTitle[] = "Morvanta 录像播放";
+inline constexpr char kPlayerPlay[] = "播放";
+inline constexpr char kPlayerPause[] = "暂停";
+inline constexpr char kPlayerFullScreen[] = "全屏";
+inline constexpr char kPlayerWindowed[] = "退出全屏";
+inline constexpr char kPlayerClose[] = "关闭";
+inline constexpr char kPlayerNoRecording[] = "本文件中没有录像数据,无法播放!\t";
+inline constexpr char kPlayerCannotRead[] = "无法读取录像文件!\t";
+inline constexpr char kPlayerTruncated[] = "录像文件不完整,无法播放!\t";
+inline constexpr char kPlayerDamaged[] = "录像数据已损坏,无法播放!\t";
+
 }  // namespace mrv::text

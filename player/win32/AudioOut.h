@@ -1,0 +1,72 @@
+// GSM 6.10 decoding through the audio compression manager and PCM output through wave-out.
+#pragma once
+
+#include <mmsystem.h>
+#include <windows.h>
+// msacm.h needs the wave format definitions first.
+#include <mmreg.h>
+#include <msacm.h>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "player/AudioTimeline.h"
+
+namespace mrv::player::win {
+
+class AcmGsmDecoder : public GsmDecoder {
+  public:
+    AcmGsmDecoder() = default;
+    ~AcmGsmDecoder() override;
+    AcmGsmDecoder(const AcmGsmDecoder&) = delete;
+    AcmGsmDecoder& operator=(const AcmGsmDecoder&) = delete;
+
+    bool Open(int32_t sampleRate, int32_t avgBytesPerSec);
+    bool Decode(std::span<const uint8_t> blocks, std::span<int16_t> pcm) override;
+
+  private:
+    HACMSTREAM stream_ = nullptr;
+    std::vector<uint8_t> source_;  // ACM wants a writable source buffer
+};
+
+// Plays the audio time line from any sample on; the samples it has played are the clock.
+class WaveOutput {
+  public:
+    WaveOutput(AudioTimeline& timeline, std::span<const uint8_t> stream, GsmDecoder& decoder)
+        : timeline_(timeline), stream_(stream), decoder_(decoder) {}
+    ~WaveOutput();
+    WaveOutput(const WaveOutput&) = delete;
+    WaveOutput& operator=(const WaveOutput&) = delete;
+
+    bool Open();
+    bool isOpen() const { return device_ != nullptr; }
+    void Start(int64_t fromSample);
+    void Stop();
+    // Refills the buffers the device has finished; call it often.
+    void Pump();
+    int64_t PlayedMs();
+    int64_t samplesQueued() const { return samplesQueued_; }
+
+  private:
+    static constexpr int kBuffers = 6;
+    struct Buffer {
+        WAVEHDR header{};
+        std::vector<int16_t> pcm;
+        bool prepared = false;
+    };
+    void Queue(Buffer& b);
+
+    AudioTimeline& timeline_;
+    std::span<const uint8_t> stream_;
+    GsmDecoder& decoder_;
+    HWAVEOUT device_ = nullptr;
+    std::array<Buffer, kBuffers> buffers_;
+    int64_t startSample_ = 0;
+    int64_t nextSample_ = 0;
+    int64_t samplesQueued_ = 0;
+    bool running_ = false;
+};
+
+}  // namespace mrv::player::win

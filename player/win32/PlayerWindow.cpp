@@ -1,0 +1,472 @@
+// The player window: a thin view over the time line, the seeker and the playback state.
+#include "player/win32/PlayerWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdarg>
+
+#include "common/PubUtils.h"
+#include "common/Texts.h"
+#include "common/win32/WinText.h"
+
+namespace mrv::player::win {
+
+namespace {
+constexpr int kBarHeight = 34;
+constexpr int kMinClientWidth = 520;
+constexpr int64_t kTrackUnitMs = 100;  // trackbar positions are int: tenths of a second
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kTimerMs = 15;
+enum ControlId { kIdPlay = 101, kIdBar, kIdTime, kIdFull, kIdClose };
+constexpr wchar_t kClassName[] = L"MorvantaPlayer";
+}  // namespace
+
+void TestHooks::Write(const char* format, ...) const {
+    if (!log) return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(log, format, args);
+    va_end(args);
+    std::fputc('\n', log);
+    std::fflush(log);
+}
+
+PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader,
+                           const Timeline& timeline, const TestHooks& hooks)
+    : stream_(stream),
+      reader_(reader),
+      timeline_(timeline),
+      hooks_(hooks),
+      seeker_(reader, timeline),
+      playback_(timeline.pacing().totalMs) {
+    AudioRate rate{0, 0};
+    if (AudioRateForFormat(reader.header().audioFormat, rate) && timeline.audioBlocks() > 0) {
+        audioTimeline_.Build(timeline, rate.samplesPerSec);
+        if (decoder_.Open(rate.samplesPerSec, rate.avgBytesPerSec)) {
+            audio_ = std::make_unique<WaveOutput>(audioTimeline_, stream_, decoder_);
+            // No sound device: the pictures still play, on the system clock.
+            if (!audio_->Open()) audio_.reset();
+        }
+        hooks_.Write("sound %s", audio_ ? "on" : "off");
+    }
+    // Our own copy of the bitmap info, aligned, with the fields GDI must not trust cleared:
+    // a hostile colour count would make it read past the table.
+    bitmapInfo_.assign(reader.bitmapInfo().begin(), reader.bitmapInfo().end());
+    std::fill(bitmapInfo_.begin() + 20, bitmapInfo_.begin() + 24, 0);  // biSizeImage
+    std::fill(bitmapInfo_.begin() + 32, bitmapInfo_.begin() + 40, 0);  // biClrUsed, biClrImportant
+}
+
+PlayerWindow::~PlayerWindow() {
+    if (frameOldBitmap_) ::SelectObject(frameDC_.get(), frameOldBitmap_);
+}
+
+int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hbrBackground = nullptr;  // the picture and the bar paint everything
+    wc.lpszClassName = kClassName;
+    ::RegisterClassExW(&wc);
+
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT work{0, 0, 1024, 768};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT frame{0, 0, 0, 0};
+    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int frameW = frame.right - frame.left;
+    const int frameH = frame.bottom - frame.top;
+    const Size fit =
+        FitInto({reader_.geometry().width, reader_.geometry().height},
+                {work.right - work.left - frameW, work.bottom - work.top - frameH - kBarHeight});
+    const int width = std::max(fit.width, kMinClientWidth) + frameW;
+    const int height = fit.height + kBarHeight + frameH;
+    const int x = work.left + std::max<int>(0, (work.right - work.left - width) / 2);
+    const int y = work.top + std::max<int>(0, (work.bottom - work.top - height) / 2);
+
+    const std::wstring title = mrv::win::Widen(text::kPlayerTitle);
+    hwnd_ = ::CreateWindowExW(0, kClassName, title.c_str(), style, x, y, width, height, nullptr,
+                              nullptr, instance, this);
+    if (!hwnd_) return exitCode_ != 0 ? exitCode_ : 1;
+    ::ShowWindow(hwnd_, showCommand);
+    ::UpdateWindow(hwnd_);
+
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // Space toggles playing wherever the focus is; it must not press the focused button.
+        if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR) &&
+            (msg.wParam == VK_SPACE || msg.wParam == VK_ESCAPE || msg.wParam == VK_F11)) {
+            if (msg.message == WM_KEYDOWN && hwnd_) OnKeyDown(msg.wParam);
+            continue;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return exitCode_;
+}
+
+LRESULT CALLBACK PlayerWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self =
+            static_cast<PlayerWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<PlayerWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    return self->Handle(msg, wp, lp);
+}
+
+LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE:
+            return OnCreate() ? 0 : -1;
+        case WM_SIZE:
+            OnSize();
+            return 0;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_TIMER:
+            OnTimer();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp));
+            return 0;
+        case WM_HSCROLL:
+            OnHScroll(wp);
+            return 0;
+        case WM_KEYDOWN:
+            OnKeyDown(wp);
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            ToggleFullScreen();
+            return 0;
+        case WM_DESTROY:
+            ::KillTimer(hwnd_, kTimerId);
+            if (audio_) {
+                hooks_.Write("audio blocks %lld samples %lld",
+                             static_cast<long long>(audioTimeline_.blocksDecoded()),
+                             static_cast<long long>(audio_->samplesQueued()));
+                audio_->Stop();
+            }
+            ::PostQuitMessage(exitCode_);
+            hwnd_ = nullptr;
+            return 0;
+        default:
+            return ::DefWindowProcW(hwnd_, msg, wp, lp);
+    }
+}
+
+bool PlayerWindow::OnCreate() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+    const HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    auto make = [&](const wchar_t* cls, const std::string& label, DWORD style, int id) {
+        HWND w = ::CreateWindowExW(
+            0, cls, mrv::win::Widen(label).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10,
+            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        return w;
+    };
+    playButton_ = make(L"BUTTON", text::kPlayerPlay, BS_PUSHBUTTON | WS_TABSTOP, kIdPlay);
+    timeLabel_ = make(L"STATIC", "", SS_CENTER | SS_CENTERIMAGE, kIdTime);
+    bar_ = make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, kIdBar);
+    fullButton_ = make(L"BUTTON", text::kPlayerFullScreen, BS_PUSHBUTTON | WS_TABSTOP, kIdFull);
+    closeButton_ = make(L"BUTTON", text::kPlayerClose, BS_PUSHBUTTON | WS_TABSTOP, kIdClose);
+    ::SendMessageW(bar_, TBM_SETRANGEMIN, FALSE, 0);
+    ::SendMessageW(bar_, TBM_SETRANGEMAX, TRUE,
+                   static_cast<LPARAM>(playback_.totalMs() / kTrackUnitMs));
+    ::SendMessageW(bar_, TBM_SETPAGESIZE, 0, 100);  // ten seconds
+
+    // The stored picture plus the cursor and clicks are composed off screen at full size.
+    mrv::win::WindowDC screen(nullptr);
+    frameDC_.reset(::CreateCompatibleDC(screen.get()));
+    frameBitmap_.reset(::CreateCompatibleBitmap(screen.get(), reader_.geometry().width,
+                                                reader_.geometry().height));
+    if (!frameDC_ || !frameBitmap_) {
+        exitCode_ = 1;
+        hooks_.Write("message no picture memory");
+        ::MessageBoxW(nullptr, mrv::win::Widen(text::kPlayerDamaged).c_str(),
+                      mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    frameOldBitmap_ = ::SelectObject(frameDC_.get(), frameBitmap_.get());
+    ::PatBlt(frameDC_.get(), 0, 0, reader_.geometry().width, reader_.geometry().height, BLACKNESS);
+
+    arrow_ = ::LoadCursorW(nullptr, IDC_ARROW);
+    ICONINFO info{};
+    if (::GetIconInfo(arrow_, &info)) {
+        arrowHotSpot_ = {static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)};
+        if (info.hbmMask) ::DeleteObject(info.hbmMask);
+        if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    }
+
+    ::SetTimer(hwnd_, kTimerId, kTimerMs, nullptr);
+    if (hooks_.startPausedAtTick >= 0) {
+        ShowPosition(timeline_.MsOfTick(hooks_.startPausedAtTick));
+    } else {
+        TogglePlay();
+        ShowPosition(0);
+    }
+    return true;
+}
+
+void PlayerWindow::OnSize() {
+    RECT rc;
+    ::GetClientRect(hwnd_, &rc);
+    const int barTop = rc.bottom - kBarHeight;
+    const Size fit = FitInto({reader_.geometry().width, reader_.geometry().height},
+                             {rc.right, std::max(barTop, 0)});
+    picture_.left = (rc.right - fit.width) / 2;
+    picture_.top = std::max(0, (barTop - fit.height) / 2);
+    picture_.right = picture_.left + fit.width;
+    picture_.bottom = picture_.top + fit.height;
+
+    const int y = barTop + 4;
+    const int h = kBarHeight - 8;
+    int x = 4;
+    ::MoveWindow(playButton_, x, y, 64, h, TRUE);
+    x += 68;
+    ::MoveWindow(timeLabel_, x, y, 140, h, TRUE);
+    x += 144;
+    const int right = rc.right - 4 - 56 - 4 - 72 - 4;
+    ::MoveWindow(bar_, x, y, std::max(right - x, 40), h, TRUE);
+    ::MoveWindow(fullButton_, rc.right - 4 - 56 - 4 - 72, y, 72, h, TRUE);
+    ::MoveWindow(closeButton_, rc.right - 4 - 56, y, 56, h, TRUE);
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+
+    POINT origin{picture_.left, picture_.top};
+    ::ClientToScreen(hwnd_, &origin);
+    hooks_.Write("picture %ld %ld %ld %ld", origin.x, origin.y, picture_.right - picture_.left,
+                 picture_.bottom - picture_.top);
+}
+
+void PlayerWindow::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(hwnd_, &ps);
+    RECT rc;
+    ::GetClientRect(hwnd_, &rc);
+    // Black around the picture; the bar below keeps the system's face colour.
+    RECT bar = rc;
+    bar.top = rc.bottom - kBarHeight;
+    ::FillRect(dc, &bar, ::GetSysColorBrush(COLOR_BTNFACE));
+    const HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    RECT above{0, 0, rc.right, picture_.top};
+    RECT left{0, picture_.top, picture_.left, picture_.bottom};
+    RECT right{picture_.right, picture_.top, rc.right, picture_.bottom};
+    RECT below{0, picture_.bottom, rc.right, bar.top};
+    for (const RECT* r : {&above, &left, &right, &below}) ::FillRect(dc, r, black);
+
+    const int w = reader_.geometry().width;
+    const int h = reader_.geometry().height;
+    const int pw = picture_.right - picture_.left;
+    const int ph = picture_.bottom - picture_.top;
+    if (frameDC_ && pw > 0 && ph > 0) {
+        if (pw == w && ph == h) {
+            ::BitBlt(dc, picture_.left, picture_.top, w, h, frameDC_.get(), 0, 0, SRCCOPY);
+        } else {
+            ::SetStretchBltMode(dc, HALFTONE);
+            ::SetBrushOrgEx(dc, 0, 0, nullptr);
+            ::StretchBlt(dc, picture_.left, picture_.top, pw, ph, frameDC_.get(), 0, 0, w, h,
+                         SRCCOPY);
+        }
+    }
+    ::EndPaint(hwnd_, &ps);
+}
+
+int64_t PlayerWindow::Elapsed() {
+    if (audio_) return audio_->PlayedMs();
+    return static_cast<int64_t>(::GetTickCount() - clockStart_);
+}
+
+void PlayerWindow::RestartClock() {
+    clockStart_ = ::GetTickCount();
+    if (!audio_) return;
+    if (playback_.playing()) {
+        audio_->Start(audioTimeline_.SampleAtMs(playback_.base()));
+    } else {
+        audio_->Stop();
+    }
+}
+
+void PlayerWindow::TogglePlay() {
+    playback_.Toggle(Elapsed());
+    RestartClock();
+    ::SetWindowTextW(
+        playButton_,
+        mrv::win::Widen(playback_.playing() ? text::kPlayerPause : text::kPlayerPlay).c_str());
+    hooks_.Write("state %s %lld", playback_.playing() ? "playing" : "paused",
+                 static_cast<long long>(playback_.base()));
+}
+
+void PlayerWindow::SeekTo(int64_t ms) {
+    playback_.Seek(ms);
+    RestartClock();
+    ShowPosition(playback_.base());
+}
+
+void PlayerWindow::OnTimer() {
+    if (exitCode_ != 0) return;
+    if (audio_) audio_->Pump();
+    if (!playback_.playing()) return;
+    const int64_t elapsed = Elapsed();
+    const int64_t position = playback_.Position(elapsed);
+    if (playback_.Ended(elapsed)) {
+        playback_.StopAtEnd();
+        RestartClock();
+        ::SetWindowTextW(playButton_, mrv::win::Widen(text::kPlayerPlay).c_str());
+        ShowPosition(position, !dragging_);
+        hooks_.Write("ended %lld", static_cast<long long>(position));
+        if (hooks_.exitAtEnd) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        return;
+    }
+    ShowPosition(position, !dragging_);
+}
+
+void PlayerWindow::ShowPosition(int64_t ms, bool moveBar) {
+    const int32_t record = timeline_.RecordAtMs(ms);
+    const int32_t click = timeline_.ClickRecordAtMs(ms);
+    if (record != shownRecord_ || click != shownClick_) {
+        if (record >= 0 && !ComposeRecord(record, click)) return;
+        shownRecord_ = record;
+        shownClick_ = click;
+        ::InvalidateRect(hwnd_, &picture_, FALSE);
+        hooks_.Write("shown record %d tick %lld click %d", record,
+                     static_cast<long long>(timeline_.TickAtMs(ms)), click);
+    }
+    if (moveBar) ::SendMessageW(bar_, TBM_SETPOS, TRUE, static_cast<LPARAM>(ms / kTrackUnitMs));
+    UpdateLabels(ms);
+}
+
+bool PlayerWindow::ComposeRecord(int32_t record, int32_t clickRecord) {
+    if (reader_.recordIndex() != record + 1) {
+        if (!seeker_.GoTo(record)) {
+            Fail();
+            return false;
+        }
+    }
+    const FrameGeometry& g = reader_.geometry();
+    HDC dc = frameDC_.get();
+    ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(g.width), static_cast<DWORD>(g.height), 0, 0,
+                        0, static_cast<UINT>(g.height), reader_.image().data(),
+                        reinterpret_cast<const BITMAPINFO*>(bitmapInfo_.data()), DIB_RGB_COLORS);
+    const RecordEntry& e = timeline_.records()[static_cast<size_t>(record)];
+    if (clickRecord >= 0) {
+        // A ring at the press: red for the left button, blue for the right.
+        const RecordEntry& c = timeline_.records()[static_cast<size_t>(clickRecord)];
+        mrv::win::UniquePen pen(
+            ::CreatePen(PS_SOLID, 3, c.click == 1 ? RGB(230, 30, 30) : RGB(30, 90, 230)));
+        mrv::win::ScopedSelect usePen(dc, pen.get());
+        mrv::win::ScopedSelect useBrush(dc, ::GetStockObject(NULL_BRUSH));
+        ::Ellipse(dc, c.cursorX - 14, c.cursorY - 14, c.cursorX + 15, c.cursorY + 15);
+    }
+    ::DrawIconEx(dc, e.cursorX - arrowHotSpot_.x, e.cursorY - arrowHotSpot_.y, arrow_, 0, 0, 0,
+                 nullptr, DI_NORMAL);
+    return true;
+}
+
+void PlayerWindow::UpdateLabels(int64_t ms) {
+    const int64_t seconds = ms / 1000;
+    if (seconds == shownLabelSeconds_) return;
+    shownLabelSeconds_ = seconds;
+    auto clamp = [](int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); };
+    const std::string label =
+        DurationText(clamp(ms)) + " / " + DurationText(clamp(playback_.totalMs()));
+    ::SetWindowTextW(timeLabel_, mrv::win::Widen(label).c_str());
+}
+
+void PlayerWindow::OnCommand(int id) {
+    switch (id) {
+        case kIdPlay:
+            TogglePlay();
+            break;
+        case kIdFull:
+            ToggleFullScreen();
+            break;
+        case kIdClose:
+            ::DestroyWindow(hwnd_);
+            break;
+        default:
+            break;
+    }
+}
+
+void PlayerWindow::OnHScroll(WPARAM wp) {
+    const int64_t ms = ::SendMessageW(bar_, TBM_GETPOS, 0, 0) * kTrackUnitMs;
+    switch (LOWORD(wp)) {
+        case TB_THUMBTRACK:
+            // While dragging only the picture follows; the sound restarts on release.
+            dragging_ = true;
+            ShowPosition(ms, false);
+            break;
+        case TB_ENDTRACK:
+            dragging_ = false;
+            SeekTo(ms);
+            break;
+        default:
+            break;
+    }
+}
+
+void PlayerWindow::OnKeyDown(WPARAM key) {
+    switch (key) {
+        case VK_SPACE:
+            TogglePlay();
+            break;
+        case VK_F11:
+            ToggleFullScreen();
+            break;
+        case VK_ESCAPE:
+            if (fullScreen_) ToggleFullScreen();
+            break;
+        default:
+            break;
+    }
+}
+
+void PlayerWindow::ToggleFullScreen() {
+    if (!fullScreen_) {
+        windowedStyle_ = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+        windowed_.length = sizeof windowed_;
+        ::GetWindowPlacement(hwnd_, &windowed_);
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &mi);
+        ::SetWindowLongPtrW(hwnd_, GWL_STYLE, (windowedStyle_ & ~WS_OVERLAPPEDWINDOW) | WS_POPUP);
+        ::SetWindowPos(hwnd_, HWND_TOP, mi.rcMonitor.left, mi.rcMonitor.top,
+                       mi.rcMonitor.right - mi.rcMonitor.left,
+                       mi.rcMonitor.bottom - mi.rcMonitor.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        fullScreen_ = true;
+    } else {
+        ::SetWindowLongPtrW(hwnd_, GWL_STYLE, windowedStyle_);
+        ::SetWindowPlacement(hwnd_, &windowed_);
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                       SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+        fullScreen_ = false;
+    }
+    ::SetWindowTextW(
+        fullButton_,
+        mrv::win::Widen(fullScreen_ ? text::kPlayerWindowed : text::kPlayerFullScreen).c_str());
+}
+
+void PlayerWindow::Fail() {
+    if (exitCode_ != 0) return;
+    exitCode_ = 1;
+    ::KillTimer(hwnd_, kTimerId);
+    if (audio_) audio_->Stop();
+    hooks_.Write("message damaged: %s", reader_.error().c_str());
+    ::MessageBoxW(hwnd_, mrv::win::Widen(text::kPlayerDamaged).c_str(),
+                  mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    ::DestroyWindow(hwnd_);
+}
+
+}  // namespace mrv::player::win
