@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
     if (command == "info" && argc == 4) return Info(argv[2], argv[3]);
     if (command == "compare" && argc == 6)
         return Compare(argv[2], argv[3], std::atol(argv[4]), argv[5]);
-    if (command == "first" && argc == 10)
+    if (command == "first" && argc == 9)
         return First(argv[2], argv[3], argv[4], std::atoi(argv[5]), std::atoi(argv[6]),
                      std::atoi(argv[7]), std::atoi(argv[8]));
     return Usage();

@@ -52,7 +52,7 @@ rec_wait_line() {
     while [ $SECONDS -le $deadline ]; do
         line=$(tail -n +"$((after + 1))" "$REC_WORK/log" | grep -m1 -E "$pattern" || true)
         if [ -n "$line" ]; then
-            echo "$line"
+            echo "${line%$'\r'}"  # the console under Wine ends lines with CR LF
             return 0
         fi
         sleep 0.05
@@ -75,7 +75,7 @@ rec_records() { rec_cmd sync | awk '{print $2}'; }
 rec_wait_records() {
     local target="$1" deadline=$((SECONDS + 60)) last
     while [ $SECONDS -le $deadline ]; do
-        last=$(grep -E '^tick ' "$REC_WORK/log" | tail -n 1 | awk '{print $2}')
+        last=$(grep -E '^tick ' "$REC_WORK/log" | tail -n 1 | awk '{print $2}' || true)
         [ -n "$last" ] && [ "$last" -ge "$target" ] && return 0
         sleep 0.05
     done
