@@ -29,4 +29,55 @@ inline constexpr char kPlayerCannotRead[] = "无法读取录像文件!\t";
 inline constexpr char kPlayerTruncated[] = "录像文件不完整,无法播放!\t";
 inline constexpr char kPlayerDamaged[] = "录像数据已损坏,无法播放!\t";
 
+// Settings dialog, INI file and start sequence ("settings").
+inline constexpr char kSetCaption[] = "参数设置";
+inline constexpr char kSetOk[] = "确定";
+inline constexpr char kSetCancel[] = "取消";
+inline constexpr char kSetTabGeneral[] = "常规";
+inline constexpr char kSetTabAdvanced[] = "高级";
+inline constexpr char kSetGroupOptions[] = "选项";
+inline constexpr char kSetCaptureBlt[] = "捕获透明窗口";
+inline constexpr char kSetShowClick[] = "记录鼠标点击";
+inline constexpr char kSetSound[] = "同步录制麦克风的声音";
+inline constexpr char kSetDynamicTray[] = "最小化到托盘";
+inline constexpr char kSetGroupFile[] = "文件保存";
+inline constexpr char kSetName[] = "名称";
+inline constexpr char kSetPath[] = "路径";
+inline constexpr char kSetPathMarker[] = "<当前路径>";
+inline constexpr char kSetBrowse[] = "...";
+inline constexpr char kSetGroupHotKeys[] = "自定义热键";
+inline constexpr char kSetHotKeyStart[] = "开始";
+inline constexpr char kSetBeginTips[] = "开始前提示";
+inline constexpr char kSetHotKeyPause[] = "暂停";
+inline constexpr char kSetPauseTips[] = "暂停后提示";
+inline constexpr char kSetHotKeyEdit[] = "编辑";
+inline constexpr char kSetHotKeyStop[] = "停止";
+inline constexpr char kSetEndTips[] = "停止后提示";
+inline constexpr char kSetGroupFrameRate[] = "采集帧率";
+inline constexpr char kSetFramesPerSecond[] = "帧/秒";
+inline constexpr char kSetFrameRateHelp[] = "每秒采集帧数,它是制约屏幕录像流畅程度和录像文件体积的一个关键参数。可选1～20帧,默认6帧。";
+inline constexpr char kSetGroupColor[] = "屏幕颜色数(bit)";
+inline constexpr char kSetColor4[] = "4 ";
+inline constexpr char kSetColor8[] = "8 ";
+inline constexpr char kSetColor16[] = "16 ";
+inline constexpr char kSetColor32[] = "32 ";
+inline constexpr char kSetGroupPrecision[] = "录像精度";
+inline constexpr char kSetPrecisionLow[] = "低";
+inline constexpr char kSetPrecisionMedium[] = "中";
+inline constexpr char kSetPrecisionHigh[] = "高";
+inline constexpr char kSetGroupSampleRate[] = "录音采样率(Hz)";
+inline constexpr char kSetRate8000[] = "8000";
+inline constexpr char kSetRate11025[] = "11025";
+inline constexpr char kSetRate22050[] = "22050";
+inline constexpr char kSetRate44100[] = "44100";
+inline constexpr char kSetGroupFrameEdit[] = "帧编辑";
+inline constexpr char kSetEditSleep[] = "编辑页面停留帧数:";
+inline constexpr char kSetGroupEntry[] = "录入方式";
+inline constexpr char kSetEntryCopy[] = "全屏拷贝模式";
+inline constexpr char kSetEntryScan[] = "扫描模式";
+inline constexpr char kSetBrowsePrompt[] = "请选择录像文件的保存路径";
+inline constexpr char kUnableToWrite[] = "Unable to write to %s";
+inline constexpr char kCannotCreateFolder[] = "Cannot create folder ";
+// --- end settings ---
+
 }  // namespace mrv::text

@@ -1,0 +1,87 @@
+// The settings dialog's rules: filling from the options, copying back, the prompt boxes that
+// follow the hot keys, and the path box with its grey current-folder marker.
+#include "app/SettingsDialog.h"
+
+#include <algorithm>
+
+#include "common/Texts.h"
+
+namespace mrv::app {
+
+SettingsForm::SettingsForm() : EdtPath(text::kSetPathMarker) {}
+
+void SettingsForm::FillFrom(const CaptureSettings& s) {
+    ComboBox1 = std::clamp(s.Frame, 0, kFrameItems - 1);
+    RadioGroup1 = s.Color;
+    RadioGroup2 = s.Samples;
+    RadioGroup3 = s.ScanDeep;
+    RadioGroup4 = s.EditMode;
+    // The up-down holds a 16-bit position and never leaves its range.
+    UpDown1 = std::clamp(static_cast<int32_t>(static_cast<int16_t>(s.EditSleep)), kEditSleepMin,
+                         kEditSleepMax);
+    CheckBox1.checked = s.Captureblt;
+    CheckBox2.checked = s.DynamicTray;
+    CheckBox4.checked = s.ShowClick;
+    CheckBox5.checked = s.Sound;
+    CheckBox3.checked = s.BeginTips;
+    CheckBox6.checked = s.PauseTips;
+    CheckBox7.checked = s.EndTips;
+    HotKey1 = static_cast<uint16_t>(s.HotKey1);
+    HotKey2 = static_cast<uint16_t>(s.HotKey2);
+    HotKey3 = static_cast<uint16_t>(s.HotKey3);
+    HotKey4 = static_cast<uint16_t>(s.HotKey4);
+    HotKey1Change();
+}
+
+void SettingsForm::CopyBackTo(CaptureSettings& s) const {
+    s.Frame = ComboBox1;
+    s.Color = RadioGroup1;
+    s.Samples = RadioGroup2;
+    s.ScanDeep = RadioGroup3;
+    s.EditMode = RadioGroup4;
+    s.EditSleep = UpDown1;
+    s.ShowClick = CheckBox4.checked;
+    s.Captureblt = CheckBox1.checked;
+    s.Sound = CheckBox5.checked;
+    s.DynamicTray = CheckBox2.checked;
+    s.BeginTips = CheckBox3.checked;
+    s.PauseTips = CheckBox6.checked;
+    s.EndTips = CheckBox7.checked;
+}
+
+void SettingsForm::CopyHotKeysTo(CaptureSettings& s) const {
+    s.HotKey1 = HotKey1;
+    s.HotKey2 = HotKey2;
+    s.HotKey3 = HotKey3;
+    s.HotKey4 = HotKey4;
+}
+
+DerivedValues SettingsForm::Derived() const {
+    return {BitsPerPixelFor(RadioGroup1), ScanStepFor(RadioGroup3), RasterOpFor(CheckBox1.checked),
+            TickIntervalFor(ComboBox1)};
+}
+
+// A disabled prompt box keeps its tick; the tick is saved as it stands.
+void SettingsForm::HotKey1Change() {
+    CheckBox3.enabled = HotKey1 != 0;
+    CheckBox6.enabled = HotKey2 != 0;
+    CheckBox7.enabled = HotKey3 != 0;
+}
+
+void SettingsForm::EdtPathExit() {
+    if (!EdtPath.empty()) return;
+    EdtPath = text::kSetPathMarker;
+    edtPathColor = kPathMarkerColor;
+}
+
+void SettingsForm::FolderChosen(const std::string& path) {
+    EdtPath = path;
+    edtPathColor = kPathTextColor;
+}
+
+// Typing keeps the colour: the marker's grey goes only with the folder browser.
+void SettingsForm::PathEdited(const std::string& text) { EdtPath = text; }
+
+bool SettingsForm::PathIsMarker() const { return EdtPath == text::kSetPathMarker; }
+
+}  // namespace mrv::app

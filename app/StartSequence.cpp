@@ -1,0 +1,92 @@
+// The start sequence: dialog, derived values, output path, hot keys, recording start, INI.
+#include "app/StartSequence.h"
+
+#include <cstdio>
+
+namespace mrv::app {
+
+std::string DefaultOutputName(const LocalTime& t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "MRV_%02d%02d%02d_%02d%02d%02d.exe", t.year % 100, t.month,
+                  t.day, t.hour, t.minute, t.second);
+    return buf;
+}
+
+ErrorText OutputPathFor(StartHost& host, const SettingsForm& form, std::string& outputPath) {
+    // The name is taken as typed: no extension is added or required.
+    if (form.PathIsMarker()) {
+        outputPath = host.ProgramFolder() + form.EdtName;
+        return std::nullopt;
+    }
+    const std::string& folder = form.EdtPath;
+    if (!host.FolderExists(folder)) {
+        // One level only: a missing parent makes this fail, and the error ends the start.
+        if (ErrorText error = host.CreateFolder(folder)) return error;
+    }
+    // A drive root from the folder browser ("C:\") already ends with the separator.
+    const bool hasSeparator = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+    outputPath = folder + (hasSeparator ? "" : "\\") + form.EdtName;
+    return std::nullopt;
+}
+
+namespace {
+
+void RegisterHotKeys(StartHost& host, const SettingsForm& form) {
+    host.RegisterCommandHotKey(HotKeyCommand::Start, form.HotKey1);
+    host.RegisterCommandHotKey(HotKeyCommand::Pause, form.HotKey2);
+    host.RegisterCommandHotKey(HotKeyCommand::Stop, form.HotKey3);
+    host.RegisterCommandHotKey(HotKeyCommand::Edit, form.HotKey4);
+}
+
+}  // namespace
+
+StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& settings,
+                              DerivedValues& derived) {
+    StartOutcome outcome;
+    SettingsForm form;
+    form.activeTab = SettingsTab::General;
+    form.EdtName = DefaultOutputName(host.Now());
+    form.FillFrom(settings);
+
+    if (host.ShowSettingsDialog(form) == ModalResult::Ok) {
+        derived = form.Derived();
+        // The fresh name carries the time of the OK, not of the opening.
+        if (form.EdtName.empty()) form.EdtName = DefaultOutputName(host.Now());
+        if (ErrorText error = OutputPathFor(host, form, outcome.outputPath)) {
+            outcome.error = std::move(error);
+            return outcome;
+        }
+        form.CopyBackTo(settings);
+        RegisterHotKeys(host, form);
+        form.CopyHotKeysTo(settings);
+        if (settings.DynamicTray) host.SpeedButton5Click();
+
+        const StartResult started = host.StartRecording(outcome.outputPath, settings, derived);
+        // A device that did not open leaves the recording silent, and the option is saved so.
+        if (started.soundFailed) settings.Sound = false;
+        switch (started.outcome) {
+            case StartResult::Outcome::Failed:
+                outcome.error = started.error;
+                return outcome;
+            case StartResult::Outcome::StubMissing:
+                // The main window is closing; the options the user confirmed are still saved.
+                outcome.kind = StartOutcome::Kind::StubMissing;
+                break;
+            case StartResult::Outcome::Started:
+                outcome.kind = StartOutcome::Kind::Started;
+                host.ShowRecordingIcon();
+                host.SetEditEnabled(true);
+                break;
+        }
+    } else {
+        outcome.kind = StartOutcome::Kind::Cancelled;
+        host.PressStopButton();
+        host.SetEditEnabled(false);
+    }
+
+    // A failed write is reported, but a recording that has started goes on.
+    outcome.error = SaveSettings(ini, settings);
+    return outcome;
+}
+
+}  // namespace mrv::app

@@ -1,0 +1,73 @@
+// The start command with no recording open: the settings dialog, the output path, the hot keys,
+// the recording start and the saving of the options.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/Settings.h"
+#include "app/SettingsDialog.h"
+#include "recorder/Recorder.h"
+
+namespace mrv::app {
+
+struct LocalTime {
+    int year = 2000;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+enum class HotKeyCommand { Start, Pause, Stop, Edit };
+
+// "MRV_yymmdd_hhmmss.exe".
+std::string DefaultOutputName(const LocalTime& time);
+
+// What the start sequence needs of the main window and the system.
+class StartHost {
+  public:
+    virtual ~StartHost() = default;
+    virtual LocalTime Now() = 0;
+    // Shows the dialog modally on `form`; closing it by its frame is Cancel.
+    virtual ModalResult ShowSettingsDialog(SettingsForm& form) = 0;
+    // The program's folder with its trailing backslash.
+    virtual std::string ProgramFolder() = 0;
+    virtual bool FolderExists(const std::string& path) = 0;
+    // Creates one folder level; the error text when that fails.
+    virtual ErrorText CreateFolder(const std::string& path) = 0;
+    // Registers one command's hot key, stores its id and shows the key in the menu.
+    virtual void RegisterCommandHotKey(HotKeyCommand command, uint16_t value) = 0;
+    // The minimise-to-tray command (tray icon added, main window hidden).
+    virtual void SpeedButton5Click() = 0;
+    // Starts the recording with the options now in force. For StubMissing the host has shown
+    // its message and closes the main window; the sequence then only saves the options.
+    virtual StartResult StartRecording(const std::string& outputPath,
+                                       const CaptureSettings& settings,
+                                       const DerivedValues& derived) = 0;
+    // RecordingIcon into TrayIconData, NIM_MODIFY.
+    virtual void ShowRecordingIcon() = 0;
+    virtual void SetEditEnabled(bool enabled) = 0;
+    // Presses the tool bar's Stop button (the group shows the stopped state).
+    virtual void PressStopButton() = 0;
+};
+
+struct StartOutcome {
+    enum class Kind { Started, Cancelled, Failed, StubMissing };
+    Kind kind = Kind::Failed;
+    // For the general error box: a failed folder, StartRecording's error or a failed INI write
+    // (the recording then goes on).
+    ErrorText error;
+    std::string outputPath;
+};
+
+// Computes the output path from the dialog's name and path boxes, creating a missing folder
+// one level deep; the error text when the folder cannot be made.
+ErrorText OutputPathFor(StartHost& host, const SettingsForm& form, std::string& outputPath);
+
+// The whole start sequence. `settings` and `derived` belong to the main window.
+StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& settings,
+                              DerivedValues& derived);
+
+}  // namespace mrv::app
