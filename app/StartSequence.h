@@ -7,6 +7,7 @@
 
 #include "app/Settings.h"
 #include "app/SettingsDialog.h"
+#include "desktop/HotKeys.h"
 #include "recorder/Recorder.h"
 
 namespace mrv::app {
@@ -20,7 +21,7 @@ struct LocalTime {
     int second = 0;
 };
 
-enum class HotKeyCommand { Start, Pause, Stop, Edit };
+using desktop::HotKeyCommand;
 
 // "MRV_yymmdd_hhmmss.exe".
 std::string DefaultOutputName(const LocalTime& time);

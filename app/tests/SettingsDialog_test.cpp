@@ -1,0 +1,116 @@
+// The settings form's rules: filling, copying back, prompt boxes and the path marker.
+#include "app/SettingsDialog.h"
+
+#include <gtest/gtest.h>
+
+#include "common/Texts.h"
+
+namespace mrv::app {
+namespace {
+
+TEST(SettingsForm, DefaultsShowWhatAFirstStartShows) {
+    SettingsForm form;
+    form.FillFrom(CaptureSettings{});
+    EXPECT_EQ(form.ComboBox1, 5);  // "6"
+    EXPECT_EQ(form.RadioGroup1, 1);
+    EXPECT_EQ(form.RadioGroup2, 0);
+    EXPECT_EQ(form.RadioGroup3, 0);
+    EXPECT_EQ(form.RadioGroup4, 0);
+    EXPECT_EQ(form.UpDown1, 20);  // not the form's own 23
+    EXPECT_TRUE(form.CheckBox4.checked && form.CheckBox1.checked && form.CheckBox2.checked);
+    EXPECT_FALSE(form.CheckBox5.checked);
+    for (const CheckBox* box : {&form.CheckBox3, &form.CheckBox6, &form.CheckBox7}) {
+        EXPECT_TRUE(box->checked);
+        EXPECT_FALSE(box->enabled);
+    }
+    EXPECT_EQ(form.EdtPath, text::kSetPathMarker);
+    EXPECT_EQ(form.edtPathColor, kPathMarkerColor);
+}
+
+TEST(SettingsForm, HotKeyChangeEnablesOnlyTheMatchingPromptAndKeepsTheTick) {
+    SettingsForm form;
+    CaptureSettings s;
+    s.HotKey1 = 0x6078;
+    s.BeginTips = false;
+    s.HotKey4 = 0x41;  // the edit key has no prompt box
+    form.FillFrom(s);
+    EXPECT_TRUE(form.CheckBox3.enabled);
+    EXPECT_FALSE(form.CheckBox6.enabled);
+    EXPECT_FALSE(form.CheckBox7.enabled);
+
+    form.HotKey1 = 0;
+    form.HotKey1Change();
+    EXPECT_FALSE(form.CheckBox3.enabled);
+    EXPECT_FALSE(form.CheckBox3.checked);
+    form.HotKey1 = 0x70;
+    form.HotKey3 = 0x71;
+    form.HotKey1Change();
+    EXPECT_TRUE(form.CheckBox3.enabled);
+    EXPECT_TRUE(form.CheckBox7.enabled);
+    EXPECT_FALSE(form.CheckBox3.checked);
+}
+
+TEST(SettingsForm, CopyBackLeavesHotKeysToTheirOwnStep) {
+    SettingsForm form;
+    form.FillFrom(CaptureSettings{});
+    form.ComboBox1 = 19;
+    form.RadioGroup2 = 2;
+    form.UpDown1 = 100;
+    form.CheckBox7.checked = false;  // a disabled box's state is saved too
+    form.HotKey2 = 0x42;
+    CaptureSettings s;
+    form.CopyBackTo(s);
+    EXPECT_EQ(s.Frame, 19);
+    EXPECT_EQ(s.Samples, 2);
+    EXPECT_EQ(s.EditSleep, 100);
+    EXPECT_FALSE(s.EndTips);
+    EXPECT_EQ(s.HotKey2, 0);
+    form.CopyHotKeysTo(s);
+    EXPECT_EQ(s.HotKey2, 0x42);
+}
+
+TEST(SettingsForm, UpDownStaysInItsRange) {
+    SettingsForm form;
+    CaptureSettings s;
+    s.EditSleep = 65536 + 50;  // only the low 16 bits reach the up-down
+    form.FillFrom(s);
+    EXPECT_EQ(form.UpDown1, 50);
+    s.EditSleep = 1;
+    form.FillFrom(s);
+    EXPECT_EQ(form.UpDown1, kEditSleepMin);
+}
+
+TEST(SettingsForm, PathMarkerComesBackOnlyForAnEmptyBox) {
+    SettingsForm form;
+    form.FolderChosen("D:\\rec");
+    EXPECT_EQ(form.edtPathColor, kPathTextColor);
+    EXPECT_FALSE(form.PathIsMarker());
+
+    form.PathEdited("E:\\x");
+    form.EdtPathExit();
+    EXPECT_EQ(form.EdtPath, "E:\\x");
+    EXPECT_EQ(form.edtPathColor, kPathTextColor);
+
+    form.PathEdited("");
+    form.EdtPathExit();
+    EXPECT_TRUE(form.PathIsMarker());
+    EXPECT_EQ(form.edtPathColor, kPathMarkerColor);
+
+    // Typed text keeps the grey; exiting with text leaves it as it is.
+    form.PathEdited("F:\\y");
+    form.EdtPathExit();
+    EXPECT_EQ(form.edtPathColor, kPathMarkerColor);
+    EXPECT_FALSE(form.PathIsMarker());
+}
+
+TEST(SettingsForm, DerivedValuesComeFromTheControls) {
+    SettingsForm form;
+    form.ComboBox1 = 0;
+    form.RadioGroup1 = 0;
+    form.RadioGroup3 = 2;
+    form.CheckBox1.checked = true;
+    EXPECT_EQ(form.Derived(), (DerivedValues{4, 7, 0x40CC0020, 1000}));
+}
+
+}  // namespace
+}  // namespace mrv::app
