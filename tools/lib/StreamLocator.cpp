@@ -1,0 +1,56 @@
+// Stream location: an explicit stub first, then our own PE stub's overlay, then a bare stream.
+#include "tools/lib/StreamLocator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "recorder/PeOverlay.h"
+#include "recorder/StreamReader.h"
+
+namespace mrv::tools {
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = path + ": read failed";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+bool OpensAsStream(std::span<const uint8_t> file, int64_t offset) {
+    StreamReader reader;
+    return reader.Open(file.subspan(static_cast<size_t>(offset)));
+}
+}  // namespace
+
+std::optional<StreamStart> LocateStream(std::span<const uint8_t> file,
+                                        const std::vector<uint8_t>* stub, std::string& error) {
+    if (stub != nullptr) {
+        if (file.size() < stub->size() || !std::equal(stub->begin(), stub->end(), file.begin())) {
+            error = "the file does not begin with the given stub";
+            return std::nullopt;
+        }
+        return StreamStart{static_cast<int64_t>(stub->size()), "after the stub"};
+    }
+    if (const auto overlay = FindPeOverlay(file)) {
+        if (OpensAsStream(file, *overlay))
+            return StreamStart{*overlay, "after the executable image"};
+        error = "an executable without a recording stream after its image";
+        return std::nullopt;
+    }
+    if (OpensAsStream(file, 0)) return StreamStart{0, "at the file start"};
+    error = "neither a recording stream nor an executable with one appended";
+    return std::nullopt;
+}
+
+}  // namespace mrv::tools
