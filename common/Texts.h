@@ -80,4 +80,31 @@ inline constexpr char kUnableToWrite[] = "Unable to write to %s";
 inline constexpr char kCannotCreateFolder[] = "Cannot create folder ";
 // --- end settings ---
 
+
+// Main window, tray menu and hot-key prompts ("mainwin").
+inline constexpr char kMainWindowCaption[] = "FrmMain";
+inline constexpr char kAboutText[] = "Morvanta v0.3\t";
+inline constexpr char kTrayTip[] = "Morvanta v0.3";
+inline constexpr char kHintAbout[] = "关于";
+inline constexpr char kHintMinimise[] = "最小化";
+inline constexpr char kHintExit[] = "退出";
+inline constexpr char kMenuAbout[] = "关于";
+inline constexpr char kMenuStart[] = "开始";
+inline constexpr char kMenuPause[] = "暂停";
+inline constexpr char kMenuEdit[] = "编辑";
+inline constexpr char kMenuStop[] = "停止";
+inline constexpr char kMenuExit[] = "退出";
+inline constexpr char kInitialClock[] = "00:00:00";
+inline constexpr char kInitialSize[] = "0KB";
+inline constexpr char kExitQuestion[] = "正在进行屏幕录像,确认退出?\t";
+inline constexpr char kEditingNotice[] = "请先退出编辑状态再进行改操作!\t";
+inline constexpr char kStartPrompt[] = "点击确定按钮开始屏幕录像\t";
+inline constexpr char kPausePrompt[] = "屏幕录像已经暂停\t";
+inline constexpr char kStopSummaryHead[] = "屏幕录像已经停止\t\r\r文件路径: ";
+inline constexpr char kStopSummaryLineEnd[] = "\t\r";
+inline constexpr char kStopSummarySize[] = "文件大小: ";
+inline constexpr char kStopSummaryLength[] = "录像时长: ";
+inline constexpr char kStopSummaryEnd[] = "\t";
+// --- end mainwin ---
+
 }  // namespace mrv::text

@@ -1,0 +1,27 @@
+// Shell_NotifyIcon with the main window's tray record and the three state icons.
+#pragma once
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include "common/win32/Handles.h"
+#include "desktop/Tray.h"
+
+namespace mrv::win {
+
+class Win32Tray final : public desktop::TrayShell {
+  public:
+    // Loads "ico1".."ico3" from the program's resources.
+    Win32Tray(HWND window, HINSTANCE instance);
+    void Add(desktop::TrayPicture picture) override;
+    void Modify(desktop::TrayPicture picture) override;
+    void Delete() override;
+
+  private:
+    void Notify(DWORD message, desktop::TrayPicture picture);
+
+    NOTIFYICONDATAW data_{};
+    HICON icons_[3] = {};
+};
+
+}  // namespace mrv::win
