@@ -27,9 +27,11 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
 }
 
 namespace {
-bool OpensAsStream(std::span<const uint8_t> file, int64_t offset) {
+bool OpensAsStream(std::span<const uint8_t> file, int64_t offset, std::string* why = nullptr) {
     StreamReader reader;
-    return reader.Open(file.subspan(static_cast<size_t>(offset)));
+    if (reader.Open(file.subspan(static_cast<size_t>(offset)))) return true;
+    if (why != nullptr) *why = reader.error();
+    return false;
 }
 }  // namespace
 
@@ -48,8 +50,9 @@ std::optional<StreamStart> LocateStream(std::span<const uint8_t> file,
         error = "an executable without a recording stream after its image";
         return std::nullopt;
     }
-    if (OpensAsStream(file, 0)) return StreamStart{0, "at the file start"};
-    error = "neither a recording stream nor an executable with one appended";
+    std::string why;
+    if (OpensAsStream(file, 0, &why)) return StreamStart{0, "at the file start"};
+    error = "not an executable, and not a recording stream: " + why;
     return std::nullopt;
 }
 

@@ -1,0 +1,48 @@
+// Replay statistics: nearest-rank percentiles and the one-object JSON form.
+#include "tools/lib/TickStats.h"
+
+#include <gtest/gtest.h>
+
+namespace mrv::tools {
+namespace {
+
+TEST(TickStats, NearestRankPercentilesOfUnsortedValues) {
+    std::vector<double> values;
+    for (int i = 20; i >= 1; --i) values.push_back(i);
+    const Percentiles p = Summarise(values);
+    EXPECT_EQ(p.p50, 10);
+    EXPECT_EQ(p.p95, 19);
+    EXPECT_EQ(p.max, 20);
+    EXPECT_EQ(p.total, 210);
+}
+
+TEST(TickStats, SmallSamplesTakeTheirOwnValues) {
+    const Percentiles one = Summarise({4.5});
+    EXPECT_EQ(one.p50, 4.5);
+    EXPECT_EQ(one.p95, 4.5);
+    const Percentiles three = Summarise({3, 1, 2});
+    EXPECT_EQ(three.p50, 2);
+    EXPECT_EQ(three.p95, 3);
+    const Percentiles none = Summarise({});
+    EXPECT_EQ(none.max, 0);
+}
+
+TEST(TickStats, JsonIsOneObjectWithTheAgreedKeysAndByteTotals) {
+    std::vector<TickSample> ticks(3);
+    for (int i = 0; i < 3; ++i) {
+        ticks[i].detectMs = 0.5 * (i + 1);
+        ticks[i].compressMs = 0.25;
+        ticks[i].tickMs = 1;
+        ticks[i].payloadBytes = 8 + i;
+        ticks[i].recordBytes = 24 + i;
+    }
+    EXPECT_EQ(StatsJson(ticks),
+              "{\"ticks\": 3, "
+              "\"detect_ms\": {\"p50\": 1.0000, \"p95\": 1.5000, \"max\": 1.5000}, "
+              "\"compress_ms\": {\"p50\": 0.2500, \"p95\": 0.2500, \"max\": 0.2500}, "
+              "\"tick_ms\": {\"p50\": 1.0000, \"p95\": 1.0000, \"max\": 1.0000}, "
+              "\"payload_bytes\": 27, \"record_bytes\": 75}");
+}
+
+}  // namespace
+}  // namespace mrv::tools
