@@ -5,6 +5,7 @@
 #include <mmreg.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace mrv::player::win {
@@ -105,6 +106,7 @@ void WaveOutput::Queue(Buffer& b) {
     samplesQueued_ +=
         timeline_.Fill(stream_, decoder_, nextSample_, std::span(b.pcm.data(), count));
     nextSample_ += static_cast<int64_t>(count);
+    for (size_t i = 0; i < count; ++i) peak_ = std::max(peak_, std::abs(int{b.pcm[i]}));
     b.header = WAVEHDR{};
     b.header.lpData = reinterpret_cast<LPSTR>(b.pcm.data());
     b.header.dwBufferLength = static_cast<DWORD>(count * sizeof(int16_t));

@@ -1,8 +1,9 @@
 // GSM 6.10 decoding through the audio compression manager and PCM output through wave-out.
 #pragma once
 
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, which they build on.
+#include <mmsystem.h>
 // msacm.h needs the wave format definitions first.
 #include <mmreg.h>
 #include <msacm.h>
@@ -48,6 +49,7 @@ class WaveOutput {
     void Pump();
     int64_t PlayedMs();
     int64_t samplesQueued() const { return samplesQueued_; }
+    int peak() const { return peak_; }  // loudest sample queued, to tell sound from silence
 
   private:
     static constexpr int kBuffers = 6;
@@ -66,6 +68,7 @@ class WaveOutput {
     int64_t startSample_ = 0;
     int64_t nextSample_ = 0;
     int64_t samplesQueued_ = 0;
+    int peak_ = 0;
     bool running_ = false;
 };
 

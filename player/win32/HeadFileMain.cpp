@@ -1,7 +1,8 @@
 // HeadFile.hdf: plays the recording stream that follows its own executable image.
+#include <windows.h>
+// After windows.h, which they build on.
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <span>
@@ -42,7 +43,7 @@ TestHooks ParseTestSwitches() {
             return arg.compare(0, n, name) == 0 ? arg.c_str() + n : nullptr;
         };
         if (const wchar_t* v = value(L"/mrv-test-log=")) {
-            hooks.log = _wfopen(v, L"w");
+            hooks.log = _wfopen(v, L"wb");  // plain LF lines for the shell
         } else if (const wchar_t* v = value(L"/mrv-test-pause-at=")) {
             hooks.startPausedAtTick = _wtoi64(v);
         } else if (value(L"/mrv-test-exit-at-end")) {

@@ -150,9 +150,9 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             ::KillTimer(hwnd_, kTimerId);
             if (audio_) {
-                hooks_.Write("audio blocks %lld samples %lld",
+                hooks_.Write("audio blocks %lld samples %lld peak %d",
                              static_cast<long long>(audioTimeline_.blocksDecoded()),
-                             static_cast<long long>(audio_->samplesQueued()));
+                             static_cast<long long>(audio_->samplesQueued()), audio_->peak());
                 audio_->Stop();
             }
             ::PostQuitMessage(exitCode_);

@@ -1,0 +1,270 @@
+// Native helper for the player's end-to-end tests: makes recordings with known pictures, clicks
+// and sound behind a real stub, and compares what the player showed with what was recorded.
+//
+//   mrv_player_e2e make --stub STUB --out REC --frames N --size WxH --fps F
+//                       [--gsm WAV] [--clicks] [--unstopped] [--hold K]
+//   mrv_player_e2e compare REC SHOT.png X Y TICK
+//       the picture of TICK against the screenshot region at X, Y; the boxes around the
+//       recorded cursor and a click still shown (where the player draws) are left out
+//   mrv_player_e2e blocks REC      whole GSM 6.10 blocks the recording carries
+//   mrv_player_e2e payload REC N   file offset of record N's payload
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/ByteOrder.h"
+#include "player/StreamLocation.h"
+#include "player/Timeline.h"
+#include "recorder/StreamFormat.h"
+#include "recorder/StreamReader.h"
+#include "recorder/ZlibCompressor.h"
+
+namespace {
+
+using namespace mrv;
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: see the top of PlayerE2eTool.cpp\n");
+    return 2;
+}
+
+// The GSM 6.10 bytes of a WAV file's data chunk (whole blocks only).
+std::vector<uint8_t> GsmData(const std::vector<uint8_t>& wav) {
+    size_t at = 12;
+    while (at + 8 <= wav.size()) {
+        const uint32_t size = GetU32(wav.data() + at + 4);
+        if (std::string(wav.begin() + at, wav.begin() + at + 4) == "data") {
+            const size_t n = std::min<size_t>(size, wav.size() - at - 8);
+            return {wav.begin() + at + 8,
+                    wav.begin() + at + 8 + n / kGsmBlockBytes * kGsmBlockBytes};
+        }
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+// A picture that differs everywhere between records: a gradient moved by the record number,
+// and a white bar whose row tells the record.
+uint32_t Pixel(int record, int x, int y, int height) {
+    const int bar = (record * 7) % height;
+    if (y == bar) return 0x00FFFFFF;
+    const uint32_t r = static_cast<uint32_t>((x * 3 + record * 20) & 0xFF);
+    const uint32_t g = static_cast<uint32_t>((y * 5 + record * 40) & 0xFF);
+    const uint32_t b = static_cast<uint32_t>((x + y + record * 60) & 0xFF);
+    return (r << 16) | (g << 8) | b;
+}
+
+int Make(int argc, char** argv) {
+    std::string stubPath, outPath, gsmPath;
+    int frames = 10, width = 320, height = 240, fps = 5, hold = 0;
+    bool clicks = false, unstopped = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
+        if (a == "--stub")
+            stubPath = next();
+        else if (a == "--out")
+            outPath = next();
+        else if (a == "--gsm")
+            gsmPath = next();
+        else if (a == "--frames")
+            frames = std::atoi(next().c_str());
+        else if (a == "--fps")
+            fps = std::atoi(next().c_str());
+        else if (a == "--hold")
+            hold = std::atoi(next().c_str());
+        else if (a == "--clicks")
+            clicks = true;
+        else if (a == "--unstopped")
+            unstopped = true;
+        else if (a == "--size") {
+            const std::string s = next();
+            if (std::sscanf(s.c_str(), "%dx%d", &width, &height) != 2) return Usage();
+        } else
+            return Usage();
+    }
+    if (stubPath.empty() || outPath.empty() || frames <= 0 || fps <= 0) return Usage();
+    std::vector<uint8_t> out = ReadFile(stubPath);
+    if (out.empty()) return Usage();
+    const size_t streamStart = out.size();
+
+    const FrameGeometry g = MakeGeometry(width, height, 32);
+    const std::vector<uint8_t> gsm =
+        gsmPath.empty() ? std::vector<uint8_t>{} : GsmData(ReadFile(gsmPath));
+    StreamHeader h;
+    h.screenWidth = width;
+    h.screenHeight = height;
+    h.bytesPerLine = g.bytesPerLine;
+    h.frameBytes = static_cast<int32_t>(g.frameBytes);
+    h.bitmapInfoSize = g.bitmapInfoSize;
+    h.audioFormat = gsm.empty() ? 0 : 1;
+    const auto header = EncodeStreamHeader(h);
+    out.insert(out.end(), header.begin(), header.end());
+    const auto info = MakeBitmapInfo(width, height, 32);
+    out.insert(out.end(), info.begin(), info.end());
+
+    const int tickMs = 1000 / fps;
+    // Sound in step with the pictures: each record carries the blocks of its own tick.
+    const size_t blocksTotal = gsm.size() / kGsmBlockBytes;
+    ZlibCompressor compressor;
+    int32_t ticks = 0;
+    size_t blockAt = 0;
+    for (int rec = 0; rec < frames; ++rec) {
+        const int holdTicks = (hold > 0 && rec == frames / 2) ? hold : 0;
+        std::vector<uint8_t> items;
+        AppendRectHeader(items, Rect{0, 0, width, height});
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const size_t at = items.size();
+                items.resize(at + 4);
+                PutU32(items.data() + at, Pixel(rec, x, y, height));
+            }
+        }
+        std::vector<uint8_t> payload;
+        compressor.Compress(items, payload);
+        const int64_t blocksDue = std::min<int64_t>(
+            static_cast<int64_t>(blocksTotal),
+            int64_t{ticks + 1 + holdTicks} * tickMs * 8000 / 1000 / player::kGsmSamplesPerBlock);
+        const size_t blocks = blocksDue > static_cast<int64_t>(blockAt)
+                                  ? static_cast<size_t>(blocksDue) - blockAt
+                                  : 0;
+        FrameHeader f;
+        f.payloadSize = static_cast<int32_t>(payload.size());
+        f.cursorX = (rec * 37) % width;
+        f.cursorY = (rec * 23) % height;
+        f.click = clicks ? static_cast<uint8_t>(rec % 3) : 0;
+        f.audioSize = static_cast<uint16_t>(blocks * kGsmBlockBytes);
+        f.holdTicks = static_cast<uint8_t>(holdTicks);
+        const auto fh = EncodeFrameHeader(f);
+        out.insert(out.end(), fh.begin(), fh.end());
+        out.insert(out.end(), gsm.begin() + blockAt * kGsmBlockBytes,
+                   gsm.begin() + (blockAt + blocks) * kGsmBlockBytes);
+        blockAt += blocks;
+        out.insert(out.end(), payload.begin(), payload.end());
+        ticks += 1 + holdTicks;
+    }
+    if (!unstopped) {
+        PutI32(out.data() + streamStart + 8, ticks);
+        PutI32(out.data() + streamStart + 12, ticks * tickMs);
+    }
+    std::ofstream file(outPath, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    std::printf("records %d ticks %d blocks %zu\n", frames, ticks, blockAt);
+    return file ? 0 : 1;
+}
+
+// A recording read back: the stream behind the stub, its reader and its time line.
+struct Loaded {
+    std::vector<uint8_t> file;
+    StreamReader reader;
+    player::Timeline timeline;
+    int64_t streamStart = 0;
+};
+
+bool Load(const char* path, Loaded& rec) {
+    rec.file = ReadFile(path);
+    const auto where = player::LocateStream(rec.file);
+    if (where.result != player::Located::Found) {
+        std::fprintf(stderr, "no stream behind the stub\n");
+        return false;
+    }
+    rec.streamStart = where.offset;
+    const auto stream =
+        std::span<const uint8_t>(rec.file).subspan(static_cast<size_t>(where.offset));
+    if (!rec.reader.Open(stream)) {
+        std::fprintf(stderr, "%s\n", rec.reader.error().c_str());
+        return false;
+    }
+    return rec.timeline.Build(stream, rec.reader.header()) == player::Timeline::Scan::Complete;
+}
+
+int Compare(int argc, char** argv) {
+    if (argc != 7) return Usage();
+    Loaded rec;
+    if (!Load(argv[2], rec)) return 1;
+    StreamReader& reader = rec.reader;
+    const player::Timeline& timeline = rec.timeline;
+    const int x0 = std::atoi(argv[4]), y0 = std::atoi(argv[5]);
+    const int64_t tick = std::atoll(argv[6]);
+    const int32_t record = timeline.RecordAtTick(tick);
+    const int32_t click = timeline.ClickRecordAtMs(timeline.MsOfTick(tick));
+    if (record < 0) return 1;
+    for (int i = 0; i <= record; ++i) {
+        if (reader.ReadNext() != StreamReader::Next::Frame) return 1;
+    }
+    if (reader.geometry().bitsPerPixel != 32) return Usage();
+    int w = 0, h = 0, n = 0;
+    unsigned char* shot = stbi_load(argv[3], &w, &h, &n, 3);
+    if (!shot) return 1;
+    const auto& e = timeline.records()[static_cast<size_t>(record)];
+    const auto& c = timeline.records()[static_cast<size_t>(click >= 0 ? click : record)];
+    auto drawnOn = [](const player::RecordEntry& r, int x, int y) {
+        return x >= r.cursorX - 20 && x < r.cursorX + 40 && y >= r.cursorY - 20 &&
+               y < r.cursorY + 40;
+    };
+    const FrameGeometry& g = reader.geometry();
+    int64_t compared = 0, differing = 0;
+    for (int y = 0; y < g.height; ++y) {
+        for (int x = 0; x < g.width; ++x) {
+            if (drawnOn(e, x, y) || drawnOn(c, x, y)) continue;  // the arrow, a click ring
+            const int sx = x0 + x, sy = y0 + y;
+            if (sx < 0 || sy < 0 || sx >= w || sy >= h) {
+                ++differing;
+                continue;
+            }
+            const uint8_t* p =
+                reader.image().data() + static_cast<size_t>(y) * g.bytesPerLine + x * 4;
+            const unsigned char* s = shot + (static_cast<size_t>(sy) * w + sx) * 3;
+            ++compared;
+            if (s[0] != p[2] || s[1] != p[1] || s[2] != p[0]) ++differing;
+        }
+    }
+    stbi_image_free(shot);
+    std::printf("compared %lld differing %lld\n", static_cast<long long>(compared),
+                static_cast<long long>(differing));
+    return differing == 0 && compared > 0 ? 0 : 1;
+}
+
+int Blocks(int argc, char** argv) {
+    if (argc != 3) return Usage();
+    Loaded rec;
+    if (!Load(argv[2], rec)) return 1;
+    std::printf("%lld\n", static_cast<long long>(rec.timeline.audioBlocks()));
+    return 0;
+}
+
+int Payload(int argc, char** argv) {
+    if (argc != 4) return Usage();
+    Loaded rec;
+    if (!Load(argv[2], rec)) return 1;
+    const player::Timeline& timeline = rec.timeline;
+    const size_t n = static_cast<size_t>(std::atoi(argv[3]));
+    if (n >= timeline.records().size()) return 1;
+    const auto& e = timeline.records()[n];
+    std::printf("%lld\n", static_cast<long long>(rec.streamStart + e.offset + kFrameHeaderSize +
+                                                 e.audioSize));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string mode = argv[1];
+    if (mode == "make") return Make(argc, argv);
+    if (mode == "compare") return Compare(argc, argv);
+    if (mode == "blocks") return Blocks(argc, argv);
+    if (mode == "payload") return Payload(argc, argv);
+    return Usage();
+}

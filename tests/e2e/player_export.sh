@@ -1,0 +1,56 @@
+# mrvtool export: a recording replayed from known frames becomes PNG pictures, a GSM 6.10 WAV,
+# an MP4 (with its sound) and a GIF with one frame per tick at the recording's size.
+set -u
+: "${MRV_TOOL:?MRV_TOOL must name mrvtool}" "${MRV_PLAYER_E2E:?}" "${MRV_WIN_BUILD_DIR:?}"
+STUB="$MRV_WIN_BUILD_DIR/bin/HeadFile.hdf"
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+failures=0
+fail() { echo "$*" >&2; failures=$((failures + 1)); }
+
+# Frames 0..7 of an odd-sized screen: H.264 needs the even padding, the GIF keeps the size.
+mkdir frames
+colours=(red green blue yellow cyan magenta white gray)
+for i in "${!colours[@]}"; do
+    convert -size 161x121 "xc:${colours[$i]}" -fill black -draw "rectangle $((i * 10)),10 $((i * 10 + 30)),40" \
+        "frames/f$i.png"
+done
+"$MRV_TOOL" replay frames --bpp 32 --step 7 --fps 4 --stub "$STUB" --out rec.exe >/dev/null ||
+    { echo "replay failed" >&2; exit 1; }
+
+count() { ffprobe -v error -count_frames -select_streams v:0 \
+    -show_entries stream=nb_read_frames,width,height -of csv=p=0 "$1"; }
+
+"$MRV_TOOL" export rec.exe --png png --gif rec.gif --mp4 rec.mp4 || fail "export failed"
+[ "$(ls png | wc -l)" = 8 ] || fail "png: $(ls png | wc -l) pictures"
+[ "$(count rec.gif)" = "161,121,8" ] || fail "gif: $(count rec.gif)"
+[ "$(count rec.mp4)" = "162,122,8" ] || fail "mp4: $(count rec.mp4)"
+# The PNG of the last tick is the last replayed frame.
+compare -metric AE png/tick_00000007.png frames/f7.png null: 2>/dev/null || fail "png differs"
+
+# With sound and a held frame: 12 records, record 6 held 4 more ticks = 16 ticks.
+ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=4" \
+    -ac 1 -c:a libgsm_ms tone.wav || exit 1
+"$MRV_PLAYER_E2E" make --stub "$STUB" --out snd.exe --frames 12 --size 96x64 --fps 4 \
+    --hold 4 --gsm tone.wav >/dev/null
+blocks="$("$MRV_PLAYER_E2E" blocks snd.exe)"
+"$MRV_TOOL" export snd.exe --wav snd.wav --mp4 snd.mp4 --gif snd.gif || fail "export failed"
+[ "$(count snd.gif)" = "96,64,16" ] || fail "gif: $(count snd.gif)"
+[ "$(count snd.mp4)" = "96,64,16" ] || fail "mp4: $(count snd.mp4)"
+rate="$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 snd.mp4)"
+[ "$rate" = "4/1" ] || fail "mp4 frame rate $rate"
+audio="$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 snd.mp4)"
+[ "$audio" = aac ] || fail "mp4 sound: '$audio'"
+wav="$(ffprobe -v error -show_entries stream=codec_name,sample_rate -of csv=p=0 snd.wav)"
+[ "$wav" = "gsm_ms,8000" ] || fail "wav: $wav"
+samples="$(ffmpeg -v error -i snd.wav -f s16le - | wc -c)"
+[ "$samples" = $((blocks * 320 * 2)) ] || fail "wav decodes to $samples bytes, want $((blocks * 640))"
+
+# No ffmpeg: a clear message and a usage exit code.
+msg="$(PATH=/nonexistent "$MRV_TOOL" export snd.exe --gif x.gif 2>&1)"
+code=$?
+[ "$code" = 2 ] && grep -q 'ffmpeg was not found' <<<"$msg" || fail "without ffmpeg: $code $msg"
+
+[ "$failures" -eq 0 ] && echo "player export: all checks passed"
+exit "$failures"

@@ -1,0 +1,58 @@
+# Shared steps of the player's end-to-end tests (sourced after lib.sh).
+
+# Wine, a private Xvfb and a scratch folder; everything is undone on exit.
+player_setup() {
+    set -u
+    : "${MRV_PLAYER_E2E:?MRV_PLAYER_E2E must name the native helper}"
+    STUB="$MRV_WIN_BUILD_DIR/bin/HeadFile.hdf"
+    [ -f "$STUB" ] || { echo "no $STUB: build the cross build first" >&2; exit 1; }
+    WORK="$(mktemp -d)"
+    mrv_wine_env
+    mrv_xvfb_start 1024x768x24
+    trap player_cleanup EXIT
+}
+
+player_cleanup() {
+    mrv_xvfb_stop
+    if [ -n "${PLAYER_PA_PID:-}" ]; then kill "$PLAYER_PA_PID" 2>/dev/null || true; fi
+    rm -rf "$WORK"
+}
+
+# Waits until FILE has a line matching PATTERN; fails after SECONDS.
+player_wait_log() {
+    local file="$1" pattern="$2" seconds="${3:-30}" i
+    for ((i = 0; i < seconds * 10; i++)); do
+        grep -q -E "$pattern" "$file" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "timed out waiting for '$pattern' in $file" >&2
+    cat "$file" >&2 2>/dev/null
+    return 1
+}
+
+# A private PulseAudio with a null sink: Wine's wave-out then has a device to play to.
+player_pulse_start() {
+    export XDG_RUNTIME_DIR="$WORK/xdg"
+    export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
+    mkdir -p "$PULSE_RUNTIME_PATH"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        -L module-native-protocol-unix -L "module-null-sink sink_name=mrv_null" \
+        --log-target=stderr 2>"$WORK/pulse.log" &
+    PLAYER_PA_PID=$!
+    local i
+    for ((i = 0; i < 50; i++)); do
+        [ -S "$PULSE_RUNTIME_PATH/native" ] && return 0
+        sleep 0.1
+    done
+    echo "PulseAudio did not start" >&2
+    cat "$WORK/pulse.log" >&2
+    return 1
+}
+
+# Presses OK in the player's message box (caption "Morvanta").
+player_dismiss_box() {
+    local window
+    window="$(xdotool search --sync --name '^Morvanta$' | head -n 1)" || return 1
+    xdotool windowfocus --sync "$window" && sleep 0.3 && xdotool key Return
+}

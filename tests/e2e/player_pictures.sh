@@ -1,0 +1,46 @@
+# The player shows the recorded pictures exactly, 1:1, at the right ticks (held frames
+# included), with the cursor and clicks drawn, and keeps its own picture area.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/player_lib.sh"
+player_setup
+cd "$WORK"
+
+# 16 records at 5 per second; record 8 is held for 3 more ticks (ticks 8..11).
+"$MRV_PLAYER_E2E" make --stub "$STUB" --out rec.exe --frames 16 --size 320x240 --fps 5 \
+    --clicks --hold 3 >/dev/null
+
+failures=0
+# tick:expected record
+for pair in 0:0 5:5 8:8 10:8 12:9 18:15; do
+    tick="${pair%%:*}"
+    want="${pair##*:}"
+    rm -f log.txt
+    wine ./rec.exe /mrv-test-log=log.txt "/mrv-test-pause-at=$tick" &
+    pid=$!
+    player_wait_log log.txt '^shown record' 30 || exit 1
+    sleep 1.5  # let the paint reach the X server
+    mrv_screenshot "shot$tick.png"
+    read -r _ x y w h < <(grep '^picture' log.txt | tail -n 1)
+    shown="$(grep '^shown record' log.txt | tail -n 1 | cut -d' ' -f3)"
+    if [ "$shown" != "$want" ] || [ "$w" != 320 ] || [ "$h" != 240 ]; then
+        echo "tick $tick: shown record $shown at ${w}x$h, want $want at 320x240" >&2
+        failures=$((failures + 1))
+    elif ! "$MRV_PLAYER_E2E" compare rec.exe "shot$tick.png" "$x" "$y" "$tick"; then
+        echo "tick $tick: the screen does not show record $want" >&2
+        failures=$((failures + 1))
+    fi
+    kill "$pid" 2>/dev/null
+    wineserver -k
+    wait "$pid" 2>/dev/null
+done
+
+# Playing through: every record appears in order and the player stops at the end.
+rm -f log.txt
+timeout 60 wine ./rec.exe /mrv-test-log=log.txt /mrv-test-exit-at-end
+grep -q '^ended' log.txt || { echo "did not reach the end" >&2; failures=$((failures + 1)); }
+order="$(grep '^shown record' log.txt | cut -d' ' -f3 | uniq | tr '\n' ' ')"
+[ "$order" = "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 " ] ||
+    { echo "records shown out of order: $order" >&2; failures=$((failures + 1)); }
+
+[ "$failures" -eq 0 ] && echo "player pictures: all checks passed"
+exit "$failures"
