@@ -1,8 +1,9 @@
 // Shell_NotifyIcon with the main window's tray record and the three state icons.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include "common/win32/Handles.h"
 #include "desktop/Tray.h"

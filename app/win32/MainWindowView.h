@@ -1,0 +1,97 @@
+// The main window TFrmMain as a Win32 window: it draws the tool bar and routes messages to
+// app::FrmMain, which holds every rule.
+#pragma once
+
+#include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
+
+#include <memory>
+
+#include "app/MainWindow.h"
+#include "app/NoSoundDevice.h"
+#include "app/win32/IniFile.h"
+#include "common/win32/Handles.h"
+#include "desktop/win32/Win32HotKeys.h"
+#include "desktop/win32/Win32Tray.h"
+#include "recorder/win32/GdiScreenSource.h"
+#include "recorder/win32/Win32Platform.h"
+
+namespace mrv::win {
+
+inline void DestroyImageList(HIMAGELIST list) { ::ImageList_Destroy(list); }
+using UniqueImageList = UniqueHandle<HIMAGELIST, DestroyImageList>;
+
+class MainWindowView final : public app::MainShell {
+  public:
+    explicit MainWindowView(HINSTANCE instance);
+    ~MainWindowView() override;
+    MainWindowView(const MainWindowView&) = delete;
+    MainWindowView& operator=(const MainWindowView&) = delete;
+
+    // Creates the window (FormCreate runs) and shows it; false when it could not be made.
+    bool Create(int showCommand);
+
+    // MainShell
+    int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override;
+    void PressButton(app::ToolButton button) override;
+    void SetEditEnabled(bool enabled) override;
+    void ShowLabels(const std::string& label1, const std::string& label2) override;
+    void MoveWindow(int32_t left, int32_t top) override;
+    void HideWindow() override;
+    void ShowWindowInFront() override;
+    void CloseWindow() override;
+    void OpenTrayMenu(const app::TrayMenuModel& menu) override;
+    app::ModalResult ShowSettingsDialog(app::SettingsForm& form) override;
+    app::LocalTime Now() override;
+    std::string ProgramFolder() override;
+    bool FolderExists(const std::string& path) override;
+    mrv::ErrorText CreateFolder(const std::string& path) override;
+
+  private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    void OnCreate();
+    void OnCommand(int id);
+    void OnPaint();
+    void OnMouseDown(app::MouseButton button, LPARAM lParam);
+    void OnMouseMove(LPARAM lParam);
+    void OnMouseUp();
+    void OnDrawItem(const DRAWITEMSTRUCT& item);
+    void OnClose();
+    int Scale(int units) const { return ::MulDiv(units, dpi_, 96); }
+    RECT ScaledRect(const app::Rect& r) const;
+    HWND CreateChild(const wchar_t* cls, const std::wstring& text, DWORD style,
+                     const app::Rect& place, int id);
+    void AddTool(HWND control, const std::wstring& tip);
+    HBITMAP MenuImage(int index);
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    int dpi_ = 96;
+    HWND toolBar_ = nullptr;
+    HWND label1_ = nullptr;
+    HWND label2_ = nullptr;
+    HWND tooltip_ = nullptr;
+    UINT taskbarCreated_ = 0;
+    UniqueFont font_;
+    UniqueBrush black_;
+    UniqueImageList images_;
+    UniqueBitmap menuImages_[4];
+
+    IniFile ini_;
+    std::unique_ptr<Win32HotKeys> hotKeys_;
+    std::unique_ptr<Win32Tray> tray_;
+    std::unique_ptr<app::FrmMain> form_;
+    GdiScreenSource screen_;
+    SystemClock clock_;
+    SystemCursor cursor_;
+    LowLevelMouseHook mouseHook_;
+    Win32FileSystem files_;
+    app::NoSoundDevice audio_;
+    std::unique_ptr<WindowTimer> timer_;
+    std::unique_ptr<Recorder> recorder_;
+};
+
+}  // namespace mrv::win
