@@ -1,10 +1,12 @@
 // Test harness: records the real screen with the real engine, driven through a command file.
 //
 // Usage: mrv_e2e_recorder --out REC [--bpp 4|8|16|32] [--step 17|13|7] [--fps 1..20]
-//        [--captureblt] [--click] [--stub FILE] [--control FILE] [--max-ticks N]
+//        [--captureblt] [--click] [--target] [--stub FILE] [--control FILE] [--max-ticks N]
 // On every timer message it reads the new whole lines of the control file (sync, pause,
 // resume, stop) and answers each on standard output with the records written so far and the
 // scan phase of the next tick, so a script knows which record shows what it put on screen.
+// --target shows a small Wine window in the bottom right corner: under Wine the low-level mouse
+// hook sees only presses on Wine's own windows.
 #include <windows.h>
 
 #include <cstdio>
@@ -22,6 +24,7 @@
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
+constexpr int kTargetSide = 64;
 
 struct Options {
     std::string out;
@@ -29,6 +32,7 @@ struct Options {
     std::string control;
     mrv::RecordingOptions recording;
     long maxTicks = 0;
+    bool target = false;
 };
 
 class NoAudio final : public mrv::AudioFactory {
@@ -56,6 +60,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.recording.rasterOp = mrv::kSrcCopy | mrv::kCaptureBlt;
         } else if (arg == "--click") {
             o.recording.showClick = true;
+        } else if (arg == "--target") {
+            o.target = true;
         } else if (!hasValue) {
             return false;
         } else if (arg == "--out") {
@@ -94,6 +100,7 @@ class Harness {
         window_.reset(::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                         nullptr, wc.hInstance, this));
         if (!window_) return Fail("cannot create the window");
+        if (options_.target && !ShowTarget(wc.hInstance)) return Fail("cannot show the target");
         timer_.emplace(window_.get(), kTimerId);
         recorder_.emplace(
             mrv::RecorderPlatform{screen_, clock_, cursor_, hook_, files_, audio_, *timer_, view_});
@@ -130,6 +137,23 @@ class Harness {
             return 0;
         }
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+
+    bool ShowTarget(HINSTANCE instance) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = instance;
+        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = L"MrvClickTarget";
+        ::RegisterClassW(&wc);
+        const mrv::ScreenSize size = screen_.Size();
+        target_.reset(::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
+                                        size.width - kTargetSide, size.height - kTargetSide,
+                                        kTargetSide, kTargetSide, nullptr, nullptr, instance,
+                                        nullptr));
+        if (target_) ::UpdateWindow(target_.get());
+        return static_cast<bool>(target_);
     }
 
     int Fail(const char* what) {
@@ -199,6 +223,7 @@ class Harness {
     NoAudio audio_;
     QuietView view_;
     mrv::win::UniqueWindow window_;
+    mrv::win::UniqueWindow target_;
     std::optional<mrv::win::WindowTimer> timer_;
     std::optional<mrv::Recorder> recorder_;
     size_t consumed_ = 0;

@@ -6,6 +6,7 @@
 //   mrv_e2e_check info REC STUB                header values, records, whether the tail is cut
 //   mrv_e2e_check compare REC STUB RECORDS SHOT.png
 //       the picture after RECORDS records against the whole screenshot
+//   mrv_e2e_check events REC STUB              one line per record: cursor x, y and click
 //   mrv_e2e_check first REC STUB SHOT.png X Y W H
 //       the number of records after which the region first equals the screenshot's (0: never)
 //
@@ -175,6 +176,16 @@ int Info(const char* rec, const char* stub) {
     return next == mrv::StreamReader::Next::End ? 0 : 1;
 }
 
+int Events(const char* rec, const char* stub) {
+    Recording r;
+    if (!r.Open(rec, stub)) return 1;
+    while (r.reader.ReadNext() == mrv::StreamReader::Next::Frame) {
+        const mrv::FrameHeader& f = r.reader.frame();
+        std::printf("%d %d %d %d\n", r.reader.recordIndex(), f.cursorX, f.cursorY, f.click);
+    }
+    return 0;
+}
+
 bool SameSize(const Recording& r, const Image& shot) {
     if (shot.width == r.reader.geometry().width && shot.height == r.reader.geometry().height) {
         return true;
@@ -217,9 +228,10 @@ int First(const char* rec, const char* stub, const char* shotPath, int x, int y,
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: mrv_e2e_check picture OUT W H SEED | solid OUT W H RRGGBB | info REC "
-                 "STUB | compare REC STUB RECORDS SHOT | first REC STUB SHOT X Y W H\n");
+    std::fprintf(
+        stderr,
+        "usage: mrv_e2e_check picture OUT W H SEED | solid OUT W H RRGGBB | info REC "
+        "STUB | events REC STUB | compare REC STUB RECORDS SHOT | first REC STUB SHOT X Y W H\n");
     return 2;
 }
 
@@ -234,6 +246,7 @@ int main(int argc, char** argv) {
     if (command == "solid" && argc == 6)
         return MakeSolid(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
     if (command == "info" && argc == 4) return Info(argv[2], argv[3]);
+    if (command == "events" && argc == 4) return Events(argv[2], argv[3]);
     if (command == "compare" && argc == 6)
         return Compare(argv[2], argv[3], std::atol(argv[4]), argv[5]);
     if (command == "first" && argc == 9)
