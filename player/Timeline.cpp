@@ -50,7 +50,7 @@ Timeline::Scan Timeline::Build(std::span<const uint8_t> stream, const StreamHead
         }
         const FrameHeader h =
             DecodeFrameHeader(stream.subspan(static_cast<size_t>(at)).first<kFrameHeaderSize>());
-        if (h.payloadSize < 0 || h.click > 2) {
+        if (h.payloadSize < kMinPayloadBytes || h.click > 2) {
             result = Scan::Damaged;
             error_ = "record header damaged at offset " + std::to_string(at);
             break;
@@ -59,6 +59,11 @@ Timeline::Scan Timeline::Build(std::span<const uint8_t> stream, const StreamHead
         if (end > size) {
             result = Scan::Truncated;
             error_ = "record cut off at offset " + std::to_string(at);
+            break;
+        }
+        if (records_.size() == kMaxRecords) {
+            result = Scan::Damaged;
+            error_ = "more records than any recording holds";
             break;
         }
         RecordEntry e;

@@ -86,13 +86,17 @@ TEST_F(TimelineTest, CutOffTailIsReportedAndCompleteRecordsKept) {
     EXPECT_TRUE(timeline_.records().empty());
 }
 
-TEST_F(TimelineTest, NegativePayloadSizeIsDamageNotAHugeSkip) {
+TEST_F(TimelineTest, PayloadSizesNoRecorderWritesAreDamage) {
     StreamBuilder b(8, 2, 2, 200);
     b.Fill(1).Fill(2);
     bytes_ = b.bytes();
-    PutI32(bytes_.data() + kStreamHeaderSize + 40, -5);
-    EXPECT_EQ(timeline_.Build(bytes_, HeaderOf(bytes_)), Timeline::Scan::Damaged);
-    EXPECT_FALSE(timeline_.error().empty());
+    // Negative would step backwards; below 8 bytes lets a run of zeros pass as millions of
+    // records, each costing an index entry.
+    for (int32_t size : {-5, 0, 7}) {
+        PutI32(bytes_.data() + kStreamHeaderSize + 40, size);
+        EXPECT_EQ(timeline_.Build(bytes_, HeaderOf(bytes_)), Timeline::Scan::Damaged) << size;
+        EXPECT_FALSE(timeline_.error().empty());
+    }
 }
 
 TEST_F(TimelineTest, EmptyRecordingHasNoRecordAtAnyTime) {
