@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/Texts.h"
+#include "desktop/HotKeys.h"
 
 namespace mrv::app {
 
@@ -83,5 +84,33 @@ void SettingsForm::FolderChosen(const std::string& path) {
 void SettingsForm::PathEdited(const std::string& text) { EdtPath = text; }
 
 bool SettingsForm::PathIsMarker() const { return EdtPath == text::kSetPathMarker; }
+
+namespace {
+using desktop::kShortcutAlt;
+using desktop::kShortcutCtrl;
+using desktop::kShortcutShift;
+constexpr uint16_t kControlShift = 0x0100;
+constexpr uint16_t kControlCtrl = 0x0200;
+constexpr uint16_t kControlAlt = 0x0400;
+}  // namespace
+
+uint16_t ShortcutToHotKeyControl(uint16_t shortcut) {
+    uint16_t value = shortcut & 0xFF;
+    if (value == 0) return 0;
+    if (shortcut & kShortcutShift) value |= kControlShift;
+    if (shortcut & kShortcutCtrl) value |= kControlCtrl;
+    if (shortcut & kShortcutAlt) value |= kControlAlt;
+    return value;
+}
+
+// The control's extended-key flag has no place in a shortcut value and is dropped.
+uint16_t HotKeyControlToShortcut(uint16_t value) {
+    uint16_t shortcut = value & 0xFF;
+    if (shortcut == 0) return 0;
+    if (value & kControlShift) shortcut |= kShortcutShift;
+    if (value & kControlCtrl) shortcut |= kShortcutCtrl;
+    if (value & kControlAlt) shortcut |= kShortcutAlt;
+    return shortcut;
+}
 
 }  // namespace mrv::app

@@ -69,6 +69,11 @@ class SettingsForm {
     uint16_t HotKey4 = 0;  // edit
 };
 
+// A shortcut value (0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt) and the system hot-key control's
+// value (key in the low byte, 1 Shift, 2 Ctrl, 4 Alt in the high byte).
+uint16_t ShortcutToHotKeyControl(uint16_t shortcut);
+uint16_t HotKeyControlToShortcut(uint16_t value);
+
 inline constexpr int32_t kEditSleepMin = 3;
 inline constexpr int32_t kEditSleepMax = 100;
 inline constexpr int32_t kFrameItems = 20;

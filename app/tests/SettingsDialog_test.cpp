@@ -112,5 +112,14 @@ TEST(SettingsForm, DerivedValuesComeFromTheControls) {
     EXPECT_EQ(form.Derived(), (DerivedValues{4, 7, 0x40CC0020, 1000}));
 }
 
+TEST(HotKeyControlValue, ConvertsModifiersBothWays) {
+    EXPECT_EQ(ShortcutToHotKeyControl(0x6078), 0x0378);  // Ctrl+Shift+F9
+    EXPECT_EQ(HotKeyControlToShortcut(0x0378), 0x6078);
+    EXPECT_EQ(ShortcutToHotKeyControl(0x8041), 0x0441);  // Alt+A
+    EXPECT_EQ(HotKeyControlToShortcut(0x0841), 0x0041);  // the extended-key flag is dropped
+    EXPECT_EQ(ShortcutToHotKeyControl(0), 0);
+    EXPECT_EQ(HotKeyControlToShortcut(0x0300), 0);  // modifiers without a key are no key
+}
+
 }  // namespace
 }  // namespace mrv::app
