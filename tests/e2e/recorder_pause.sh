@@ -23,7 +23,7 @@ sleep "$PAUSE_S"
 read -r _ again _ paused <<<"$(rec_cmd pause)"
 [ "$paused" = 1 ] && [ "$again" = "$paused_at" ] || fail "records grew while paused"
 read -r _ resumed_at _ paused <<<"$(rec_cmd resume)"
-pause_s=$(echo "$(date +%s.%N) - $pause_start" | bc)
+pause_s=$(awk -v a="$(date +%s.%N)" -v b="$pause_start" 'BEGIN {print a - b}')
 [ "$paused" = 0 ] && [ "$resumed_at" = "$paused_at" ] || fail "resume: $resumed_at, $paused"
 
 records=$(rec_settle $((STEP + 2)))
@@ -36,7 +36,8 @@ frame_count=$(rec_info frameCount)
 duration=$(rec_info durationMs)
 [ "$frame_count" = "$total" ] || fail "frameCount $frame_count, records $total"
 # Running time: from start to stop less the pause, within the answer latency of the harness.
-wall_ms=$(echo "($REC_STOP_S - $REC_START_S - $pause_s) * 1000 / 1" | bc)
+wall_ms=$(awk -v a="$REC_STOP_S" -v b="$REC_START_S" -v p="$pause_s" \
+    'BEGIN {printf "%d", (a - b - p) * 1000}')
 echo "records $total, durationMs $duration, wall time less pause ${wall_ms} ms"
 [ "$duration" -le $((wall_ms + 300)) ] || fail "durationMs $duration includes the pause"
 [ "$duration" -ge $((wall_ms - 2500)) ] || fail "durationMs $duration too short"
