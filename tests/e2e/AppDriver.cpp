@@ -1,0 +1,256 @@
+// Drives the running Morvanta.exe as a user would, one action per call, for the app_* tests.
+//
+// Usage: mrv_e2e_app ACTION [ARGS]
+//   wait-main                 waits for the main window
+//   state                     visible, place, pressed button, Edit enabled, clock, size
+//   click start|pause|edit|stop       a tool-bar command
+//   press about|minimise|exit         a picture button
+//   menu about|start|pause|edit|stop|exit   a tray-menu command
+//   tray left|right           a click on the tray icon
+//   box                       waits for a message box; prints caption and text (\t, \r escaped)
+//   answer ok|yes|no          presses a button of the message box
+//   no-box                    fails when a message box is open
+//   dialog                    waits for the settings dialog
+//   dialog-ok | dialog-cancel
+//   dialog-path TEXT | dialog-name TEXT
+//   dialog-hotkey 1..4 VALUE  VALUE as the hot-key control holds it (vk | modifiers << 8)
+//   dialog-check ID 0|1       a check box by control id
+//   dialog-combo INDEX        the frame-rate item
+//   dialog-tab 0|1
+//   close                     WM_CLOSE from outside
+//   wait-gone                 waits until the main window has gone
+#include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/win32/SettingsDialog.h"
+#include "common/Texts.h"
+#include "common/win32/WinText.h"
+
+namespace {
+
+using mrv::win::Narrow;
+using mrv::win::Widen;
+
+constexpr int kWaitMs = 15000;
+
+HWND MainWindow() { return ::FindWindowW(L"TFrmMain", nullptr); }
+
+template <typename F>
+HWND WaitFor(F find, int ms = kWaitMs) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        if (HWND w = find()) return w;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+std::string TextOf(HWND w) {
+    wchar_t buf[1024] = {};
+    ::GetWindowTextW(w, buf, 1024);
+    return Narrow(buf);
+}
+
+std::string Escaped(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// A message box of the program: a dialog-class window of its process with a static id 0xFFFF.
+HWND MessageBoxWindow() {
+    HWND main = MainWindow();
+    if (!main) return nullptr;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(main, &pid);
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search{pid, nullptr};
+    ::EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(w, &owner);
+            wchar_t cls[64] = {};
+            ::GetClassNameW(w, cls, 64);
+            if (owner == s->pid && std::wstring(cls) == L"#32770" && ::IsWindowVisible(w) &&
+                ::GetDlgItem(w, 0xFFFF)) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND SettingsDialog() {
+    HWND w = ::FindWindowW(nullptr, Widen(mrv::text::kSetCaption).c_str());
+    return (w && ::IsWindowVisible(w)) ? w : nullptr;
+}
+
+int Fail(const char* what) {
+    std::fprintf(stderr, "driver: %s\n", what);
+    return 1;
+}
+
+void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
+
+int CommandId(const std::string& name, const char* const names[], int count, int first) {
+    for (int i = 0; i < count; ++i) {
+        if (name == names[i]) return first + i;
+    }
+    return -1;
+}
+
+int State() {
+    HWND main = MainWindow();
+    if (!main) return Fail("no main window");
+    RECT r;
+    ::GetWindowRect(main, &r);
+    HWND toolBar = ::GetDlgItem(main, 100);
+    const char* names[] = {"start", "pause", "edit", "stop"};
+    std::string pressed = "none";
+    for (int i = 0; i < 4; ++i) {
+        if (::SendMessageW(toolBar, TB_ISBUTTONCHECKED, 101 + i, 0)) pressed = names[i];
+    }
+    const bool edit = ::SendMessageW(toolBar, TB_ISBUTTONENABLED, 103, 0) != 0;
+    std::printf(
+        "visible %d left %ld top %ld width %ld height %ld pressed %s edit %d clock %s "
+        "size %s\n",
+        ::IsWindowVisible(main) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
+        pressed.c_str(), edit ? 1 : 0, TextOf(::GetDlgItem(main, 302)).c_str(),
+        Escaped(TextOf(::GetDlgItem(main, 301))).c_str());
+    return 0;
+}
+
+int Run(int argc, char** argv) {
+    if (argc < 2) return Fail("no action");
+    const std::string action = argv[1];
+    const std::string arg = argc > 2 ? argv[2] : "";
+    if (action == "wait-main") return WaitFor(MainWindow) ? 0 : Fail("no main window");
+    if (action == "wait-gone") {
+        return WaitFor([] { return MainWindow() ? nullptr : ::GetDesktopWindow(); })
+                   ? 0
+                   : Fail("main window still there");
+    }
+    if (action == "state") return State();
+    HWND main = MainWindow();
+    if (action == "close") {
+        if (!main) return Fail("no main window");
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (action == "click") {
+        static const char* const names[] = {"start", "pause", "edit", "stop"};
+        const int id = CommandId(arg, names, 4, 101);
+        if (!main || id < 0) return Fail("bad click");
+        ::PostMessageW(main, WM_COMMAND, id, 0);
+        return 0;
+    }
+    if (action == "press") {
+        static const char* const names[] = {"about", "minimise", "exit"};
+        const int id = CommandId(arg, names, 3, 201);
+        if (!main || id < 0) return Fail("bad press");
+        Click(::GetDlgItem(main, id));
+        return 0;
+    }
+    if (action == "menu") {
+        static const char* const names[] = {"about", "start", "pause", "edit", "stop", "exit"};
+        const int id = CommandId(arg, names, 6, 401);
+        if (!main || id < 0) return Fail("bad menu item");
+        ::PostMessageW(main, WM_COMMAND, id, 0);
+        return 0;
+    }
+    if (action == "tray") {
+        if (!main) return Fail("no main window");
+        ::PostMessageW(main, 0x4E6, 0xDEDB, arg == "right" ? WM_RBUTTONUP : WM_LBUTTONUP);
+        return 0;
+    }
+    if (action == "box") {
+        HWND box = WaitFor(MessageBoxWindow);
+        if (!box) return Fail("no message box");
+        ::Sleep(200);  // let it paint, for screenshots
+        std::printf("caption %s\ntext %s\n", Escaped(TextOf(box)).c_str(),
+                    Escaped(TextOf(::GetDlgItem(box, 0xFFFF))).c_str());
+        return 0;
+    }
+    if (action == "no-box") return MessageBoxWindow() ? Fail("a message box is open") : 0;
+    if (action == "answer") {
+        HWND box = WaitFor(MessageBoxWindow);
+        const int id = arg == "yes" ? IDYES : arg == "no" ? IDNO : IDOK;
+        HWND button = box ? ::GetDlgItem(box, id) : nullptr;
+        if (!button) return Fail("no such button");
+        Click(button);
+        return WaitFor([box] { return ::IsWindow(box) ? nullptr : ::GetDesktopWindow(); })
+                   ? 0
+                   : Fail("message box still open");
+    }
+    if (action == "dialog") return WaitFor(SettingsDialog) ? 0 : Fail("no settings dialog");
+    HWND dialog = SettingsDialog();
+    if (action.rfind("dialog-", 0) == 0 && !dialog) return Fail("no settings dialog");
+    using namespace mrv::win;
+    if (action == "dialog-ok" || action == "dialog-cancel") {
+        Click(::GetDlgItem(dialog, action == "dialog-ok" ? kIdOk : kIdCancel));
+        return WaitFor([] { return SettingsDialog() ? nullptr : ::GetDesktopWindow(); })
+                   ? 0
+                   : Fail("dialog still open");
+    }
+    if (action == "dialog-path" || action == "dialog-name") {
+        HWND edit = ::GetDlgItem(dialog, action == "dialog-path" ? kIdEdtPath : kIdEdtName);
+        ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Widen(arg).c_str()));
+        return 0;
+    }
+    if (action == "dialog-hotkey" && argc > 3) {
+        const int box = std::atoi(argv[2]);
+        HWND hot = ::GetDlgItem(dialog, kIdHotKey1 + box - 1);
+        ::SendMessageW(hot, HKM_SETHOTKEY, std::strtoul(argv[3], nullptr, 0), 0);
+        // The control tells its parent only of the user's typing; do as it would.
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdHotKey1 + box - 1, EN_CHANGE),
+                       reinterpret_cast<LPARAM>(hot));
+        return 0;
+    }
+    if (action == "dialog-check" && argc > 3) {
+        HWND box = ::GetDlgItem(dialog, std::atoi(argv[2]));
+        const bool want = std::atoi(argv[3]) != 0;
+        if ((::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != want) {
+            ::SendMessageW(box, BM_CLICK, 0, 0);
+        }
+        return 0;
+    }
+    if (action == "dialog-combo") {
+        HWND combo = ::GetDlgItem(dialog, kIdComboBox1);
+        ::SendMessageW(combo, CB_SETCURSEL, std::atoi(arg.c_str()), 0);
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdComboBox1, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(combo));
+        return 0;
+    }
+    if (action == "dialog-tab") {
+        ::SendMessageW(::GetDlgItem(dialog, kIdTabs), TCM_SETCURFOCUS, std::atoi(arg.c_str()), 0);
+        ::Sleep(300);
+        return 0;
+    }
+    return Fail("unknown action");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rc = Run(argc, argv);
+    std::fflush(stdout);
+    return rc;
+}
