@@ -41,8 +41,8 @@ rec_start() {
         --control "$(rec_winpath control)" "$@" >"$REC_WORK/log" 2>"$REC_WORK/stderr" &
     REC_HARNESS_PID=$!
     REC_PIDS+=("$REC_HARNESS_PID")
-    REC_START_S=$(date +%s.%N)
     rec_wait_line '^started ' 0 30 >/dev/null || fail "the harness did not start"
+    REC_START_S=$(date +%s.%N)
 }
 
 # Prints the first log line after line AFTER that matches PATTERN; waits up to SECONDS.
