@@ -30,7 +30,9 @@ void AudioTimeline::Build(const Timeline& timeline, int32_t sampleRate) {
         end = c.startSample + samples;
         chunks_.push_back(c);
     }
-    totalSamples_ = std::max(end, SampleAtMs(timeline.pacing().totalMs));
+    // Rounded up, so that the played samples reach the picture's end in whole milliseconds.
+    const int64_t pictureEnd = (timeline.pacing().totalMs * sampleRate + 999) / 1000;
+    totalSamples_ = std::max(end, pictureEnd);
 }
 
 int64_t AudioTimeline::SampleAtMs(int64_t ms) const { return ms * sampleRate_ / 1000; }

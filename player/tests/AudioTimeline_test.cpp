@@ -94,6 +94,18 @@ TEST_F(AudioTimelineTest, FillingInPiecesDecodesEachChunkOnceAndMatchesOneFill) 
     EXPECT_EQ(counting.calls, 3);
 }
 
+TEST_F(AudioTimelineTest, PlayedToTheLastSampleTheClockReachesThePicturesEnd) {
+    StreamBuilder b(8, 2, 6, 996, 2);  // 996 ms at 11025 Hz: 10980.9 samples
+    b.Fill(1, 0, 0, Blocks(1, 1)).Same().Same().Same().Same().Same();
+    bytes_ = b.bytes();
+    const auto header =
+        DecodeStreamHeader(std::span<const uint8_t>(bytes_).first<kStreamHeaderSize>());
+    ASSERT_EQ(timeline_.Build(bytes_, header), Timeline::Scan::Complete);
+    audio_.Build(timeline_, 11025);
+    EXPECT_EQ(audio_.totalSamples(), 10981);
+    EXPECT_GE(audio_.MsAtSample(audio_.totalSamples()), timeline_.pacing().totalMs);
+}
+
 TEST_F(AudioTimelineTest, UndecodableChunkIsSilence) {
     StreamBuilder b(8, 2, 1, 1000, 1);
     b.Fill(1, 0, 0, Blocks(2, 9));

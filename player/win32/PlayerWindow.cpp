@@ -18,6 +18,7 @@ constexpr int kMinClientWidth = 520;
 constexpr int64_t kTrackUnitMs = 100;  // trackbar positions are int: tenths of a second
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMs = 15;
+constexpr DWORD kAudioStallMs = 2000;
 enum ControlId { kIdPlay = 101, kIdBar, kIdTime, kIdFull, kIdClose };
 constexpr wchar_t kClassName[] = L"MorvantaPlayer";
 }  // namespace
@@ -288,8 +289,20 @@ int64_t PlayerWindow::Elapsed() {
     return static_cast<int64_t>(::GetTickCount() - clockStart_);
 }
 
+bool PlayerWindow::AudioStalled(int64_t elapsedMs) {
+    const DWORD now = ::GetTickCount();
+    if (elapsedMs != lastAudioMs_) {
+        lastAudioMs_ = elapsedMs;
+        lastAudioChange_ = now;
+        return false;
+    }
+    return now - lastAudioChange_ > kAudioStallMs;
+}
+
 void PlayerWindow::RestartClock() {
     clockStart_ = ::GetTickCount();
+    lastAudioMs_ = -1;
+    lastAudioChange_ = clockStart_;
     if (!audio_) return;
     if (playback_.playing()) {
         audio_->Start(audioTimeline_.SampleAtMs(playback_.base()));
@@ -319,6 +332,15 @@ void PlayerWindow::OnTimer() {
     if (audio_) audio_->Pump();
     if (!playback_.playing()) return;
     const int64_t elapsed = Elapsed();
+    if (audio_ && AudioStalled(elapsed)) {
+        // A device that takes the sound but never plays it must not freeze the pictures.
+        hooks_.Write("sound stalled at %lld", static_cast<long long>(elapsed));
+        playback_.Pause(elapsed);
+        audio_.reset();
+        playback_.Play();
+        RestartClock();
+        return;
+    }
     const int64_t position = playback_.Position(elapsed);
     if (playback_.Ended(elapsed)) {
         playback_.StopAtEnd();

@@ -52,6 +52,7 @@ class PlayerWindow {
 
     int64_t Elapsed();
     void RestartClock();
+    bool AudioStalled(int64_t elapsedMs);
     void TogglePlay();
     void SeekTo(int64_t ms);
     void ToggleFullScreen();
@@ -71,6 +72,8 @@ class PlayerWindow {
     std::unique_ptr<WaveOutput> audio_;
     std::vector<uint8_t> bitmapInfo_;
     DWORD clockStart_ = 0;
+    int64_t lastAudioMs_ = -1;
+    DWORD lastAudioChange_ = 0;
 
     HWND hwnd_ = nullptr;
     HWND playButton_ = nullptr;
