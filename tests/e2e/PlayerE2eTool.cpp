@@ -5,12 +5,10 @@
 //                       [--gsm WAV] [--clicks] [--unstopped] [--hold K]
 //   mrv_player_e2e compare REC SHOT.png X Y TICK
 //       the picture of TICK against the screenshot region at X, Y; the boxes around the
-//       recorded cursor and a click still shown (where the player draws) are left out
+//       recorded cursor and a click still shown (where the player draws) are left out; any
+//       colour depth
 //   mrv_player_e2e blocks REC      whole GSM 6.10 blocks the recording carries
 //   mrv_player_e2e payload REC N   file offset of record N's payload
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -24,6 +22,7 @@
 #include "recorder/StreamFormat.h"
 #include "recorder/StreamReader.h"
 #include "recorder/ZlibCompressor.h"
+#include "tools/lib/Png.h"
 
 namespace {
 
@@ -203,10 +202,16 @@ int Compare(int argc, char** argv) {
     for (int i = 0; i <= record; ++i) {
         if (reader.ReadNext() != StreamReader::Next::Frame) return 1;
     }
-    if (reader.geometry().bitsPerPixel != 32) return Usage();
-    int w = 0, h = 0, n = 0;
-    unsigned char* shot = stbi_load(argv[3], &w, &h, &n, 3);
-    if (!shot) return 1;
+    // The picture as GDI shows it: the colour table for 4 and 8 bits, 5-5-5 widened by bit
+    // replication for 16.
+    tools::RgbImage picture, screen;
+    tools::DibToRgb(reader.image(), reader.geometry(), reader.colorTable(), picture);
+    std::string error;
+    if (!tools::ReadPng(argv[3], screen, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    const int w = screen.width, h = screen.height;
     const auto& e = timeline.records()[static_cast<size_t>(record)];
     const auto& c = timeline.records()[static_cast<size_t>(click >= 0 ? click : record)];
     auto drawnOn = [](const player::RecordEntry& r, int x, int y) {
@@ -223,14 +228,12 @@ int Compare(int argc, char** argv) {
                 ++differing;
                 continue;
             }
-            const uint8_t* p =
-                reader.image().data() + static_cast<size_t>(y) * g.bytesPerLine + x * 4;
-            const unsigned char* s = shot + (static_cast<size_t>(sy) * w + sx) * 3;
+            const uint8_t* p = picture.rgb.data() + (static_cast<size_t>(y) * g.width + x) * 3;
+            const uint8_t* s = screen.rgb.data() + (static_cast<size_t>(sy) * w + sx) * 3;
             ++compared;
-            if (s[0] != p[2] || s[1] != p[1] || s[2] != p[0]) ++differing;
+            if (s[0] != p[0] || s[1] != p[1] || s[2] != p[2]) ++differing;
         }
     }
-    stbi_image_free(shot);
     std::printf("compared %lld differing %lld\n", static_cast<long long>(compared),
                 static_cast<long long>(differing));
     return differing == 0 && compared > 0 ? 0 : 1;
