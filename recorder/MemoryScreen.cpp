@@ -76,19 +76,23 @@ void MemoryScreen::GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
     const size_t rowBytes = static_cast<size_t>(BytesPerRow(int64_t{width} * bpp));
     for (int32_t r = 0; r < height; ++r) {
         std::span<uint8_t> out(bits + static_cast<size_t>(r) * rowBytes, rowBytes);
-        std::fill(out.begin(), out.end(), 0);
         const int32_t sy = y + r;
-        if (sy < 0 || sy >= geometry_.height) continue;
+        if (sy < 0 || sy >= geometry_.height) {
+            std::fill(out.begin(), out.end(), 0);
+            continue;
+        }
         std::span<const uint8_t> src(Row(sy), static_cast<size_t>(geometry_.bytesPerLine));
         if ((int64_t{x} * bpp) % 8 == 0 && x >= 0 && x + width <= geometry_.width) {
-            // Whole bytes: copy directly; bits past the screen's right edge stay zero.
+            // Whole bytes: copy directly and zero only the padding after them, since replays
+            // grab every sampled line of every tick through here.
             const size_t from = static_cast<size_t>(int64_t{x} * bpp / 8);
-            const size_t n =
-                std::min(rowBytes, static_cast<size_t>(BytesPerRow(int64_t{width} * bpp)));
-            const size_t used = static_cast<size_t>((int64_t{width} * bpp + 7) / 8);
-            std::memcpy(out.data(), src.data() + from, std::min(n, used));
+            const size_t used =
+                std::min(rowBytes, static_cast<size_t>((int64_t{width} * bpp + 7) / 8));
+            std::memcpy(out.data(), src.data() + from, used);
+            std::fill(out.begin() + static_cast<ptrdiff_t>(used), out.end(), 0);
             if (bpp == 4 && width % 2 == 1) out[used - 1] &= 0xF0;
         } else {
+            std::fill(out.begin(), out.end(), 0);
             for (int32_t c = 0; c < width; ++c) {
                 const int32_t sx = x + c;
                 if (sx >= 0 && sx < geometry_.width)
