@@ -34,7 +34,8 @@ mrv_xvfb_start() {
     local fifo
     fifo="$(mktemp -u)"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    # Its own session keeps a Ctrl+C meant for the caller from ending the display under it.
+    setsid Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     MRV_XVFB_PID=$!
     local number
     if ! read -r -t 20 number <"$fifo"; then

@@ -25,6 +25,16 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kTargetSide = 64;
+constexpr UINT kStopMessage = WM_APP + 1;
+
+// Ctrl+C arrives on another thread; the recording is stopped on the window's own thread.
+HWND gWindow = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD) {
+    if (!gWindow) return FALSE;
+    ::PostMessageW(gWindow, kStopMessage, 0, 0);
+    return TRUE;
+}
 
 struct Options {
     std::string out;
@@ -101,6 +111,8 @@ class Harness {
                                         nullptr, wc.hInstance, this));
         if (!window_) return Fail("cannot create the window");
         if (options_.target && !ShowTarget(wc.hInstance)) return Fail("cannot show the target");
+        gWindow = window_.get();
+        ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
         timer_.emplace(window_.get(), kTimerId);
         recorder_.emplace(
             mrv::RecorderPlatform{screen_, clock_, cursor_, hook_, files_, audio_, *timer_, view_});
@@ -132,6 +144,10 @@ class Harness {
                                 reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         }
         auto* self = reinterpret_cast<Harness*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self && msg == kStopMessage) {
+            if (self->recorder_->isRecording()) self->Stop();
+            return 0;
+        }
         if (self && msg == WM_TIMER && wParam == kTimerId) {
             self->OnTimer();
             return 0;
