@@ -26,6 +26,8 @@ app_setup() {
     trap app_cleanup EXIT
     mrv_wine_env
     mrv_xvfb_start "${1:-1024x768x24}"
+    # The Wine server and its helpers start here, detached from the callers' pipes.
+    wineserver -p >/dev/null 2>&1 </dev/null
     mkdir -p "$APP_SHOTS"
     cp "$APP_BIN/Morvanta.exe" "$APP_WORK/"
     if [ -f "$APP_BIN/HeadFile.hdf" ]; then
@@ -46,16 +48,29 @@ app_start() {
 }
 
 # Runs one driver action; its output without the CRs of Wine's console.
+# Output goes through a file: Wine's background processes may inherit the descriptor and would
+# hold a pipe open.
 drv() {
-    local out status
-    out=$(wine "$APP_DRIVER" "$@" 2>&1) && status=0 || status=$?
-    printf '%s\n' "${out//$'\r'/}"
+    local status
+    wine "$APP_DRIVER" "$@" >"$APP_WORK/driver.out" 2>&1 && status=0 || status=$?
+    tr -d '\r' <"$APP_WORK/driver.out"
     return $status
 }
 
 # Prints one field of the driver's state line.
 app_state() {
     drv state | awk -v key="$1" '{for (i = 1; i < NF; i += 2) if ($i == key) print $(i + 1)}'
+}
+
+# Waits up to 10 s for a state field to take VALUE (Wine's tray calls can take seconds here).
+wait_state() {
+    local deadline=$((SECONDS + 10)) value
+    while :; do
+        value=$(app_state "$1")
+        [ "$value" = "$2" ] && { echo "ok: $1 $2"; return 0; }
+        [ $SECONDS -ge $deadline ] && fail "$1: expected [$2], got [$value]"
+        sleep 0.2
+    done
 }
 
 expect_eq() {
