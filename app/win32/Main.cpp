@@ -1,5 +1,6 @@
 // Morvanta.exe: the application title, the main window and the message loop.
 #include <windows.h>
+// commctrl.h needs windows.h first.
 #include <commctrl.h>
 
 #include "app/win32/MainWindowView.h"

@@ -69,8 +69,8 @@ bool MainWindowView::Create(int showCommand) {
 
 LRESULT CALLBACK MainWindowView::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        auto* self = static_cast<MainWindowView*>(
-            reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<MainWindowView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -85,37 +85,62 @@ LRESULT MainWindowView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (msg) {
-        case WM_CREATE: OnCreate(); return 0;
-        case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
-        case WM_PAINT: OnPaint(); return 0;
-        case WM_LBUTTONDOWN: OnMouseDown(app::MouseButton::Left, lParam); return 0;
-        case WM_RBUTTONDOWN: OnMouseDown(app::MouseButton::Right, lParam); return 0;
-        case WM_MBUTTONDOWN: OnMouseDown(app::MouseButton::Middle, lParam); return 0;
-        case WM_MOUSEMOVE: OnMouseMove(lParam); return 0;
+        case WM_CREATE:
+            OnCreate();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam));
+            return 0;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_LBUTTONDOWN:
+            OnMouseDown(app::MouseButton::Left, lParam);
+            return 0;
+        case WM_RBUTTONDOWN:
+            OnMouseDown(app::MouseButton::Right, lParam);
+            return 0;
+        case WM_MBUTTONDOWN:
+            OnMouseDown(app::MouseButton::Middle, lParam);
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(lParam);
+            return 0;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
-        case WM_MBUTTONUP: OnMouseUp(); return 0;
-        case WM_CAPTURECHANGED: form_->Panel1MouseUp(); return 0;
+        case WM_MBUTTONUP:
+            OnMouseUp();
+            return 0;
+        case WM_CAPTURECHANGED:
+            form_->Panel1MouseUp();
+            return 0;
         case WM_TIMER:
             if (wParam == kTimerId) form_->Timer1Timer();
             return 0;
-        case WM_HOTKEY: form_->WMHotKey(static_cast<int32_t>(wParam)); return 0;
+        case WM_HOTKEY:
+            form_->WMHotKey(static_cast<int32_t>(wParam));
+            return 0;
         case desktop::kTrayCallbackMessage:
             form_->TrayMessage(static_cast<uint32_t>(lParam));
             return 0;
-        case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM:
+            OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wParam);
             ::SetTextColor(dc, RGB(255, 255, 255));
             ::SetBkColor(dc, RGB(0, 0, 0));
             return reinterpret_cast<LRESULT>(black_.get());
         }
-        case WM_CLOSE: OnClose(); return 0;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
         case WM_DESTROY:
             hwnd_ = nullptr;
             ::PostQuitMessage(0);
             return 0;
-        default: return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+        default:
+            return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
 }
 
@@ -126,10 +151,10 @@ RECT MainWindowView::ScaledRect(const app::Rect& r) const {
 HWND MainWindowView::CreateChild(const wchar_t* cls, const std::wstring& text, DWORD style,
                                  const app::Rect& place, int id) {
     const RECT r = ScaledRect(place);
-    HWND child = ::CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left,
-                                   r.top, r.right - r.left, r.bottom - r.top, hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                   nullptr);
+    HWND child =
+        ::CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+                          r.right - r.left, r.bottom - r.top, hwnd_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return child;
 }
@@ -158,10 +183,10 @@ void MainWindowView::OnCreate() {
     ::ImageList_AddMasked(images_.get(), strip.get(), RGB(255, 0, 255));
 
     // ToolBar1: four grouped check buttons and an 8-pixel separator.
-    toolBar_ = CreateChild(TOOLBARCLASSNAMEW, L"",
-                           TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER |
-                               CCS_NOPARENTALIGN,
-                           app::kToolBar1, kIdToolBar);
+    toolBar_ = CreateChild(
+        TOOLBARCLASSNAMEW, L"",
+        TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+        app::kToolBar1, kIdToolBar);
     ::SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
     ::SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(23), Scale(22)));
@@ -181,15 +206,15 @@ void MainWindowView::OnCreate() {
     label1_ = CreateChild(L"STATIC", Widen(text::kInitialSize), SS_LEFT, kLabel1, kIdLabel1);
 
     // The picture buttons keep their hints as their texts.
-    HWND about = CreateChild(L"BUTTON", Widen(text::kHintAbout), BS_OWNERDRAW,
-                             app::kSpeedButton6, kIdSpeedButton6);
+    HWND about = CreateChild(L"BUTTON", Widen(text::kHintAbout), BS_OWNERDRAW, app::kSpeedButton6,
+                             kIdSpeedButton6);
     HWND minimise = CreateChild(L"BUTTON", Widen(text::kHintMinimise), BS_OWNERDRAW,
                                 app::kSpeedButton5, kIdSpeedButton5);
     HWND exit = CreateChild(L"BUTTON", Widen(text::kHintExit), BS_OWNERDRAW, app::kSpeedButton4,
                             kIdSpeedButton4);
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 hwnd_, nullptr, instance_, nullptr);
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                                 nullptr, instance_, nullptr);
     AddTool(about, Widen(text::kHintAbout));
     AddTool(minimise, Widen(text::kHintMinimise));
     AddTool(exit, Widen(text::kHintExit));
@@ -199,12 +224,11 @@ void MainWindowView::OnCreate() {
 
     hotKeys_ = std::make_unique<Win32HotKeys>(hwnd_);
     tray_ = std::make_unique<Win32Tray>(hwnd_, instance_);
-    form_ = std::make_unique<app::FrmMain>(*this, ini_, *hotKeys_, *tray_,
-                                           ProgramFilesBesideProgram());
+    form_ =
+        std::make_unique<app::FrmMain>(*this, ini_, *hotKeys_, *tray_, ProgramFilesBesideProgram());
     timer_ = std::make_unique<WindowTimer>(hwnd_, kTimerId);
-    recorder_ = std::make_unique<Recorder>(RecorderPlatform{screen_, clock_, cursor_, mouseHook_,
-                                                            files_, audio_, *timer_, *form_,
-                                                            DecimalSeparator()});
+    recorder_ = std::make_unique<Recorder>(RecorderPlatform{
+        screen_, clock_, cursor_, mouseHook_, files_, audio_, *timer_, *form_, DecimalSeparator()});
     form_->AttachRecorder(*recorder_);
     form_->FormCreate();
 }
@@ -328,12 +352,10 @@ void MainWindowView::OpenTrayMenu(const app::TrayMenuModel& model) {
         const char* text;
         int image;
     };
-    const Entry entries[] = {{app::MenuItem::About1, text::kMenuAbout, -1},
-                             {app::MenuItem::N2, text::kMenuStart, 0},
-                             {app::MenuItem::N4, text::kMenuPause, 1},
-                             {app::MenuItem::N5, text::kMenuEdit, 2},
-                             {app::MenuItem::N3, text::kMenuStop, 3},
-                             {app::MenuItem::Exit1, text::kMenuExit, -1}};
+    const Entry entries[] = {
+        {app::MenuItem::About1, text::kMenuAbout, -1}, {app::MenuItem::N2, text::kMenuStart, 0},
+        {app::MenuItem::N4, text::kMenuPause, 1},      {app::MenuItem::N5, text::kMenuEdit, 2},
+        {app::MenuItem::N3, text::kMenuStop, 3},       {app::MenuItem::Exit1, text::kMenuExit, -1}};
     for (const Entry& entry : entries) {
         const size_t index = static_cast<size_t>(entry.item);
         if (entry.item == app::MenuItem::Exit1) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -348,10 +370,11 @@ void MainWindowView::OpenTrayMenu(const app::TrayMenuModel& model) {
             info.hbmpItem = menuImages_[entry.image].get();
             ::SetMenuItemInfoW(menu.get(), kIdMenuItem + index, FALSE, &info);
         }
-        if (entry.item == app::MenuItem::About1) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        if (entry.item == app::MenuItem::About1)
+            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     }
-    const int chosen = ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y,
-                                        0, hwnd_, nullptr);
+    const int chosen = ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                                        hwnd_, nullptr);
     // Lets the menu close properly when the user clicks elsewhere.
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);
     // The command runs once the tray message has been handled.
