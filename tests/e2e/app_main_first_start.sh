@@ -29,10 +29,34 @@ expect_eq "about caption" "$(sed -n 's/^caption //p' <<<"$out")" "About"
 expect_eq "about text" "$(sed -n 's/^text //p' <<<"$out")" 'Morvanta v0.3\t'
 drv answer ok >/dev/null
 
+# Drags with BUTTON from X,Y by DX,DY.
+drag() {
+    xdotool mousemove --sync "$2" "$3"
+    sleep 0.2
+    xdotool mousedown "$1"
+    sleep 0.2
+    xdotool mousemove --sync $(($2 + $4 / 2)) $(($3 + $5 / 2))
+    sleep 0.2
+    xdotool mousemove --sync $(($2 + $4)) $(($3 + $5))
+    sleep 0.2
+    xdotool mouseup "$1"
+    sleep 0.3
+}
+# The blank end right of Exit drags; the right button and the black display do not.
+drag 1 793 323 20 15
+expect_eq "dragged" "$(app_state left) $(app_state top)" "473 323"
+drag 3 813 338 30 30
+drag 1 603 338 30 30
+expect_eq "not dragged" "$(app_state left) $(app_state top)" "473 323"
+
 # Exit with no recording closes at once and stores the position.
 drv press exit
 drv wait-gone || fail "Exit did not close the program"
 grep -q $'^\\[FormPosition\\]\r$' "$APP_WORK/Morvanta.ini" || fail "no [FormPosition]"
-grep -q $'^SelfTop=308\r$' "$APP_WORK/Morvanta.ini" || fail "SelfTop not written"
-grep -q $'^SelfLeft=453\r$' "$APP_WORK/Morvanta.ini" || fail "SelfLeft not written"
+grep -q $'^SelfTop=323\r$' "$APP_WORK/Morvanta.ini" || fail "SelfTop not written"
+grep -q $'^SelfLeft=473\r$' "$APP_WORK/Morvanta.ini" || fail "SelfLeft not written"
+app_start
+expect_eq "position restored" "$(app_state left) $(app_state top)" "473 323"
+drv close
+drv wait-gone || fail "WM_CLOSE did not close the program"
 echo PASS
