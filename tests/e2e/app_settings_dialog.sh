@@ -5,6 +5,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 SHOTS="${MRV_SHOTS:-$PWD}"
+mkdir -p "$SHOTS"
 WORK="$(mktemp -d)"
 DRIVER="$MRV_WIN_BUILD_DIR/bin/mrv_e2e_settings.exe"
 INI="$WORK/t.ini"
