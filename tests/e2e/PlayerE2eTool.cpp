@@ -2,7 +2,9 @@
 // and sound behind a real stub, and compares what the player showed with what was recorded.
 //
 //   mrv_player_e2e make --stub STUB --out REC --frames N --size WxH --fps F
-//                       [--gsm WAV] [--clicks] [--unstopped] [--hold K]
+//                       [--gsm WAV] [--clicks] [--unstopped] [--hold K] [--drop A-B]
+//       --drop: records A to B carry no sound, their blocks are lost as when the recorder
+//       drops deliveries
 //   mrv_player_e2e compare REC SHOT.png X Y TICK
 //       the picture of TICK against the screenshot region at X, Y; the boxes around the
 //       recorded cursor and a click still shown (where the player draws) are left out; any
@@ -66,7 +68,7 @@ uint32_t Pixel(int record, int x, int y, int height) {
 
 int Make(int argc, char** argv) {
     std::string stubPath, outPath, gsmPath;
-    int frames = 10, width = 320, height = 240, fps = 5, hold = 0;
+    int frames = 10, width = 320, height = 240, fps = 5, hold = 0, dropFrom = -1, dropTo = -1;
     bool clicks = false, unstopped = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
@@ -85,7 +87,9 @@ int Make(int argc, char** argv) {
             hold = std::atoi(next().c_str());
         else if (a == "--clicks")
             clicks = true;
-        else if (a == "--unstopped")
+        else if (a == "--drop") {
+            if (std::sscanf(next().c_str(), "%d-%d", &dropFrom, &dropTo) != 2) return Usage();
+        } else if (a == "--unstopped")
             unstopped = true;
         else if (a == "--size") {
             const std::string s = next();
@@ -118,7 +122,7 @@ int Make(int argc, char** argv) {
     const size_t blocksTotal = gsm.size() / kGsmBlockBytes;
     ZlibCompressor compressor;
     int32_t ticks = 0;
-    size_t blockAt = 0;
+    size_t blockAt = 0, carried = 0;
     for (int rec = 0; rec < frames; ++rec) {
         const int holdTicks = (hold > 0 && rec == frames / 2) ? hold : 0;
         std::vector<uint8_t> items;
@@ -135,9 +139,13 @@ int Make(int argc, char** argv) {
         const int64_t blocksDue = std::min<int64_t>(
             static_cast<int64_t>(blocksTotal),
             int64_t{ticks + 1 + holdTicks} * tickMs * 8000 / 1000 / player::kGsmSamplesPerBlock);
-        const size_t blocks = blocksDue > static_cast<int64_t>(blockAt)
-                                  ? static_cast<size_t>(blocksDue) - blockAt
-                                  : 0;
+        size_t blocks = blocksDue > static_cast<int64_t>(blockAt)
+                            ? static_cast<size_t>(blocksDue) - blockAt
+                            : 0;
+        if (rec >= dropFrom && rec <= dropTo) {
+            blockAt += blocks;
+            blocks = 0;
+        }
         FrameHeader f;
         f.payloadSize = static_cast<int32_t>(payload.size());
         f.cursorX = (rec * 37) % width;
@@ -150,6 +158,7 @@ int Make(int argc, char** argv) {
         out.insert(out.end(), gsm.begin() + blockAt * kGsmBlockBytes,
                    gsm.begin() + (blockAt + blocks) * kGsmBlockBytes);
         blockAt += blocks;
+        carried += blocks;
         out.insert(out.end(), payload.begin(), payload.end());
         ticks += 1 + holdTicks;
     }
@@ -159,7 +168,7 @@ int Make(int argc, char** argv) {
     }
     std::ofstream file(outPath, std::ios::binary);
     file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    std::printf("records %d ticks %d blocks %zu\n", frames, ticks, blockAt);
+    std::printf("records %d ticks %d blocks %zu\n", frames, ticks, carried);
     return file ? 0 : 1;
 }
 

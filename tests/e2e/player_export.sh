@@ -47,10 +47,37 @@ wav="$(ffprobe -v error -show_entries stream=codec_name,sample_rate -of csv=p=0 
 samples="$(ffmpeg -v error -i snd.wav -f s16le - | wc -c)"
 [ "$samples" = $((blocks * 320 * 2)) ] || fail "wav decodes to $samples bytes, want $((blocks * 640))"
 
+# Sound the recorder dropped (records 4 to 7 at 4 per second) is silence in the MP4, so what
+# follows stays with its pictures: records 0-3 carry 25 blocks (1.0 s), record 8's 6 blocks end
+# at its picture, 2.0 s, so they start at 1.76 s. Concatenated blocks would leave no gap.
+"$MRV_PLAYER_E2E" make --stub "$STUB" --out drop.exe --frames 16 --size 96x64 --fps 4 \
+    --gsm tone.wav --drop 4-7 >/dev/null
+"$MRV_TOOL" export drop.exe --mp4 drop.mp4 >/dev/null || fail "export with dropped sound failed"
+gap="$(ffmpeg -hide_banner -i drop.mp4 -af silencedetect=n=-40dB:d=0.2 -f null - 2>&1 |
+    grep -o 'silence_\(start\|end\): [0-9.]*' | awk '{printf "%s ", $2}')"
+read -r start end _ <<<"$gap"
+awk -v s="${start:-0}" -v e="${end:-0}" 'BEGIN { exit !(s > 0.95 && s < 1.1 && e > 1.7 && e < 1.85) }' ||
+    fail "mp4 with dropped sound: silence at '$gap', want 1.0 to 1.76 s"
+
 # No ffmpeg: a clear message and a usage exit code.
 msg="$(PATH=/nonexistent "$MRV_TOOL" export snd.exe --gif x.gif 2>&1)"
 code=$?
 [ "$code" = 2 ] && grep -q 'ffmpeg was not found' <<<"$msg" || fail "without ffmpeg: $code $msg"
+
+# mrvtool.exe under Wine: the command line must survive cmd.exe (quoted paths with spaces) and
+# the pipe must stay binary; a stand-in ffmpeg.exe counts the bytes it gets.
+fake="$MRV_WIN_BUILD_DIR/fake-ffmpeg/ffmpeg.exe"
+if [ -f "$fake" ]; then
+    source "$(dirname "$0")/lib.sh"
+    mrv_wine_env
+    mkdir "fake ff" "out dir"
+    cp "$fake" "fake ff/"
+    WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine "$MRV_WIN_BUILD_DIR/bin/mrvtool.exe" \
+        export snd.exe --gif "out dir/x.gif" >/dev/null 2>wine.err || fail "mrvtool.exe: $(tail -n 3 wine.err)"
+    got="$(head -n 1 "out dir/x.gif" 2>/dev/null)"
+    [ "$got" = "bytes $((16 * 96 * 64 * 3))" ] || fail "mrvtool.exe piped '$got', want 16 frames of 96x64"
+    wineserver -k 2>/dev/null
+fi
 
 [ "$failures" -eq 0 ] && echo "player export: all checks passed"
 exit "$failures"

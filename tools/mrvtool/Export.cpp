@@ -3,24 +3,32 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
 #define MRV_POPEN _popen
+#define MRV_POPEN_WRITE "wb"  // text mode would turn every 0x0A byte of a picture into CR LF
 #define MRV_PCLOSE _pclose
 #define MRV_ISATTY(f) _isatty(_fileno(f))
 #else
 #include <unistd.h>
 #define MRV_POPEN popen
+#define MRV_POPEN_WRITE "w"
 #define MRV_PCLOSE pclose
 #define MRV_ISATTY(f) isatty(fileno(f))
 #endif
 
+#include "common/ByteOrder.h"
 #include "player/AudioTimeline.h"
 #include "player/GsmWav.h"
 #include "player/Timeline.h"
@@ -187,6 +195,106 @@ std::string FindFfmpeg() {
     return {};
 }
 
+// A command line for popen and system: cmd.exe strips the outer pair of quotes when the line
+// holds more than two, so the whole line gets one more pair there.
+std::string ShellLine(const std::string& cmd) {
+#ifdef _WIN32
+    return "\"" + cmd + "\"";
+#else
+    return cmd;
+#endif
+}
+
+// GSM 6.10 decoded once by ffmpeg (mrvtool has no codec of its own), handed out chunk by chunk
+// so that the sound's time line can lay it out as the player does.
+class PredecodedGsm : public player::GsmDecoder {
+  public:
+    PredecodedGsm(std::span<const uint8_t> stream, const player::AudioTimeline& audio,
+                  std::vector<int16_t> pcm)
+        : stream_(stream), pcm_(std::move(pcm)) {
+        int64_t at = 0;
+        for (const auto& c : audio.chunks()) {
+            starts_.emplace_back(c.streamOffset, at);
+            at += int64_t{c.blocks} * player::kGsmSamplesPerBlock;
+        }
+    }
+    bool Decode(std::span<const uint8_t> blocks, std::span<int16_t> pcm) override {
+        const int64_t offset = blocks.data() - stream_.data();
+        const auto it = std::lower_bound(starts_.begin(), starts_.end(),
+                                         std::pair<int64_t, int64_t>{offset, INT64_MIN});
+        if (it == starts_.end() || it->first != offset) return false;
+        const int64_t n = static_cast<int64_t>(pcm.size());
+        if (it->second + n > static_cast<int64_t>(pcm_.size())) return false;
+        std::copy_n(pcm_.begin() + it->second, n, pcm.begin());
+        return true;
+    }
+
+  private:
+    std::span<const uint8_t> stream_;
+    std::vector<int16_t> pcm_;
+    std::vector<std::pair<int64_t, int64_t>> starts_;  // chunk's stream offset, first sample
+};
+
+bool ReadPcm(const std::string& path, std::vector<int16_t>& pcm) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    pcm.resize(bytes.size() / 2);
+    for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(GetU16(&bytes[2 * i]));
+    return true;
+}
+
+// The sound for the video as 16-bit PCM on the pictures' time line: every record's blocks end
+// at its picture's time, and what the recorder dropped becomes silence, as in the player. Only
+// concatenating the blocks would let the sound run ahead of the pictures after every loss.
+bool WriteTimedPcm(const Recording& rec, const std::string& ffmpeg, const std::string& base,
+                   std::string& pcmPath, int32_t& sampleRate, std::string& error) {
+    std::vector<uint8_t> blocks;
+    AudioRate rate{0, 0};
+    if (!SoundBlocks(rec, blocks, rate)) return true;  // no sound: a silent video
+    const std::string gsmPath = base + ".sound.wav";
+    const std::string decodedPath = base + ".sound.raw";
+    if (!WriteFile(gsmPath, player::MakeGsmWav(blocks, rate.samplesPerSec, rate.avgBytesPerSec))) {
+        error = "cannot write " + gsmPath;
+        return false;
+    }
+    const std::string decode = Quote(ffmpeg) + " -hide_banner -loglevel error -y -i " +
+                               Quote(gsmPath) + " -f s16le -acodec pcm_s16le -ac 1 " +
+                               Quote(decodedPath);
+    std::vector<int16_t> decoded;
+    const bool ok = std::system(ShellLine(decode).c_str()) == 0 && ReadPcm(decodedPath, decoded);
+    std::remove(gsmPath.c_str());
+    std::remove(decodedPath.c_str());
+    if (!ok) {
+        error = "ffmpeg could not decode the GSM 6.10 sound";
+        return false;
+    }
+
+    player::AudioTimeline audio;
+    audio.Build(rec.timeline, rate.samplesPerSec);
+    PredecodedGsm decoder(rec.input.stream(), audio, std::move(decoded));
+    pcmPath = base + ".sound.pcm";
+    std::ofstream out(pcmPath, std::ios::binary);
+    std::vector<int16_t> piece(65536);
+    std::vector<uint8_t> bytes(piece.size() * 2);
+    for (int64_t at = 0; at < audio.totalSamples() && out; at += 65536) {
+        const int64_t n = std::min<int64_t>(65536, audio.totalSamples() - at);
+        const std::span<int16_t> part(piece.data(), static_cast<size_t>(n));
+        audio.Fill(rec.input.stream(), decoder, at, part);
+        for (int64_t i = 0; i < n; ++i) {
+            PutU16(bytes.data() + 2 * i, static_cast<uint16_t>(part[static_cast<size_t>(i)]));
+        }
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(2 * n));
+    }
+    if (!out) {
+        error = "cannot write " + pcmPath;
+        std::remove(pcmPath.c_str());
+        return false;
+    }
+    sampleRate = rate.samplesPerSec;
+    return true;
+}
+
 enum class Video { Mp4, Gif };
 
 int ExportVideo(Recording& rec, const std::string& out, Video kind) {
@@ -205,26 +313,16 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
                       " -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24" + " -s " +
                       std::to_string(g.width) + "x" + std::to_string(g.height) +
                       " -framerate 1000000/" + std::to_string(tickUs) + " -i -";
-    std::string wavPath;
+    std::string pcmPath;
     if (kind == Video::Mp4) {
-        std::vector<uint8_t> blocks;
-        AudioRate rate{0, 0};
-        if (SoundBlocks(rec, blocks, rate)) {
-            // The sound starts where the player starts it: its first chunk's place in time.
-            player::AudioTimeline audio;
-            audio.Build(rec.timeline, rate.samplesPerSec);
-            const double offset =
-                audio.chunks().empty()
-                    ? 0.0
-                    : static_cast<double>(audio.chunks()[0].startSample) / rate.samplesPerSec;
-            wavPath = out + ".sound.wav";
-            if (!WriteFile(wavPath,
-                           player::MakeGsmWav(blocks, rate.samplesPerSec, rate.avgBytesPerSec))) {
-                return UsageError("cannot write " + wavPath);
-            }
-            char itsoffset[32];
-            std::snprintf(itsoffset, sizeof itsoffset, "%.3f", offset);
-            cmd += std::string(" -itsoffset ") + itsoffset + " -i " + Quote(wavPath) +
+        int32_t sampleRate = 0;
+        std::string error;
+        if (!WriteTimedPcm(rec, ffmpeg, out, pcmPath, sampleRate, error)) {
+            std::fprintf(stderr, "mrvtool: %s\n", error.c_str());
+            return kExitInvalid;
+        }
+        if (!pcmPath.empty()) {
+            cmd += " -f s16le -ar " + std::to_string(sampleRate) + " -ac 1 -i " + Quote(pcmPath) +
                    " -map 0:v -map 1:a -c:a aac -b:a 64k";
         }
         // H.264 in 4:2:0 wants even sides: pad odd ones with one black line.
@@ -240,7 +338,7 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
 #ifndef _WIN32
     std::signal(SIGPIPE, SIG_IGN);  // a failing ffmpeg must show as a write error, not kill us
 #endif
-    FILE* pipe = MRV_POPEN(cmd.c_str(), "w");
+    FILE* pipe = MRV_POPEN(ShellLine(cmd).c_str(), MRV_POPEN_WRITE);
     if (!pipe) return UsageError("cannot start ffmpeg");
     rec.reader.Rewind();
     Progress progress(kind == Video::Mp4 ? "mp4" : "gif", pacing.totalTicks);
@@ -259,7 +357,7 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
         if (!ok) break;
     }
     const int status = MRV_PCLOSE(pipe);
-    if (!wavPath.empty()) std::remove(wavPath.c_str());
+    if (!pcmPath.empty()) std::remove(pcmPath.c_str());
     if (!ok || status != 0) {
         std::fprintf(stderr, "mrvtool: ffmpeg failed (status %d) making %s\n", status, out.c_str());
         return kExitInvalid;
