@@ -56,11 +56,18 @@ void FrmMain::FormClose() {
 }
 
 void FrmMain::ToolButton1Click() {
+    // A prompt or the editor may return after the window has closed; nothing starts then.
+    if (closing_) return;
     if (recorder_->timerEnabled()) {
         if (recorder_->Resume()) tray_.SetTrayIcon(TrayPicture::Recording);
         return;
     }
+    // The tray menu stays reachable while the settings dialog is open; a second dialog would
+    // start a second recording over the first.
+    if (starting_) return;
+    starting_ = true;
     const StartOutcome outcome = RunStartSequence(*this, ini_, settings_, derived_);
+    starting_ = false;
     if (outcome.error) ShowError(*outcome.error);
 }
 

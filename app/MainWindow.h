@@ -182,6 +182,7 @@ class FrmMain final : private StartHost, public RecorderView {
     std::string label1_;
     std::string label2_;
     bool closing_ = false;
+    bool starting_ = false;  // the start sequence is running
 };
 
 }  // namespace mrv::app

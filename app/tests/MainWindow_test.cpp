@@ -489,6 +489,36 @@ TEST_F(MainWindowTest, StartHotKeyWhilePausedPromptsFirstAndResumesAfterOk) {
     EXPECT_EQ(shell.boxes.size(), 1u);
 }
 
+TEST_F(MainWindowTest, CloseDuringTheStartPromptStartsNothingAfterIt) {
+    Create();
+    StartWithKeys();
+    form.ToolBarClick(ToolButton::Pause);
+    Tick(166);
+    shell.duringBox = [this] { form.FormClose(); };
+    form.WMHotKey(Key(desktop::HotKeyCommand::Start));
+    EXPECT_EQ(shell.dialogs, 1);
+    EXPECT_FALSE(form.isRecording());
+    EXPECT_FALSE(timer.enabled);
+    EXPECT_EQ(Header().frameCount, 0);
+    EXPECT_EQ(shell.boxes.size(), 1u);
+}
+
+TEST_F(MainWindowTest, TrayStartWhileTheDialogIsOpenOpensNoSecondDialog) {
+    Create();
+    form.SpeedButton5Click();
+    shell.user = [this](SettingsForm& f) {
+        f.HotKey1 = kF5;
+        f.CheckBox2.checked = true;
+        if (shell.dialogs == 1) form.MenuClick(MenuItem::N2);
+    };
+    form.MenuClick(MenuItem::N2);
+    EXPECT_EQ(shell.dialogs, 1);
+    EXPECT_TRUE(form.isRecording());
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_EQ(form.PopupMenu1Popup().shortcut[size_t(MenuItem::N2)], "F5");
+    EXPECT_EQ(trayShell.picture, desktop::TrayPicture::Recording);
+}
+
 TEST_F(MainWindowTest, EditHotKeyPausesWithoutPromptRunsTheEditorAndResumes) {
     Create();
     StartWithKeys();
