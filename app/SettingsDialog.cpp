@@ -27,10 +27,15 @@ void SettingsForm::FillFrom(const CaptureSettings& s) {
     CheckBox3.checked = s.BeginTips;
     CheckBox6.checked = s.PauseTips;
     CheckBox7.checked = s.EndTips;
-    HotKey1 = static_cast<uint16_t>(s.HotKey1);
-    HotKey2 = static_cast<uint16_t>(s.HotKey2);
-    HotKey3 = static_cast<uint16_t>(s.HotKey3);
-    HotKey4 = static_cast<uint16_t>(s.HotKey4);
+    // A box holds what the hot-key control can show, so that a hand-edited value such as a
+    // modifier without a key enables no prompt box for a box that shows nothing.
+    const auto boxValue = [](int32_t value) {
+        return HotKeyControlToShortcut(ShortcutToHotKeyControl(static_cast<uint16_t>(value)));
+    };
+    HotKey1 = boxValue(s.HotKey1);
+    HotKey2 = boxValue(s.HotKey2);
+    HotKey3 = boxValue(s.HotKey3);
+    HotKey4 = boxValue(s.HotKey4);
     HotKey1Change();
 }
 

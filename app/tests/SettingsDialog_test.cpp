@@ -50,6 +50,19 @@ TEST(SettingsForm, HotKeyChangeEnablesOnlyTheMatchingPromptAndKeepsTheTick) {
     EXPECT_FALSE(form.CheckBox3.checked);
 }
 
+TEST(SettingsForm, HotKeyBoxesHoldOnlyWhatTheControlShows) {
+    SettingsForm form;
+    CaptureSettings s;
+    s.HotKey1 = 0x2000;  // Shift without a key, from a hand-edited file
+    s.HotKey2 = 0x6078;
+    s.HotKey3 = 0x8000 | 0x1F41;  // key bits above the low byte
+    form.FillFrom(s);
+    EXPECT_EQ(form.HotKey1, 0);
+    EXPECT_FALSE(form.CheckBox3.enabled);
+    EXPECT_EQ(form.HotKey2, 0x6078);
+    EXPECT_EQ(form.HotKey3, 0x8041);
+}
+
 TEST(SettingsForm, CopyBackLeavesHotKeysToTheirOwnStep) {
     SettingsForm form;
     form.FillFrom(CaptureSettings{});
