@@ -61,6 +61,17 @@ echo "ok: recording of $records records, $duration ms"
 grep -q $'^Frame=9\r$' "$APP_WORK/Morvanta.ini" || fail "the frame rate was not saved"
 mv "$rec" "$APP_WORK/first.rec"
 
+# The recording plays by itself: the stub finds the stream behind it and shows every record.
+cp "$APP_WORK/first.rec" "$APP_WORK/play.exe"
+(cd "$APP_WORK" && timeout 120 wine ./play.exe /mrv-test-log=play.txt /mrv-test-exit-at-end \
+    >/dev/null 2>&1) || fail "the recording did not play to its end: $(cat "$APP_WORK/play.txt")"
+tr -d '\r' <"$APP_WORK/play.txt" >"$APP_WORK/play.log"
+read -r _ _ _ _ played _ < <(grep '^stream at' "$APP_WORK/play.log")
+expect_eq "records the player found" "$played" "$records"
+grep -q '^ended' "$APP_WORK/play.log" || fail "the player did not reach the end"
+last=$(grep '^shown record' "$APP_WORK/play.log" | tail -n 1 | awk '{print $3}')
+expect_eq "last record shown" "$last" $((records - 1))
+
 # Exit while recording asks; No keeps the recording going, with frames captured meanwhile.
 start_recording
 drv press exit

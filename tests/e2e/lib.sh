@@ -4,7 +4,8 @@
 # Wine's environment; the prefix is created once (under a lock) and then reused.
 mrv_wine_env() {
     : "${MRV_WIN_BUILD_DIR:?MRV_WIN_BUILD_DIR must name the cross build folder}"
-    export WINEPREFIX="$MRV_WIN_BUILD_DIR/wineprefix"
+    # MRV_WINE_PREFIX names another prefix, for tests that change its settings.
+    export WINEPREFIX="${MRV_WINE_PREFIX:-$MRV_WIN_BUILD_DIR/wineprefix}"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEARCH=win64
@@ -25,7 +26,7 @@ mrv_wine_env() {
         done
         wineserver -w
         touch "$WINEPREFIX/.mrv-ready"
-    ) 9>"$MRV_WIN_BUILD_DIR/.wineprefix.lock"
+    ) 9>"$WINEPREFIX.lock"
 }
 
 # Starts a private Xvfb (default 1024x768x24) and exports DISPLAY; the pid is remembered.
