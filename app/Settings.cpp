@@ -87,20 +87,20 @@ void ClampToRange(CaptureSettings& s) {
         *key = Clamp(*key, 0, kShortcutMax);
 }
 
-// Decimal with an optional sign, or "0x"/"0X" and up to eight hexadecimal digits (the bit
-// pattern of a 32-bit integer). Anything else, and decimal overflow, is no number.
+// Decimal with an optional sign, or "0x"/"0X" and hexadecimal digits up to the bit pattern of
+// a 32-bit integer (leading zeros allowed). Anything else, and overflow, is no number.
 std::optional<int32_t> ParseIniInteger(const std::string& text) {
     std::string_view s = Trimmed(text);
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
         s.remove_prefix(2);
-        if (s.size() > 8) return std::nullopt;
-        uint32_t v = 0;
+        uint64_t v = 0;
         for (char c : s) {
             const int d = HexDigit(c);
             if (d < 0) return std::nullopt;
-            v = v * 16 + static_cast<uint32_t>(d);
+            v = v * 16 + static_cast<uint64_t>(d);
+            if (v > UINT32_MAX) return std::nullopt;
         }
-        return static_cast<int32_t>(v);
+        return static_cast<int32_t>(static_cast<uint32_t>(v));
     }
     bool negative = false;
     if (!s.empty() && (s[0] == '-' || s[0] == '+')) {

@@ -48,6 +48,7 @@ TEST(IniInteger, ReadsDecimalHexAndRejectsOtherText) {
     EXPECT_EQ(ParseIniInteger("0x"), std::nullopt);
     EXPECT_EQ(ParseIniInteger("0x1G"), std::nullopt);
     EXPECT_EQ(ParseIniInteger("0x123456789"), std::nullopt);
+    EXPECT_EQ(ParseIniInteger("0x000000014"), 20);
     EXPECT_EQ(ParseIniInteger(""), std::nullopt);
     EXPECT_EQ(ParseIniInteger("abc"), std::nullopt);
     EXPECT_EQ(ParseIniInteger("12abc"), std::nullopt);
