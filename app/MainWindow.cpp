@@ -306,7 +306,8 @@ StartResult FrmMain::StartRecording(const std::string& outputPath, const Capture
         shell_.MessageBox(text::kStubMissing, text::kCaptionError, kMbIconError);
         shell_.CloseWindow();
     }
-    if (result.soundFailed) Notice(text::kSoundDeviceFailed);
+    // The window closed while the sound notice was open: the file is finished at once.
+    if (closing_ && result.outcome == StartResult::Outcome::Started) Stop();
     if (result.outcome == StartResult::Outcome::Started) {
         outputPath_ = outputPath;
     } else {
@@ -315,6 +316,8 @@ StartResult FrmMain::StartRecording(const std::string& outputPath, const Capture
     }
     return result;
 }
+
+void FrmMain::SoundDeviceFailed() { Notice(text::kSoundDeviceFailed); }
 
 void FrmMain::ShowRecordingIcon() { tray_.SetTrayIcon(TrayPicture::Recording); }
 

@@ -124,6 +124,9 @@ class RecorderView {
   public:
     virtual ~RecorderView() = default;
     virtual void ShowLabels(const std::string& sizeText, const std::string& durationText) = 0;
+    // The sound device did not open. Called before the output file is made, so that a notice
+    // shown here is not recorded; the recording then goes on without sound.
+    virtual void SoundDeviceFailed() {}
 };
 
 struct RecorderPlatform {

@@ -63,6 +63,7 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         if (!options_.sound) {
             audio_.reset();
             result.soundFailed = true;
+            platform_.view.SoundDeviceFailed();
         } else {
             audioFormat = static_cast<uint8_t>(options_.samples + 1);
         }

@@ -355,15 +355,36 @@ TEST_F(MainWindowTest, FailedStartGivesTheHotKeysBack) {
     EXPECT_TRUE(hotKeySystem.atoms.empty());
 }
 
-TEST_F(MainWindowTest, SoundWithoutDeviceShowsTheNoticeAndSavesSoundOff) {
+TEST_F(MainWindowTest, SoundWithoutDeviceShowsTheNoticeBeforeTheRecordingAndSavesSoundOff) {
     Create();
     shell.user = [](SettingsForm& f) { f.CheckBox5.checked = true; };
+    // The notice is not part of the recording: nothing is created or timed while it is open.
+    shell.duringBox = [this] {
+        EXPECT_FALSE(form.isRecording());
+        EXPECT_FALSE(timer.enabled);
+        EXPECT_EQ(files.files.size(), 1u);
+    };
     form.ToolBarClick(ToolButton::Start);
     EXPECT_TRUE(form.isRecording());
     ASSERT_EQ(shell.boxes.size(), 1u);
     EXPECT_EQ(shell.boxes[0].text, "启动录音设备失败!\t");
     EXPECT_EQ(shell.boxes[0].flags, 0x40040u);
     EXPECT_EQ(ini.values.at("Option/Sound"), "0");
+}
+
+TEST_F(MainWindowTest, CloseDuringTheSoundNoticeLeavesAFinishedFileAndNoRecording) {
+    Create();
+    shell.user = [](SettingsForm& f) {
+        f.CheckBox5.checked = true;
+        f.HotKey3 = kF7;
+    };
+    shell.duringBox = [this] { form.FormClose(); };
+    form.ToolBarClick(ToolButton::Start);
+    EXPECT_FALSE(form.isRecording());
+    EXPECT_FALSE(timer.enabled);
+    EXPECT_EQ(Header().frameCount, 0);
+    EXPECT_NE(Header().durationMs, 1024);  // patched, not the placeholder of an open file
+    EXPECT_TRUE(hotKeySystem.byId.empty());
 }
 
 TEST(ErrorBoxTextTest, FullStopOnlyAfterACharacterSortingAfterIt) {
