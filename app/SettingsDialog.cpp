@@ -97,14 +97,18 @@ using desktop::kShortcutShift;
 constexpr uint16_t kControlShift = 0x0100;
 constexpr uint16_t kControlCtrl = 0x0200;
 constexpr uint16_t kControlAlt = 0x0400;
+constexpr uint16_t kControlExtended = 0x0800;
 }  // namespace
 
+// The control names a key by its scan code; without the extended flag a stored arrow key would
+// show as its number-pad twin.
 uint16_t ShortcutToHotKeyControl(uint16_t shortcut) {
     uint16_t value = shortcut & 0xFF;
     if (value == 0) return 0;
     if (shortcut & kShortcutShift) value |= kControlShift;
     if (shortcut & kShortcutCtrl) value |= kControlCtrl;
     if (shortcut & kShortcutAlt) value |= kControlAlt;
+    if (desktop::IsExtendedKey(value & 0xFF)) value |= kControlExtended;
     return value;
 }
 

@@ -8,6 +8,11 @@ namespace {
 constexpr uint16_t kStringAtomBase = 0xC000;
 }  // namespace
 
+bool IsExtendedKey(uint16_t key) {
+    constexpr uint16_t kPrior = 0x21, kDown = 0x28, kInsert = 0x2D, kDelete = 0x2E, kDivide = 0x6F;
+    return (key >= kPrior && key <= kDown) || key == kInsert || key == kDelete || key == kDivide;
+}
+
 Shortcut SplitShortcut(uint16_t value) {
     Shortcut s;
     s.key = value & kShortcutKeyMask;

@@ -29,6 +29,10 @@ struct Shortcut {
     bool alt = false;
 };
 
+// The navigation keys and the number pad's divide share their scan codes with number-pad keys;
+// the extended-key flag tells them apart in key names.
+bool IsExtendedKey(uint16_t key);
+
 Shortcut SplitShortcut(uint16_t value);
 uint32_t ShiftToHotKeyModifiers(const Shortcut& shortcut);
 

@@ -130,6 +130,11 @@ TEST(HotKeyControlValue, ConvertsModifiersBothWays) {
     EXPECT_EQ(HotKeyControlToShortcut(0x0378), 0x6078);
     EXPECT_EQ(ShortcutToHotKeyControl(0x8041), 0x0441);  // Alt+A
     EXPECT_EQ(HotKeyControlToShortcut(0x0841), 0x0041);  // the extended-key flag is dropped
+    // Arrow and editing keys carry it into the control, or the box names the number-pad key.
+    EXPECT_EQ(ShortcutToHotKeyControl(0x4027), 0x0A27);  // Ctrl+Right
+    EXPECT_EQ(HotKeyControlToShortcut(0x0A27), 0x4027);
+    EXPECT_EQ(ShortcutToHotKeyControl(0x002E), 0x082E);  // Delete
+    EXPECT_EQ(ShortcutToHotKeyControl(0x0066), 0x0066);  // number-pad 6
     EXPECT_EQ(ShortcutToHotKeyControl(0), 0);
     EXPECT_EQ(HotKeyControlToShortcut(0x0300), 0);  // modifiers without a key are no key
 }

@@ -24,23 +24,7 @@ std::string Win32HotKeys::KeyName(uint16_t key) {
         return std::string(1, static_cast<char>(key));
     }
     LONG scan = static_cast<LONG>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
-    switch (key) {
-        case VK_PRIOR:
-        case VK_NEXT:
-        case VK_END:
-        case VK_HOME:
-        case VK_LEFT:
-        case VK_UP:
-        case VK_RIGHT:
-        case VK_DOWN:
-        case VK_INSERT:
-        case VK_DELETE:
-        case VK_DIVIDE:
-            scan |= 1 << 24;  // the extended keys, not their number-pad twins
-            break;
-        default:
-            break;
-    }
+    if (desktop::IsExtendedKey(key)) scan |= 1 << 24;  // not their number-pad twins
     wchar_t name[64] = {};
     if (::GetKeyNameTextW(scan, name, 64) > 0) return Narrow(name);
     return "#" + std::to_string(key);
