@@ -223,7 +223,9 @@ void FrmMain::WMHotKey(int32_t id) {
     if (!command) return;
     switch (*command) {
         case desktop::HotKeyCommand::Start:
-            if (isRecording() && !isPaused()) return;
+            // The keys exist from the dialog's OK on; until the recording has started (a sound
+            // notice may be open) there is nothing to resume.
+            if (starting_ || (isRecording() && !isPaused())) return;
             // The recording resumes only once the prompt is closed.
             if (settings_.BeginTips) Notice(text::kStartPrompt);
             ToolButton1Click();

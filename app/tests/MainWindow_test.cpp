@@ -387,6 +387,21 @@ TEST_F(MainWindowTest, CloseDuringTheSoundNoticeLeavesAFinishedFileAndNoRecordin
     EXPECT_TRUE(hotKeySystem.byId.empty());
 }
 
+TEST_F(MainWindowTest, StartKeyDuringTheSoundNoticeDoesNothing) {
+    Create();
+    shell.user = [](SettingsForm& f) {
+        f.CheckBox5.checked = true;
+        f.HotKey1 = kF5;
+    };
+    shell.duringBox = [this] {
+        if (shell.boxes.size() == 1) form.WMHotKey(Key(desktop::HotKeyCommand::Start));
+    };
+    form.ToolBarClick(ToolButton::Start);
+    EXPECT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.dialogs, 1);
+    EXPECT_TRUE(form.isRecording());
+}
+
 TEST(ErrorBoxTextTest, FullStopOnlyAfterACharacterSortingAfterIt) {
     EXPECT_EQ(ErrorBoxText("Access is denied"), "Access is denied.");
     EXPECT_EQ(ErrorBoxText("Done."), "Done.");
