@@ -65,6 +65,7 @@ PlayerWindow::~PlayerWindow() {
 int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;  // a double click on the picture toggles full screen
     wc.lpfnWndProc = WndProc;
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -249,6 +250,27 @@ void PlayerWindow::OnSize() {
     ::ClientToScreen(hwnd_, &origin);
     hooks_.Write("picture %ld %ld %ld %ld", origin.x, origin.y, picture_.right - picture_.left,
                  picture_.bottom - picture_.top);
+    if (hooks_.log) LogControls();
+}
+
+void PlayerWindow::LogControls() {
+    auto centre = [](HWND w) {
+        RECT r;
+        ::GetWindowRect(w, &r);
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    const POINT play = centre(playButton_), full = centre(fullButton_),
+                close = centre(closeButton_);
+    RECT thumb{}, channel{};
+    ::SendMessageW(bar_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    ::SendMessageW(bar_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    POINT t{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+    POINT c0{channel.left, 0}, c1{channel.right, 0};
+    ::ClientToScreen(bar_, &t);
+    ::ClientToScreen(bar_, &c0);
+    ::ClientToScreen(bar_, &c1);
+    hooks_.Write("controls play %ld %ld full %ld %ld close %ld %ld thumb %ld %ld channel %ld %ld",
+                 play.x, play.y, full.x, full.y, close.x, close.y, t.x, t.y, c0.x, c1.x);
 }
 
 void PlayerWindow::OnPaint() {
@@ -323,6 +345,7 @@ void PlayerWindow::TogglePlay() {
 
 void PlayerWindow::SeekTo(int64_t ms) {
     playback_.Seek(ms);
+    hooks_.Write("seek %lld", static_cast<long long>(playback_.base()));
     RestartClock();
     ShowPosition(playback_.base());
 }
@@ -404,6 +427,7 @@ void PlayerWindow::UpdateLabels(int64_t ms) {
     const std::string label =
         DurationText(clamp(ms)) + " / " + DurationText(clamp(playback_.totalMs()));
     ::SetWindowTextW(timeLabel_, mrv::win::Widen(label).c_str());
+    hooks_.Write("time %s", label.c_str());
 }
 
 void PlayerWindow::OnCommand(int id) {
@@ -475,6 +499,7 @@ void PlayerWindow::ToggleFullScreen() {
                        SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
         fullScreen_ = false;
     }
+    hooks_.Write("full screen %d", fullScreen_ ? 1 : 0);
     ::SetWindowTextW(
         fullButton_,
         mrv::win::Widen(fullScreen_ ? text::kPlayerWindowed : text::kPlayerFullScreen).c_str());

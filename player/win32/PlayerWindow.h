@@ -44,6 +44,7 @@ class PlayerWindow {
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     bool OnCreate();
     void OnSize();
+    void LogControls();  // where the tests click: screen centres of the controls
     void OnPaint();
     void OnTimer();
     void OnCommand(int id);
