@@ -135,13 +135,8 @@ if [ -n "${MRV_TOOL:-}" ]; then
         -fill white -draw "rectangle 800,600 1599,1199" -fill red -draw "circle 800,600 800,900" \
         frames/f0.png
     "$MRV_TOOL" replay frames --bpp 32 --step 7 --fps 5 --stub "$STUB" --out big.exe >/dev/null
-    rm -f log.txt
-    wine ./big.exe /mrv-test-log=log.txt /mrv-test-pause-at=0 &
-    pid=$!
-    player_wait_log log.txt '^shown record' 30 || exit 1
-    sleep 1.5
-    mrv_screenshot big.png
-    read -r _ x y w h < <(grep '^picture' log.txt | tail -n 1)
+    player_shoot_paused ./big.exe 0 big.png || exit 1
+    pid=$PLAYER_PID x=$PIC_X y=$PIC_Y w=$PIC_W h=$PIC_H
     window="$(xdotool search --name '录像播放' | head -n 1)"
     read -r wx wy < <(xdotool getwindowgeometry "$window" | awk '/Position/ {sub(",", " ", $2); print $2}')
     read -r ww wh < <(xdotool getwindowgeometry "$window" | awk '/Geometry/ {sub("x", " ", $2); print $2}')

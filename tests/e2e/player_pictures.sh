@@ -14,13 +14,8 @@ failures=0
 for pair in 0:0 5:5 8:8 10:8 12:9 18:15; do
     tick="${pair%%:*}"
     want="${pair##*:}"
-    rm -f log.txt
-    wine ./rec.exe /mrv-test-log=log.txt "/mrv-test-pause-at=$tick" &
-    pid=$!
-    player_wait_log log.txt '^shown record' 30 || exit 1
-    sleep 1.5  # let the paint reach the X server
-    mrv_screenshot "shot$tick.png"
-    read -r _ x y w h < <(grep '^picture' log.txt | tail -n 1)
+    player_shoot_paused ./rec.exe "$tick" "shot$tick.png" || exit 1
+    pid=$PLAYER_PID x=$PIC_X y=$PIC_Y w=$PIC_W h=$PIC_H
     shown="$(grep '^shown record' log.txt | tail -n 1 | cut -d' ' -f3)"
     if [ "$shown" != "$want" ] || [ "$w" != 320 ] || [ "$h" != 240 ]; then
         echo "tick $tick: shown record $shown at ${w}x$h, want $want at 320x240" >&2
@@ -50,13 +45,8 @@ if [ -n "${MRV_TOOL:-}" ]; then
             -fill white -draw "circle 150,100 150,$((110 + i * 10))" "frames/f$i.png"
     done
     "$MRV_TOOL" replay frames --bpp 32 --step 7 --fps 5 --stub "$STUB" --out replay.exe >/dev/null
-    rm -f log.txt
-    wine ./replay.exe /mrv-test-log=log.txt /mrv-test-pause-at=2 &
-    pid=$!
-    player_wait_log log.txt '^shown record' 30 || exit 1
-    sleep 1.5
-    mrv_screenshot replay.png
-    read -r _ x y w h < <(grep '^picture' log.txt | tail -n 1)
+    player_shoot_paused ./replay.exe 2 replay.png || exit 1
+    pid=$PLAYER_PID x=$PIC_X y=$PIC_Y
     "$MRV_PLAYER_E2E" compare replay.exe replay.png "$x" "$y" 2 ||
         { echo "replayed recording: wrong picture" >&2; failures=$((failures + 1)); }
     kill "$pid" 2>/dev/null
