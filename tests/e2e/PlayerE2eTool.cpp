@@ -7,10 +7,12 @@
 //       drops deliveries
 //   mrv_player_e2e compare REC SHOT.png X Y TICK
 //       the picture of TICK against the screenshot region at X, Y; the boxes around the
-//       recorded cursor and a click still shown (where the player draws) are left out; any
-//       colour depth
+//       recorded cursor and a click still shown (where the player draws) are left out, but
+//       must show the arrow (pixels unlike the picture) and the ring (red for the left
+//       button, blue for the right) when they lie inside the picture; any colour depth
 //   mrv_player_e2e blocks REC      whole GSM 6.10 blocks the recording carries
 //   mrv_player_e2e payload REC N   file offset of record N's payload
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -243,9 +245,38 @@ int Compare(int argc, char** argv) {
             if (s[0] != p[0] || s[1] != p[1] || s[2] != p[2]) ++differing;
         }
     }
-    std::printf("compared %lld differing %lld\n", static_cast<long long>(compared),
-                static_cast<long long>(differing));
-    return differing == 0 && compared > 0 ? 0 : 1;
+    // What the player drew over the picture: the arrow at the cursor, the ring of a press.
+    auto drawnCount = [&](const player::RecordEntry& r, const uint8_t* colour) {
+        int64_t n = 0;
+        for (int y = std::max(0, r.cursorY - 20); y < std::min(g.height, r.cursorY + 40); ++y) {
+            for (int x = std::max(0, r.cursorX - 20); x < std::min(g.width, r.cursorX + 40); ++x) {
+                const int sx = x0 + x, sy = y0 + y;
+                if (sx < 0 || sy < 0 || sx >= w || sy >= h) continue;
+                const uint8_t* p = picture.rgb.data() + (static_cast<size_t>(y) * g.width + x) * 3;
+                const uint8_t* s = screen.rgb.data() + (static_cast<size_t>(sy) * w + sx) * 3;
+                if (s[0] == p[0] && s[1] == p[1] && s[2] == p[2]) continue;
+                if (colour == nullptr ||
+                    (std::abs(s[0] - colour[0]) <= 8 && std::abs(s[1] - colour[1]) <= 8 &&
+                     std::abs(s[2] - colour[2]) <= 8)) {
+                    ++n;
+                }
+            }
+        }
+        return n;
+    };
+    auto inside = [&](const player::RecordEntry& r) {
+        return r.cursorX >= 0 && r.cursorY >= 0 && r.cursorX < g.width - 4 &&
+               r.cursorY < g.height - 4;
+    };
+    static constexpr uint8_t kLeftRing[3] = {230, 30, 30}, kRightRing[3] = {30, 90, 230};
+    const int64_t arrow = inside(e) ? drawnCount(e, nullptr) : -1;
+    const int64_t ring =
+        click >= 0 && inside(c) ? drawnCount(c, c.click == 1 ? kLeftRing : kRightRing) : -1;
+    std::printf("compared %lld differing %lld arrow %lld ring %lld\n",
+                static_cast<long long>(compared), static_cast<long long>(differing),
+                static_cast<long long>(arrow), static_cast<long long>(ring));
+    const bool drawn = (arrow < 0 || arrow >= 10) && (ring < 0 || ring >= 20);
+    return differing == 0 && compared > 0 && drawn ? 0 : 1;
 }
 
 int Blocks(int argc, char** argv) {

@@ -10,8 +10,8 @@ cd "$WORK"
     --clicks --hold 3 >/dev/null
 
 failures=0
-# tick:expected record
-for pair in 0:0 5:5 8:8 10:8 12:9 18:15; do
+# tick:expected record; ticks 4 (left), 5, 10 and 18 (right) show a press
+for pair in 0:0 4:4 5:5 8:8 10:8 12:9 18:15; do
     tick="${pair%%:*}"
     want="${pair##*:}"
     player_shoot_paused ./rec.exe "$tick" "shot$tick.png" || exit 1
@@ -21,7 +21,7 @@ for pair in 0:0 5:5 8:8 10:8 12:9 18:15; do
         echo "tick $tick: shown record $shown at ${w}x$h, want $want at 320x240" >&2
         failures=$((failures + 1))
     elif ! "$MRV_PLAYER_E2E" compare rec.exe "shot$tick.png" "$x" "$y" "$tick"; then
-        echo "tick $tick: the screen does not show record $want" >&2
+        echo "tick $tick: the screen does not show record $want with its cursor and click" >&2
         failures=$((failures + 1))
     fi
     kill "$pid" 2>/dev/null
