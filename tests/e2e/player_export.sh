@@ -59,6 +59,11 @@ read -r start end _ <<<"$gap"
 awk -v s="${start:-0}" -v e="${end:-0}" 'BEGIN { exit !(s > 0.95 && s < 1.1 && e > 1.7 && e < 1.85) }' ||
     fail "mp4 with dropped sound: silence at '$gap', want 1.0 to 1.76 s"
 
+# On a terminal the export shows its progress; in a pipe or a file it does not.
+tty_out="$(script -qec "'$MRV_TOOL' export snd.exe --gif tty.gif" /dev/null | tr '\r' '\n')"
+grep -q '^gif: 16 / 16 (100%)' <<<"$tty_out" || fail "no progress on a terminal: $tty_out"
+"$MRV_TOOL" export snd.exe --gif pipe.gif 2>&1 | grep -q '(100%)' && fail "progress written to a pipe"
+
 # No ffmpeg: a clear message and a usage exit code.
 msg="$(PATH=/nonexistent "$MRV_TOOL" export snd.exe --gif x.gif 2>&1)"
 code=$?
