@@ -78,9 +78,17 @@ if [ -f "$fake" ]; then
     mkdir "fake ff" "out dir"
     cp "$fake" "fake ff/"
     WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine "$MRV_WIN_BUILD_DIR/bin/mrvtool.exe" \
-        export snd.exe --gif "out dir/x.gif" >/dev/null 2>wine.err || fail "mrvtool.exe: $(tail -n 3 wine.err)"
+        export snd.exe --gif "out dir/x.gif" </dev/null >/dev/null 2>wine.err || fail "mrvtool.exe: $(tail -n 3 wine.err)"
     got="$(head -n 1 "out dir/x.gif" 2>/dev/null)"
     [ "$got" = "bytes $((16 * 96 * 64 * 3))" ] || fail "mrvtool.exe piped '$got', want 16 frames of 96x64"
+    # MP4 with sound runs ffmpeg twice: decoding the sound, then the video with the laid-out
+    # sound as a second input.
+    WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine "$MRV_WIN_BUILD_DIR/bin/mrvtool.exe" \
+        export snd.exe --mp4 "out dir/x.mp4" </dev/null >/dev/null 2>wine.err ||
+        fail "mrvtool.exe --mp4: $(tail -n 3 wine.err)"
+    [ "$(head -n 1 "out dir/x.mp4" 2>/dev/null)" = "bytes $((16 * 96 * 64 * 3))" ] &&
+        grep -q '^arg out dir/x.mp4.sound.pcm$' "out dir/x.mp4" ||
+        fail "mrvtool.exe --mp4: $(tr '\n' ' ' <"out dir/x.mp4" 2>/dev/null)"
     wineserver -k 2>/dev/null
 fi
 
