@@ -341,6 +341,7 @@ void PlayerWindow::TogglePlay() {
         mrv::win::Widen(playback_.playing() ? text::kPlayerPause : text::kPlayerPlay).c_str());
     hooks_.Write("state %s %lld", playback_.playing() ? "playing" : "paused",
                  static_cast<long long>(playback_.base()));
+    if (hooks_.log) LogControls();  // the thumb has moved since the window was sized
 }
 
 void PlayerWindow::SeekTo(int64_t ms) {
@@ -353,7 +354,8 @@ void PlayerWindow::SeekTo(int64_t ms) {
 void PlayerWindow::OnTimer() {
     if (exitCode_ != 0) return;
     if (audio_) audio_->Pump();
-    if (!playback_.playing()) return;
+    // While the thumb is held the picture shows where it is, not where playing has got to.
+    if (!playback_.playing() || dragging_) return;
     const int64_t elapsed = Elapsed();
     if (audio_ && AudioStalled(elapsed)) {
         // A device that takes the sound but never plays it must not freeze the pictures.
@@ -369,12 +371,12 @@ void PlayerWindow::OnTimer() {
         playback_.StopAtEnd();
         RestartClock();
         ::SetWindowTextW(playButton_, mrv::win::Widen(text::kPlayerPlay).c_str());
-        ShowPosition(position, !dragging_);
+        ShowPosition(position);
         hooks_.Write("ended %lld", static_cast<long long>(position));
         if (hooks_.exitAtEnd) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
         return;
     }
-    ShowPosition(position, !dragging_);
+    ShowPosition(position);
 }
 
 void PlayerWindow::ShowPosition(int64_t ms, bool moveBar) {
