@@ -87,7 +87,7 @@ focus
 xdotool key space
 wait_states 6
 
-# Full screen by F11 and back by Esc, then by the button both ways.
+# Full screen by F11 and back by Esc, then by the button and by double clicks both ways.
 windowed="$(grep '^picture' log.txt | tail -n 1)"
 # Waits for the Nth "full screen" line, which must say $1, then checks the window and picture.
 full_lines=0
@@ -125,6 +125,18 @@ check_full 1 "full screen button"
 read -r fx fy <<<"$(control full)"
 click_at "$fx" "$fy"
 check_full 0 "windowed button"
+# A double click on the picture, both ways.
+double_click_picture() {
+    local x y w h
+    read -r _ x y w h < <(grep '^picture' log.txt | tail -n 1)
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) && sleep 0.3
+    xdotool click --repeat 2 --delay 80 1 && sleep 0.3
+    xdotool mousemove --sync 5 5
+}
+double_click_picture
+check_full 1 "double click"
+double_click_picture
+check_full 0 "double click in full screen"
 
 # The close button ends the player cleanly.
 read -r cx cy <<<"$(control close)"
