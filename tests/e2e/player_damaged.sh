@@ -24,9 +24,8 @@ for name in alone truncated corrupt hostile; do
     rm -f log.txt
     wine "./$name.exe" /mrv-test-log=log.txt &
     pid=$!
-    if player_wait_log log.txt '^message' 30 && player_dismiss_box; then
-        for ((i = 0; i < 100; i++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-        if kill -0 "$pid" 2>/dev/null; then
+    if player_wait_log log.txt '^message' 30; then
+        if ! player_dismiss_box "$pid"; then
             echo "$name: still running after the message" >&2
             failures=$((failures + 1))
         else

@@ -50,23 +50,20 @@ player_pulse_start() {
     return 1
 }
 
-# Presses OK in the player's message box (caption "Morvanta").
+# Presses OK in the player's message box (caption "Morvanta") until process PID has gone, for up
+# to 15 s. A key sent while the box is still taking the focus can be lost, so it is sent again.
 player_dismiss_box() {
-    local window
-    window="$(xdotool search --sync --name '^Morvanta$' | head -n 1)" || return 1
-    xdotool windowfocus --sync "$window" && sleep 0.3 && xdotool key Return
-}
-
-# Starts REC paused at TICK with its log in log.txt, waits until its picture has reached the
-# screen and shoots the screen to PNG. Sets PLAYER_PID and where the picture is shown:
-# PIC_X PIC_Y PIC_W PIC_H.
-player_shoot_paused() {
-    local rec="$1" tick="$2" png="$3"
-    rm -f log.txt
-    wine "$rec" /mrv-test-log=log.txt "/mrv-test-pause-at=$tick" &
-    PLAYER_PID=$!
-    player_wait_log log.txt '^shown record' 30 || return 1
-    sleep 1.5  # let the paint reach the X server
-    mrv_screenshot "$png"
-    read -r _ PIC_X PIC_Y PIC_W PIC_H < <(grep '^picture' log.txt | tail -n 1)
+    local pid="$1" i window
+    for ((i = 0; i < 150; i++)); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        if ((i % 20 == 0)); then
+            window="$(xdotool search --name '^Morvanta$' 2>/dev/null | head -n 1)"
+            if [ -n "$window" ]; then
+                xdotool windowfocus --sync "$window" 2>/dev/null && sleep 0.3 &&
+                    xdotool key Return 2>/dev/null
+            fi
+        fi
+        sleep 0.1
+    done
+    return 1
 }
