@@ -2,7 +2,8 @@
 // and sound behind a real stub, and compares what the player showed with what was recorded.
 //
 //   mrv_player_e2e make --stub STUB --out REC --frames N --size WxH --fps F
-//                       [--gsm WAV] [--clicks] [--unstopped] [--hold K] [--drop A-B]
+//                       [--gsm WAV] [--rate HZ] [--clicks] [--unstopped] [--hold K] [--drop A-B]
+//       --rate: the sound's rate in the header, 8000 (default), 11025, 22050 or 44100
 //       --drop: records A to B carry no sound, their blocks are lost as when the recorder
 //       drops deliveries
 //   mrv_player_e2e compare REC SHOT.png X Y TICK
@@ -71,6 +72,7 @@ uint32_t Pixel(int record, int x, int y, int height) {
 int Make(int argc, char** argv) {
     std::string stubPath, outPath, gsmPath;
     int frames = 10, width = 320, height = 240, fps = 5, hold = 0, dropFrom = -1, dropTo = -1;
+    int rate = 8000;
     bool clicks = false, unstopped = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
@@ -85,6 +87,8 @@ int Make(int argc, char** argv) {
             frames = std::atoi(next().c_str());
         else if (a == "--fps")
             fps = std::atoi(next().c_str());
+        else if (a == "--rate")
+            rate = std::atoi(next().c_str());
         else if (a == "--hold")
             hold = std::atoi(next().c_str());
         else if (a == "--clicks")
@@ -113,7 +117,11 @@ int Make(int argc, char** argv) {
     h.bytesPerLine = g.bytesPerLine;
     h.frameBytes = static_cast<int32_t>(g.frameBytes);
     h.bitmapInfoSize = g.bitmapInfoSize;
-    h.audioFormat = gsm.empty() ? 0 : 1;
+    // The blocks do not depend on the rate: the same ones play faster at a higher one.
+    static const int kRates[] = {8000, 11025, 22050, 44100};
+    const auto format = std::find(std::begin(kRates), std::end(kRates), rate);
+    if (format == std::end(kRates)) return Usage();
+    h.audioFormat = gsm.empty() ? 0 : static_cast<uint8_t>(format - std::begin(kRates) + 1);
     const auto header = EncodeStreamHeader(h);
     out.insert(out.end(), header.begin(), header.end());
     const auto info = MakeBitmapInfo(width, height, 32);
@@ -140,7 +148,7 @@ int Make(int argc, char** argv) {
         compressor.Compress(items, payload);
         const int64_t blocksDue = std::min<int64_t>(
             static_cast<int64_t>(blocksTotal),
-            int64_t{ticks + 1 + holdTicks} * tickMs * 8000 / 1000 / player::kGsmSamplesPerBlock);
+            int64_t{ticks + 1 + holdTicks} * tickMs * rate / 1000 / player::kGsmSamplesPerBlock);
         size_t blocks = blocksDue > static_cast<int64_t>(blockAt)
                             ? static_cast<size_t>(blocksDue) - blockAt
                             : 0;

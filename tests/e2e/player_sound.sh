@@ -6,20 +6,25 @@ player_setup
 cd "$WORK"
 player_pulse_start || exit 1
 
-# Four seconds of a 440 Hz tone as GSM 6.10 (the WAV49 layout of 65-byte blocks).
-ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=4" \
+# A 440 Hz tone as GSM 6.10 (the WAV49 layout of 65-byte blocks). The blocks do not depend on the
+# rate, so the same tone, long enough for four seconds at the highest rate, serves every rate.
+ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=23" \
     -ac 1 -c:a libgsm_ms tone.wav || exit 1
-"$MRV_PLAYER_E2E" make --stub "$STUB" --out rec.exe --frames 20 --size 160x120 --fps 5 \
-    --gsm tone.wav >/dev/null
-blocks="$("$MRV_PLAYER_E2E" blocks rec.exe)"
 
-timeout 60 wine ./rec.exe /mrv-test-log=log.txt /mrv-test-exit-at-end
-cat log.txt | grep -v '^shown'
-grep -q '^sound on' log.txt || { echo "no sound device" >&2; exit 1; }
-read -r _ _ decoded _ samples _ peak < <(grep '^audio blocks' log.txt)
-[ "$blocks" -gt 0 ] && [ "$decoded" = "$blocks" ] ||
-    { echo "decoded $decoded of $blocks blocks" >&2; exit 1; }
-[ "$samples" = $((blocks * 320)) ] || { echo "queued $samples samples" >&2; exit 1; }
-[ "$peak" -gt 1000 ] || { echo "the sound is silent (peak $peak)" >&2; exit 1; }
-grep -q '^ended' log.txt || { echo "did not play to the end" >&2; exit 1; }
-echo "player sound: $decoded blocks, $samples samples, peak $peak"
+for rate in 8000 44100; do
+    "$MRV_PLAYER_E2E" make --stub "$STUB" --out rec.exe --frames 20 --size 160x120 --fps 5 \
+        --gsm tone.wav --rate $rate >/dev/null
+    blocks="$("$MRV_PLAYER_E2E" blocks rec.exe)"
+    rm -f log.txt
+    timeout 60 wine ./rec.exe /mrv-test-log=log.txt /mrv-test-exit-at-end
+    grep -v '^shown' log.txt
+    grep -q '^sound on' log.txt || { echo "$rate Hz: no sound device" >&2; exit 1; }
+    read -r _ _ decoded _ samples _ peak < <(grep '^audio blocks' log.txt)
+    # Four seconds of sound at this rate, in 320-sample blocks.
+    [ "$blocks" -ge $((4 * rate / 320 - 2)) ] && [ "$decoded" = "$blocks" ] ||
+        { echo "$rate Hz: decoded $decoded of $blocks blocks" >&2; exit 1; }
+    [ "$samples" = $((blocks * 320)) ] || { echo "$rate Hz: queued $samples samples" >&2; exit 1; }
+    [ "$peak" -gt 1000 ] || { echo "$rate Hz: the sound is silent (peak $peak)" >&2; exit 1; }
+    grep -q '^ended' log.txt || { echo "$rate Hz: did not play to the end" >&2; exit 1; }
+    echo "player sound at $rate Hz: $decoded blocks, $samples samples, peak $peak"
+done
