@@ -67,3 +67,17 @@ player_dismiss_box() {
     done
     return 1
 }
+
+# Starts REC paused at TICK with its log in log.txt, waits until its picture has reached the
+# screen and shoots the screen to PNG. Sets PLAYER_PID and where the picture is shown:
+# PIC_X PIC_Y PIC_W PIC_H.
+player_shoot_paused() {
+    local rec="$1" tick="$2" png="$3"
+    rm -f log.txt
+    wine "$rec" /mrv-test-log=log.txt "/mrv-test-pause-at=$tick" &
+    PLAYER_PID=$!
+    player_wait_log log.txt '^shown record' 30 || return 1
+    sleep 1.5  # let the paint reach the X server
+    mrv_screenshot "$png"
+    read -r _ PIC_X PIC_Y PIC_W PIC_H < <(grep '^picture' log.txt | tail -n 1)
+}
