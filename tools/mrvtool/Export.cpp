@@ -275,10 +275,11 @@ bool WriteTimedPcm(const Recording& rec, const std::string& ffmpeg, const std::s
     PredecodedGsm decoder(rec.input.stream(), audio, std::move(decoded));
     pcmPath = base + ".sound.pcm";
     std::ofstream out(pcmPath, std::ios::binary);
-    std::vector<int16_t> piece(65536);
+    constexpr int64_t kPieceSamples = 65536;
+    std::vector<int16_t> piece(kPieceSamples);
     std::vector<uint8_t> bytes(piece.size() * 2);
-    for (int64_t at = 0; at < audio.totalSamples() && out; at += 65536) {
-        const int64_t n = std::min<int64_t>(65536, audio.totalSamples() - at);
+    for (int64_t at = 0; at < audio.totalSamples() && out; at += kPieceSamples) {
+        const int64_t n = std::min(kPieceSamples, audio.totalSamples() - at);
         const std::span<int16_t> part(piece.data(), static_cast<size_t>(n));
         audio.Fill(rec.input.stream(), decoder, at, part);
         for (int64_t i = 0; i < n; ++i) {
