@@ -28,6 +28,10 @@ inline constexpr char kPlayerNoRecording[] = "本文件中没有录像数据,无
 inline constexpr char kPlayerCannotRead[] = "无法读取录像文件!\t";
 inline constexpr char kPlayerTruncated[] = "录像文件不完整,无法播放!\t";
 inline constexpr char kPlayerDamaged[] = "录像数据已损坏,无法播放!\t";
+// Player limits: what survives of a cut-off or damaged recording still plays.
+inline constexpr char kPlayerTruncatedNotice[] = "录像文件不完整,只能播放到中断之处。\t";
+inline constexpr char kPlayerDamagedNotice[] = "录像数据在此之后已损坏,播放到此为止。\t";
+inline constexpr char kPlayerOutOfMemory[] = "内存不足,无法播放录像!\t";
 
 // Settings dialog, INI file and start sequence ("settings").
 inline constexpr char kSetCaption[] = "参数设置";

@@ -2,6 +2,7 @@
 #include "player/Playback.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace mrv::player {
 
@@ -33,6 +34,40 @@ bool Playback::Toggle(int64_t elapsedMs) {
 bool Playback::Seek(int64_t ms) {
     baseMs_ = std::clamp<int64_t>(ms, 0, totalMs_);
     return playing_;
+}
+
+void Playback::EndAt(int64_t ms) {
+    totalMs_ = std::clamp<int64_t>(ms, 0, totalMs_);
+    baseMs_ = totalMs_;
+    playing_ = false;
+}
+
+BarScale::BarScale(int64_t totalMs)
+    : totalMs_(std::max<int64_t>(totalMs, 0)),
+      unitMs_(std::max(kMinBarUnitMs, (totalMs_ + kMaxBarPositions - 1) / kMaxBarPositions)) {}
+
+int32_t BarScale::PositionOf(int64_t ms) const {
+    return static_cast<int32_t>(std::clamp<int64_t>(ms, 0, totalMs_) / unitMs_);
+}
+
+int64_t BarScale::MsOf(int64_t position) const {
+    return std::min(std::clamp<int64_t>(position, 0, maxPosition()) * unitMs_, totalMs_);
+}
+
+int32_t BarScale::pageSize() const {
+    return static_cast<int32_t>(std::max<int64_t>(10000 / unitMs_, 1));
+}
+
+std::string PositionText(int64_t ms, int64_t totalMs) {
+    auto text = [](int64_t t) {
+        t = std::max<int64_t>(t, 0);
+        char out[64];
+        std::snprintf(out, sizeof out, "%.2lld:%.2lld:%.2lld", static_cast<long long>(t / 3600000),
+                      static_cast<long long>(t % 3600000 / 60000),
+                      static_cast<long long>(t % 60000 / 1000));
+        return std::string(out);
+    };
+    return text(ms) + " / " + text(totalMs);
 }
 
 Size FitInto(Size picture, Size area) {

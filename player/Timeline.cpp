@@ -115,4 +115,18 @@ int32_t Timeline::ClickRecordAtMs(int64_t ms) const {
     return ms - shownAt < kClickShowMs ? record : -1;
 }
 
+bool Timeline::CutAt(int32_t record) {
+    if (record <= 0) return false;
+    if (static_cast<size_t>(record) >= records_.size()) return true;
+    const int64_t ticks = records_[static_cast<size_t>(record)].firstTick;
+    records_.resize(static_cast<size_t>(record));
+    clickRecords_.erase(std::lower_bound(clickRecords_.begin(), clickRecords_.end(), record),
+                        clickRecords_.end());
+    audioBlocks_ = 0;
+    for (const RecordEntry& e : records_) audioBlocks_ += e.audioSize / kGsmBlockBytes;
+    pacing_.totalTicks = ticks;
+    pacing_.totalMs = MsOfTick(ticks);
+    return true;
+}
+
 }  // namespace mrv::player

@@ -64,6 +64,10 @@ class Timeline {
     // The press to show at `ms`: the latest one at most kClickShowMs old, or -1.
     int32_t ClickRecordAtMs(int64_t ms) const;
 
+    // Ends the time line before `record`, which turned out damaged; the tick length stays.
+    // False, and nothing changed, when no record would be left.
+    bool CutAt(int32_t record);
+
   private:
     std::vector<RecordEntry> records_;
     std::vector<int32_t> clickRecords_;

@@ -11,10 +11,6 @@
 
 namespace mrv {
 
-namespace {
-constexpr int32_t kMaxScreenSide = 65536;
-}
-
 bool StreamReader::Fail(const std::string& message) {
     error_ = message;
     return false;
@@ -30,7 +26,8 @@ bool StreamReader::Open(std::span<const uint8_t> stream, int64_t maxFrameBytes) 
     header_ = DecodeStreamHeader(stream.first<kStreamHeaderSize>());
     const StreamHeader& h = header_;
     if (h.screenWidth <= 0 || h.screenHeight <= 0 || h.screenWidth > kMaxScreenSide ||
-        h.screenHeight > kMaxScreenSide) {
+        h.screenHeight > kMaxScreenSide ||
+        int64_t{h.screenWidth} * h.screenHeight > kMaxScreenPixels) {
         return Fail("screen size out of range: " + std::to_string(h.screenWidth) + " x " +
                     std::to_string(h.screenHeight));
     }

@@ -12,6 +12,9 @@ namespace mrv {
 
 // Hostile headers must not make the reader allocate absurd amounts.
 inline constexpr int64_t kMaxReaderFrameBytes = 512LL * 1024 * 1024;
+// No real screen comes near these; anything larger is refused before memory is taken for it.
+inline constexpr int32_t kMaxScreenSide = 16384;
+inline constexpr int64_t kMaxScreenPixels = int64_t{1} << 28;
 
 class StreamReader {
   public:

@@ -40,6 +40,56 @@ TEST(PlaybackTest, PlayAtTheEndStartsOver) {
     EXPECT_EQ(p.Position(10), 10);
 }
 
+TEST(PlaybackTest, DamageEndsTheRecordingEarlyAndPlayingAgainStartsOver) {
+    Playback p(10000);
+    p.Play();
+    p.EndAt(4000);
+    EXPECT_FALSE(p.playing());
+    EXPECT_EQ(p.totalMs(), 4000);
+    EXPECT_EQ(p.Position(0), 4000);
+    p.Seek(9000);
+    EXPECT_EQ(p.base(), 4000);  // nothing after the damage is reachable
+    EXPECT_TRUE(p.Play());
+    EXPECT_EQ(p.Position(500), 500);
+    p.EndAt(6000);  // a later cut never lengthens it
+    EXPECT_EQ(p.totalMs(), 4000);
+}
+
+TEST(BarScaleTest, TenthsOfASecondWhileTheyFitCoarserStepsBeyond) {
+    const BarScale hour(3600000);
+    EXPECT_EQ(hour.unitMs(), 100);
+    EXPECT_EQ(hour.maxPosition(), 36000);
+    EXPECT_EQ(hour.pageSize(), 100);
+    EXPECT_EQ(hour.MsOf(hour.PositionOf(1234567)), 1234500);
+
+    // The longest time line a recording can claim: 2^31 ticks of 10 s.
+    const int64_t longest = (int64_t{1} << 31) * 10000;
+    const BarScale big(longest);
+    EXPECT_LE(big.maxPosition(), kMaxBarPositions);
+    EXPECT_GE(big.maxPosition(), kMaxBarPositions - 1);
+    EXPECT_EQ(big.MsOf(big.maxPosition()), longest - longest % big.unitMs());
+    EXPECT_EQ(big.pageSize(), 1);
+    EXPECT_EQ(big.PositionOf(longest + 1), big.maxPosition());
+    EXPECT_EQ(big.MsOf(-3), 0);
+    EXPECT_EQ(big.MsOf(INT32_MAX), longest - longest % big.unitMs());
+}
+
+TEST(WrappingCounterTest, CountsOnPastThe32BitWrapUntilReset) {
+    WrappingCounter c;
+    EXPECT_EQ(c.Extend(4000000000u), 4000000000);
+    EXPECT_EQ(c.Extend(5), (int64_t{1} << 32) + 5);
+    EXPECT_EQ(c.Extend(7), (int64_t{1} << 32) + 7);
+    c.Reset();  // the device starts again from zero
+    EXPECT_EQ(c.Extend(3), 3);
+}
+
+TEST(PositionTextTest, HoursBeyondThe32BitMillisecondsStayRight) {
+    EXPECT_EQ(PositionText(0, 3723000), "00:00:00 / 01:02:03");
+    // 600 hours is past 2^31 ms (596.5 hours).
+    EXPECT_EQ(PositionText(int64_t{600} * 3600000 + 59999, int64_t{1000} * 3600000),
+              "600:00:59 / 1000:00:00");
+}
+
 TEST(FitIntoTest, SmallerPictureStaysOneToOne) {
     EXPECT_EQ(FitInto({800, 600}, {1024, 700}), (Size{800, 600}));
     EXPECT_EQ(FitInto({1024, 700}, {1024, 700}), (Size{1024, 700}));

@@ -79,4 +79,20 @@ inline std::vector<uint8_t> Blocks(int blocks, uint8_t value, int extraBytes = 0
     return std::vector<uint8_t>(static_cast<size_t>(blocks * kGsmBlockBytes + extraBytes), value);
 }
 
+// The smallest PE32+ image the overlay finder accepts: headers only, `headersSize` long.
+inline std::vector<uint8_t> HeadersOnlyImage(uint32_t headersSize) {
+    std::vector<uint8_t> b(headersSize, 0);
+    b[0] = 'M';
+    b[1] = 'Z';
+    PutU32(&b[0x3C], 0x80);
+    b[0x80] = 'P';
+    b[0x81] = 'E';
+    PutU16(&b[0x84], 0x8664);
+    PutU16(&b[0x80 + 20], 240);
+    PutU16(&b[0x98], 0x20B);
+    PutU32(&b[0x98 + 60], headersSize);
+    PutU32(&b[0x98 + 108], 16);
+    return b;
+}
+
 }  // namespace mrv::player::testing

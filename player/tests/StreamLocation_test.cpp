@@ -5,26 +5,12 @@
 
 #include <vector>
 
-#include "common/ByteOrder.h"
+#include "player/tests/StreamBuilder.h"
 
 namespace mrv::player {
 namespace {
 
-// The smallest PE32+ image the overlay finder accepts: headers only, `headersSize` long.
-std::vector<uint8_t> HeadersOnlyImage(uint32_t headersSize) {
-    std::vector<uint8_t> b(headersSize, 0);
-    b[0] = 'M';
-    b[1] = 'Z';
-    PutU32(&b[0x3C], 0x80);
-    b[0x80] = 'P';
-    b[0x81] = 'E';
-    PutU16(&b[0x84], 0x8664);
-    PutU16(&b[0x80 + 20], 240);
-    PutU16(&b[0x98], 0x20B);
-    PutU32(&b[0x98 + 60], headersSize);
-    PutU32(&b[0x98 + 108], 16);
-    return b;
-}
+using testing::HeadersOnlyImage;
 
 TEST(StreamLocationTest, StreamStartsWhereTheImageEnds) {
     for (uint32_t size : {0x200u, 0x400u, 0x1000u}) {

@@ -99,6 +99,23 @@ TEST_F(TimelineTest, PayloadSizesNoRecorderWritesAreDamage) {
     }
 }
 
+TEST_F(TimelineTest, CutAtADamagedRecordKeepsWhatCameBeforeIt) {
+    StreamBuilder b(8, 2, 8, 800, 1);  // 100 ms ticks
+    b.Fill(1, 0, 1, Blocks(1, 9)).Fill(2, 2, 0, Blocks(2, 9)).Same(0, 2, Blocks(1, 9)).Same(3);
+    ASSERT_EQ(Build(b), Timeline::Scan::Complete);
+    EXPECT_FALSE(timeline_.CutAt(0));  // nothing would be left: the caller refuses instead
+    EXPECT_EQ(timeline_.records().size(), 4u);
+    ASSERT_TRUE(timeline_.CutAt(2));
+    EXPECT_EQ(timeline_.records().size(), 2u);
+    EXPECT_EQ(timeline_.pacing().totalTicks, 4);
+    EXPECT_EQ(timeline_.pacing().totalMs, 400);
+    EXPECT_DOUBLE_EQ(timeline_.pacing().tickMs, 100.0);
+    EXPECT_EQ(timeline_.audioBlocks(), 3);
+    EXPECT_EQ(timeline_.RecordAtMs(99999), 1);
+    EXPECT_TRUE(timeline_.CutAt(7));  // past the end: nothing to cut
+    EXPECT_EQ(timeline_.records().size(), 2u);
+}
+
 TEST_F(TimelineTest, EmptyRecordingHasNoRecordAtAnyTime) {
     StreamBuilder b(8, 2, 0, 40);
     ASSERT_EQ(Build(b), Timeline::Scan::Complete);

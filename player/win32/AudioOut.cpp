@@ -95,6 +95,7 @@ void WaveOutput::Start(int64_t fromSample) {
     if (!device_) return;
     Stop();
     startSample_ = nextSample_ = std::clamp<int64_t>(fromSample, 0, timeline_.totalSamples());
+    played_.Reset();  // the reset device counts from zero again
     running_ = true;
     for (Buffer& b : buffers_) Queue(b);
 }
@@ -135,11 +136,11 @@ int64_t WaveOutput::PlayedMs() {
     if (::waveOutGetPosition(device_, &t, sizeof t) != MMSYSERR_NOERROR) return 0;
     int64_t samples = 0;
     if (t.wType == TIME_SAMPLES) {
-        samples = t.u.sample;
+        samples = played_.Extend(t.u.sample);
     } else if (t.wType == TIME_BYTES) {
-        samples = t.u.cb / 2;
+        samples = played_.Extend(t.u.cb) / 2;
     } else if (t.wType == TIME_MS) {
-        return t.u.ms;
+        return played_.Extend(t.u.ms);
     }
     return samples * 1000 / std::max(timeline_.sampleRate(), 1);
 }

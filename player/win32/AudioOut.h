@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "player/AudioTimeline.h"
+#include "player/Playback.h"
 
 namespace mrv::player::win {
 
@@ -68,6 +69,7 @@ class WaveOutput {
     int64_t startSample_ = 0;
     int64_t nextSample_ = 0;
     int64_t samplesQueued_ = 0;
+    WrappingCounter played_;
     int peak_ = 0;
     bool running_ = false;
 };

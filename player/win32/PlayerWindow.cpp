@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <new>
 
 #include "common/PubUtils.h"
 #include "common/Texts.h"
@@ -15,11 +16,13 @@ namespace mrv::player::win {
 namespace {
 constexpr int kBarHeight = 34;
 constexpr int kMinClientWidth = 520;
-constexpr int64_t kTrackUnitMs = 100;  // trackbar positions are int: tenths of a second
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMs = 15;
 constexpr DWORD kAudioStallMs = 2000;
 enum ControlId { kIdPlay = 101, kIdBar, kIdTime, kIdFull, kIdClose };
+// Posted, so that they run once the handler that found the reason has returned.
+constexpr UINT kMsgStartNotice = WM_APP + 1;
+constexpr UINT kMsgDamagedRecord = WM_APP + 2;
 constexpr wchar_t kClassName[] = L"MorvantaPlayer";
 }  // namespace
 
@@ -34,13 +37,18 @@ void TestHooks::Write(const char* format, ...) const {
 }
 
 PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader,
-                           const Timeline& timeline, const TestHooks& hooks)
+                           Timeline& timeline, const Opening& opening, const TestHooks& hooks,
+                           DropHandler onDrop)
     : stream_(stream),
       reader_(reader),
       timeline_(timeline),
+      startNotice_(opening.verdict == Verdict::PlayWithNotice ? opening.message : nullptr),
+      startNoticeDetail_(opening.detail),
       hooks_(hooks),
+      onDrop_(std::move(onDrop)),
       seeker_(reader, timeline),
-      playback_(timeline.pacing().totalMs) {
+      playback_(timeline.pacing().totalMs),
+      barScale_(playback_.totalMs()) {
     AudioRate rate{0, 0};
     if (AudioRateForFormat(reader.header().audioFormat, rate) && timeline.audioBlocks() > 0) {
         audioTimeline_.Build(timeline, rate.samplesPerSec);
@@ -59,6 +67,11 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
 }
 
 PlayerWindow::~PlayerWindow() {
+    if (hwnd_) {
+        // Left by an exception: the window must not call into what is being destroyed.
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
     if (frameOldBitmap_) ::SelectObject(frameDC_.get(), frameOldBitmap_);
 }
 
@@ -101,13 +114,17 @@ int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
         // Space toggles playing wherever the focus is; it must not press the focused button.
         if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR) &&
             (msg.wParam == VK_SPACE || msg.wParam == VK_ESCAPE || msg.wParam == VK_F11)) {
-            if (msg.message == WM_KEYDOWN && hwnd_) OnKeyDown(msg.wParam);
+            try {
+                if (msg.message == WM_KEYDOWN && hwnd_) OnKeyDown(msg.wParam);
+            } catch (const std::bad_alloc&) {
+                OutOfMemory();
+            }
             continue;
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    return exitCode_;
+    return exitCode_ != 0 ? exitCode_ : (incomplete_ ? 1 : 0);
 }
 
 LRESULT CALLBACK PlayerWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -119,7 +136,13 @@ LRESULT CALLBACK PlayerWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     }
     auto* self = reinterpret_cast<PlayerWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-    return self->Handle(msg, wp, lp);
+    // No exception may cross the system's frames between here and the message loop.
+    try {
+        return self->Handle(msg, wp, lp);
+    } catch (const std::bad_alloc&) {
+        self->OutOfMemory();
+        return msg == WM_CREATE ? -1 : 0;
+    }
 }
 
 LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -148,6 +171,15 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_LBUTTONDBLCLK:
             ToggleFullScreen();
+            return 0;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wp));
+            return 0;
+        case kMsgStartNotice:
+            OnStartNotice();
+            return 0;
+        case kMsgDamagedRecord:
+            OnDamagedRecord();
             return 0;
         case WM_DESTROY:
             ::KillTimer(hwnd_, kTimerId);
@@ -184,10 +216,7 @@ bool PlayerWindow::OnCreate() {
     bar_ = make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, kIdBar);
     fullButton_ = make(L"BUTTON", text::kPlayerFullScreen, BS_PUSHBUTTON | WS_TABSTOP, kIdFull);
     closeButton_ = make(L"BUTTON", text::kPlayerClose, BS_PUSHBUTTON | WS_TABSTOP, kIdClose);
-    ::SendMessageW(bar_, TBM_SETRANGEMIN, FALSE, 0);
-    ::SendMessageW(bar_, TBM_SETRANGEMAX, TRUE,
-                   static_cast<LPARAM>(playback_.totalMs() / kTrackUnitMs));
-    ::SendMessageW(bar_, TBM_SETPAGESIZE, 0, 100);  // ten seconds
+    SetBarRange();
 
     // The stored picture plus the cursor and clicks are composed off screen at full size.
     mrv::win::WindowDC screen(nullptr);
@@ -197,7 +226,7 @@ bool PlayerWindow::OnCreate() {
     if (!frameDC_ || !frameBitmap_) {
         exitCode_ = 1;
         hooks_.Write("message no picture memory");
-        ::MessageBoxW(nullptr, mrv::win::Widen(text::kPlayerDamaged).c_str(),
+        ::MessageBoxW(nullptr, mrv::win::Widen(text::kPlayerOutOfMemory).c_str(),
                       mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
         return false;
     }
@@ -212,14 +241,26 @@ bool PlayerWindow::OnCreate() {
         if (info.hbmColor) ::DeleteObject(info.hbmColor);
     }
 
+    ::DragAcceptFiles(hwnd_, TRUE);
     ::SetTimer(hwnd_, kTimerId, kTimerMs, nullptr);
     if (hooks_.startPausedAtTick >= 0) {
         ShowPosition(timeline_.MsOfTick(hooks_.startPausedAtTick));
+    } else if (startNotice_) {
+        ShowPosition(0);  // playing starts once the notice has been read
     } else {
         TogglePlay();
         ShowPosition(0);
     }
+    if (startNotice_) ::PostMessageW(hwnd_, kMsgStartNotice, 0, 0);
+    created_ = true;
     return true;
+}
+
+void PlayerWindow::SetBarRange() {
+    barScale_ = BarScale(playback_.totalMs());
+    ::SendMessageW(bar_, TBM_SETRANGEMIN, FALSE, 0);
+    ::SendMessageW(bar_, TBM_SETRANGEMAX, TRUE, barScale_.maxPosition());
+    ::SendMessageW(bar_, TBM_SETPAGESIZE, 0, barScale_.pageSize());
 }
 
 void PlayerWindow::OnSize() {
@@ -308,7 +349,7 @@ void PlayerWindow::OnPaint() {
 
 int64_t PlayerWindow::Elapsed() {
     if (audio_) return audio_->PlayedMs();
-    return static_cast<int64_t>(::GetTickCount() - clockStart_);
+    return static_cast<int64_t>(::GetTickCount64() - clockStart_);
 }
 
 bool PlayerWindow::AudioStalled(int64_t elapsedMs) {
@@ -322,9 +363,9 @@ bool PlayerWindow::AudioStalled(int64_t elapsedMs) {
 }
 
 void PlayerWindow::RestartClock() {
-    clockStart_ = ::GetTickCount();
+    clockStart_ = ::GetTickCount64();
     lastAudioMs_ = -1;
-    lastAudioChange_ = clockStart_;
+    lastAudioChange_ = ::GetTickCount();
     if (!audio_) return;
     if (playback_.playing()) {
         audio_->Start(audioTimeline_.SampleAtMs(playback_.base()));
@@ -352,7 +393,7 @@ void PlayerWindow::SeekTo(int64_t ms) {
 }
 
 void PlayerWindow::OnTimer() {
-    if (exitCode_ != 0) return;
+    if (exitCode_ != 0 || noticeOpen_ || damagePending_) return;
     if (audio_) audio_->Pump();
     // While the thumb is held the picture shows where it is, not where playing has got to.
     if (!playback_.playing() || dragging_) return;
@@ -368,18 +409,23 @@ void PlayerWindow::OnTimer() {
     }
     const int64_t position = playback_.Position(elapsed);
     if (playback_.Ended(elapsed)) {
-        playback_.StopAtEnd();
-        RestartClock();
-        ::SetWindowTextW(playButton_, mrv::win::Widen(text::kPlayerPlay).c_str());
-        ShowPosition(position);
-        hooks_.Write("ended %lld", static_cast<long long>(position));
-        if (hooks_.exitAtEnd) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        ReachEnd(position);
         return;
     }
     ShowPosition(position);
 }
 
+void PlayerWindow::ReachEnd(int64_t position) {
+    playback_.StopAtEnd();
+    RestartClock();
+    ::SetWindowTextW(playButton_, mrv::win::Widen(text::kPlayerPlay).c_str());
+    ShowPosition(position);
+    hooks_.Write("ended %lld", static_cast<long long>(position));
+    if (hooks_.exitAtEnd) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
 void PlayerWindow::ShowPosition(int64_t ms, bool moveBar) {
+    if (damagePending_) return;
     const int32_t record = timeline_.RecordAtMs(ms);
     const int32_t click = timeline_.ClickRecordAtMs(ms);
     if (record != shownRecord_ || click != shownClick_) {
@@ -390,14 +436,15 @@ void PlayerWindow::ShowPosition(int64_t ms, bool moveBar) {
         hooks_.Write("shown record %d tick %lld click %d", record,
                      static_cast<long long>(timeline_.TickAtMs(ms)), click);
     }
-    if (moveBar) ::SendMessageW(bar_, TBM_SETPOS, TRUE, static_cast<LPARAM>(ms / kTrackUnitMs));
+    if (moveBar) ::SendMessageW(bar_, TBM_SETPOS, TRUE, barScale_.PositionOf(ms));
     UpdateLabels(ms);
 }
 
 bool PlayerWindow::ComposeRecord(int32_t record, int32_t clickRecord) {
     if (reader_.recordIndex() != record + 1) {
         if (!seeker_.GoTo(record)) {
-            Fail();
+            if (!damagePending_) ::PostMessageW(hwnd_, kMsgDamagedRecord, 0, 0);
+            damagePending_ = true;
             return false;
         }
     }
@@ -425,9 +472,7 @@ void PlayerWindow::UpdateLabels(int64_t ms) {
     const int64_t seconds = ms / 1000;
     if (seconds == shownLabelSeconds_) return;
     shownLabelSeconds_ = seconds;
-    auto clamp = [](int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); };
-    const std::string label =
-        DurationText(clamp(ms)) + " / " + DurationText(clamp(playback_.totalMs()));
+    const std::string label = PositionText(ms, playback_.totalMs());
     ::SetWindowTextW(timeLabel_, mrv::win::Widen(label).c_str());
     hooks_.Write("time %s", label.c_str());
 }
@@ -449,7 +494,7 @@ void PlayerWindow::OnCommand(int id) {
 }
 
 void PlayerWindow::OnHScroll(WPARAM wp) {
-    const int64_t ms = ::SendMessageW(bar_, TBM_GETPOS, 0, 0) * kTrackUnitMs;
+    const int64_t ms = barScale_.MsOf(::SendMessageW(bar_, TBM_GETPOS, 0, 0));
     switch (LOWORD(wp)) {
         case TB_THUMBTRACK:
             // While dragging only the picture follows; the sound restarts on release.
@@ -516,6 +561,69 @@ void PlayerWindow::Fail() {
     ::MessageBoxW(hwnd_, mrv::win::Widen(text::kPlayerDamaged).c_str(),
                   mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
     ::DestroyWindow(hwnd_);
+}
+
+void PlayerWindow::OnStartNotice() {
+    ShowNotice(startNotice_, startNoticeDetail_);
+    if (hwnd_ && hooks_.startPausedAtTick < 0 && !playback_.playing()) TogglePlay();
+}
+
+// What came before a damaged record stays playable: the recording now ends where it starts.
+void PlayerWindow::OnDamagedRecord() {
+    const std::string why = reader_.error();
+    if (!timeline_.CutAt(reader_.recordIndex())) {
+        damagePending_ = false;
+        Fail();  // the first record: nothing to show
+        return;
+    }
+    if (audio_) audio_->Stop();
+    playback_.EndAt(timeline_.pacing().totalMs);
+    if (audio_) audioTimeline_.Build(timeline_, audioTimeline_.sampleRate());
+    SetBarRange();
+    dragging_ = false;
+    shownLabelSeconds_ = -1;  // the length has changed
+    ShowNotice(text::kPlayerDamagedNotice, "damaged: " + why);
+    damagePending_ = false;
+    if (hwnd_) ReachEnd(playback_.totalMs());
+}
+
+void PlayerWindow::ShowNotice(const char* message, const std::string& detail) {
+    incomplete_ = true;
+    hooks_.Write("notice %s", detail.c_str());
+    noticeOpen_ = true;
+    ::MessageBoxW(hwnd_, mrv::win::Widen(message).c_str(), mrv::win::Widen(text::kAppTitle).c_str(),
+                  MB_OK | MB_ICONINFORMATION);
+    noticeOpen_ = false;
+}
+
+void PlayerWindow::OnDropFiles(HDROP drop) {
+    std::wstring path(::DragQueryFileW(drop, 0, nullptr, 0), L'\0');
+    if (!path.empty()) ::DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size() + 1));
+    ::DragFinish(drop);
+    if (path.empty() || !onDrop_) return;
+    const bool wasPlaying = playback_.playing();
+    if (wasPlaying) TogglePlay();
+    Opening refusal;
+    if (onDrop_(path, refusal)) {
+        hooks_.Write("dropped recording opens");
+        ::DestroyWindow(hwnd_);  // the dropped recording plays in a window of its own
+        return;
+    }
+    hooks_.Write("message %s", refusal.detail.c_str());
+    ::MessageBoxW(hwnd_, mrv::win::Widen(refusal.message).c_str(),
+                  mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    if (wasPlaying && hwnd_) TogglePlay();
+}
+
+void PlayerWindow::OutOfMemory() {
+    if (exitCode_ != 0) return;
+    exitCode_ = 1;
+    if (hwnd_) ::KillTimer(hwnd_, kTimerId);
+    if (audio_) audio_->Stop();
+    hooks_.Write("message out of memory");
+    ::MessageBoxW(hwnd_, mrv::win::Widen(text::kPlayerOutOfMemory).c_str(),
+                  mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    if (hwnd_ && created_) ::DestroyWindow(hwnd_);
 }
 
 }  // namespace mrv::player::win

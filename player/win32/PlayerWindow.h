@@ -2,9 +2,12 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -13,6 +16,7 @@
 #include "common/win32/Handles.h"
 #include "player/AudioTimeline.h"
 #include "player/FrameSeeker.h"
+#include "player/Opening.h"
 #include "player/Playback.h"
 #include "player/Timeline.h"
 #include "player/win32/AudioOut.h"
@@ -20,7 +24,8 @@
 
 namespace mrv::player::win {
 
-// Hidden switches for the end-to-end tests; a user double-clicking never passes any.
+// Switches of the end-to-end tests' build of the player (HeadFileTest.hdf); the shipped stub
+// never sets them.
 struct TestHooks {
     FILE* log = nullptr;  // what is on screen, the sound queued, messages
     int64_t startPausedAtTick = -1;
@@ -28,15 +33,21 @@ struct TestHooks {
     void Write(const char* format, ...) const;
 };
 
+// Checks a file dropped on the window: true when it is to be played next (the window then
+// closes for it), else `refusal` says why not.
+using DropHandler = std::function<bool(const std::wstring& path, Opening& refusal)>;
+
 class PlayerWindow {
   public:
-    PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader, const Timeline& timeline,
-                 const TestHooks& hooks);
+    // `opening` is how the recording was found: a notice in it shows before playing starts.
+    PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader, Timeline& timeline,
+                 const Opening& opening, const TestHooks& hooks, DropHandler onDrop);
     ~PlayerWindow();
     PlayerWindow(const PlayerWindow&) = delete;
     PlayerWindow& operator=(const PlayerWindow&) = delete;
 
-    // Runs until the window closes; the exit code (non-zero after a damaged record).
+    // Runs until the window closes; the exit code, non-zero when the recording could not be
+    // played whole.
     int Run(HINSTANCE instance, int showCommand);
 
   private:
@@ -50,6 +61,13 @@ class PlayerWindow {
     void OnCommand(int id);
     void OnHScroll(WPARAM wp);
     void OnKeyDown(WPARAM key);
+    void OnDropFiles(HDROP drop);
+    void OnStartNotice();
+    void OnDamagedRecord();
+    void ShowNotice(const char* message, const std::string& detail);
+    void ReachEnd(int64_t position);
+    void SetBarRange();
+    void OutOfMemory();
 
     int64_t Elapsed();
     void RestartClock();
@@ -64,15 +82,19 @@ class PlayerWindow {
 
     std::span<const uint8_t> stream_;
     StreamReader& reader_;
-    const Timeline& timeline_;
+    Timeline& timeline_;
+    const char* startNotice_ = nullptr;
+    std::string startNoticeDetail_;
     TestHooks hooks_;
+    DropHandler onDrop_;
     FrameSeeker seeker_;
     Playback playback_;
+    BarScale barScale_;
     AudioTimeline audioTimeline_;
     AcmGsmDecoder decoder_;
     std::unique_ptr<WaveOutput> audio_;
     std::vector<uint8_t> bitmapInfo_;
-    DWORD clockStart_ = 0;
+    ULONGLONG clockStart_ = 0;
     int64_t lastAudioMs_ = -1;
     DWORD lastAudioChange_ = 0;
 
@@ -93,6 +115,10 @@ class PlayerWindow {
     int32_t shownClick_ = -2;
     int64_t shownLabelSeconds_ = -1;
     bool dragging_ = false;
+    bool created_ = false;
+    bool noticeOpen_ = false;     // the timer waits while a notice is up
+    bool damagePending_ = false;  // a record failed to decode; handled once the caller is out
+    bool incomplete_ = false;     // played only in part
     bool fullScreen_ = false;
     WINDOWPLACEMENT windowed_{};
     LONG_PTR windowedStyle_ = 0;

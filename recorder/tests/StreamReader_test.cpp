@@ -146,6 +146,21 @@ TEST(StreamReader, RejectsHostileHeadersWithoutLargeAllocations) {
     EXPECT_TRUE(rejects(audio.bytes));
 }
 
+TEST(StreamReader, RefusesScreensNoMonitorHasBeforeTakingMemory) {
+    // Consistent headers, small frames: only the side itself is out of range.
+    for (const auto& [w, h] :
+         {std::pair{kMaxScreenSide + 1, 2}, std::pair{2, kMaxScreenSide + 1}}) {
+        StreamBuilder s(w, h, 4);
+        StreamReader reader;
+        EXPECT_FALSE(reader.Open(s.bytes)) << w << "x" << h;
+        EXPECT_NE(reader.error().find("screen size"), std::string::npos);
+        EXPECT_TRUE(reader.image().empty());
+    }
+    StreamBuilder widest(kMaxScreenSide, 2, 4);
+    StreamReader reader;
+    EXPECT_TRUE(reader.Open(widest.bytes)) << reader.error();
+}
+
 StreamReader::Next ReadOneRecord(StreamBuilder& s, std::string* error = nullptr) {
     StreamReader reader;
     if (!reader.Open(s.bytes)) return StreamReader::Next::Error;

@@ -31,7 +31,8 @@ app_setup() {
     mkdir -p "$APP_SHOTS"
     cp "$APP_BIN/Morvanta.exe" "$APP_WORK/"
     if [ -f "$APP_BIN/HeadFile.hdf" ]; then
-        cp "$APP_BIN/HeadFile.hdf" "$APP_WORK/"
+        # The player's test build: the same player, with the log that the checks read.
+        cp "$APP_BIN/HeadFileTest.hdf" "$APP_WORK/HeadFile.hdf"
     else
         head -c 4096 /dev/urandom >"$APP_WORK/HeadFile.hdf"
     fi

@@ -7,7 +7,7 @@ source "$(dirname "$0")/player_lib.sh"
 
 W=400 H=300
 rec_setup "${W}x${H}x24"
-cp "$MRV_WIN_BUILD_DIR/bin/HeadFile.hdf" "$REC_WORK/stub.hdf"
+cp "$MRV_WIN_BUILD_DIR/bin/HeadFileTest.hdf" "$REC_WORK/stub.hdf"
 "$MRV_E2E_CHECK" picture "$REC_WORK/base.png" $W $H 3
 rec_show "$REC_WORK/base.png" 0 0 >/dev/null
 

@@ -1,11 +1,15 @@
 # Shared steps of the player's end-to-end tests (sourced after lib.sh).
 
-# Wine, a private Xvfb and a scratch folder; everything is undone on exit.
+# Wine, a private Xvfb and a scratch folder; everything is undone on exit. STUB is the player's
+# test build (its /mrv-test-* switches keep a log, start paused, exit at the end); RELEASE_STUB
+# the shipped one, which has none.
 player_setup() {
     set -u
     : "${MRV_PLAYER_E2E:?MRV_PLAYER_E2E must name the native helper}"
-    STUB="$MRV_WIN_BUILD_DIR/bin/HeadFile.hdf"
-    [ -f "$STUB" ] || { echo "no $STUB: build the cross build first" >&2; exit 1; }
+    STUB="$MRV_WIN_BUILD_DIR/bin/HeadFileTest.hdf"
+    RELEASE_STUB="$MRV_WIN_BUILD_DIR/bin/HeadFile.hdf"
+    [ -f "$STUB" ] && [ -f "$RELEASE_STUB" ] ||
+        { echo "no $STUB or $RELEASE_STUB: build the cross build first" >&2; exit 1; }
     WORK="$(mktemp -d)"
     mrv_wine_env
     mrv_xvfb_start 1024x768x24

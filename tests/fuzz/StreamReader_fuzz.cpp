@@ -1,9 +1,16 @@
-// Fuzz entry for the stream reader and the PE overlay finder: any bytes, no crash, no overrun,
-// no unbounded allocation.
+// Fuzz entry for the stream reader, the PE overlay finder and the player's arithmetic over what
+// they read (time line, sound time line, seeker, position bar): any bytes, no crash, no
+// overrun, no undefined arithmetic, no unbounded allocation.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <vector>
 
+#include "player/AudioTimeline.h"
+#include "player/FrameSeeker.h"
+#include "player/Playback.h"
+#include "player/Timeline.h"
 #include "recorder/PeOverlay.h"
 #include "recorder/StreamReader.h"
 
@@ -11,6 +18,10 @@ namespace {
 // Small enough that a hostile frame size is refused quickly, large enough for real screens.
 constexpr int64_t kFuzzMaxFrameBytes = 4 << 20;
 constexpr int kMaxRecords = 100000;
+
+void Check(bool condition) {
+    if (!condition) abort();
+}
 
 void ReadAll(std::span<const uint8_t> bytes) {
     mrv::StreamReader reader;
@@ -20,7 +31,7 @@ void ReadAll(std::span<const uint8_t> bytes) {
     bool saved = false;
     for (int i = 0; i < kMaxRecords; ++i) {
         if (reader.ReadNext() != mrv::StreamReader::Next::Frame) break;
-        if (reader.image().size() != static_cast<size_t>(reader.geometry().frameBytes)) abort();
+        Check(reader.image().size() == static_cast<size_t>(reader.geometry().frameBytes));
         if (i == 0) {
             reader.Save(snapshot);
             saved = true;
@@ -34,14 +45,122 @@ void ReadAll(std::span<const uint8_t> bytes) {
     reader.Rewind();
     (void)reader.ReadNext();
 }
+
+// Decodes nothing; hands the block bytes on as samples so that a misplaced copy shows.
+class PassThroughDecoder : public mrv::player::GsmDecoder {
+  public:
+    bool Decode(std::span<const uint8_t> blocks, std::span<int16_t> pcm) override {
+        Check(blocks.size() % mrv::kGsmBlockBytes == 0);
+        Check(pcm.size() == blocks.size() / mrv::kGsmBlockBytes * mrv::player::kGsmSamplesPerBlock);
+        for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = blocks[i % blocks.size()];
+        return !blocks.empty() && blocks[0] != 0xEE;  // now and then a block that fails
+    }
+};
+
+void DriveTimeline(const mrv::player::Timeline& timeline) {
+    using namespace mrv::player;
+    const Pacing& p = timeline.pacing();
+    Check(p.totalMs >= 0 && p.tickMs >= 10 && p.tickMs <= 10000);
+    const int64_t records = static_cast<int64_t>(timeline.records().size());
+    for (int64_t ms : {int64_t{0}, int64_t{1}, p.totalMs / 3, p.totalMs - 1, p.totalMs,
+                       p.totalMs + 1, p.totalMs * 4}) {
+        const int32_t record = timeline.RecordAtMs(ms);
+        Check(record >= (records > 0 ? 0 : -1) && record < std::max<int64_t>(records, 1));
+        const int32_t click = timeline.ClickRecordAtMs(ms);
+        Check(click <= record);
+        Check(timeline.MsOfTick(timeline.TickAtMs(ms)) >= 0);
+    }
+
+    Playback playback(p.totalMs);
+    playback.Play();
+    Check(playback.Position(p.totalMs / 2) <= p.totalMs);
+    playback.Seek(p.totalMs / 3);
+    playback.EndAt(p.totalMs / 2);
+    Check(playback.Position(p.totalMs) == p.totalMs / 2);
+    (void)PositionText(playback.base(), p.totalMs);
+
+    const BarScale bar(p.totalMs);
+    Check(bar.maxPosition() >= 0 && bar.maxPosition() <= kMaxBarPositions);
+    for (int64_t ms : {int64_t{0}, p.totalMs / 7, p.totalMs}) {
+        const int64_t back = bar.MsOf(bar.PositionOf(ms));
+        Check(back <= ms && ms - back < bar.unitMs());
+    }
+}
+
+void DriveSound(std::span<const uint8_t> stream, const mrv::StreamHeader& header,
+                const mrv::player::Timeline& timeline) {
+    using namespace mrv::player;
+    mrv::AudioRate rate{0, 0};
+    if (!mrv::AudioRateForFormat(header.audioFormat, rate)) return;
+    AudioTimeline sound;
+    sound.Build(timeline, rate.samplesPerSec);
+    int64_t previousEnd = 0;
+    for (const AudioChunk& c : sound.chunks()) {
+        Check(c.startSample >= previousEnd && c.blocks > 0);
+        previousEnd = c.startSample + int64_t{c.blocks} * kGsmSamplesPerBlock;
+    }
+    Check(sound.totalSamples() >= previousEnd);
+    // A few windows spread over the whole line, as the sound device asks for them.
+    PassThroughDecoder decoder;
+    std::vector<int16_t> pcm(1000);
+    const int64_t total = sound.totalSamples();
+    for (int i = 0; i <= 16; ++i) {
+        const int64_t first = total / 16 * i - 500;
+        const int64_t filled = sound.Fill(stream, decoder, first, pcm);
+        Check(filled >= 0 && filled <= static_cast<int64_t>(pcm.size()));
+    }
+    Check(sound.MsAtSample(total) >= 0);
+}
+
+void DriveSeeker(mrv::StreamReader& reader, mrv::player::Timeline& timeline) {
+    using namespace mrv::player;
+    const int32_t records = static_cast<int32_t>(timeline.records().size());
+    if (records == 0) return;
+    // Room for two snapshots, taken close together, so that restoring them is exercised.
+    FrameSeeker seeker(reader, timeline, reader.geometry().frameBytes * 2, 1);
+    for (int32_t target : {records - 1, records / 2, 0, records - 1}) {
+        if (!seeker.GoTo(target)) {
+            // A damaged record: the player ends the recording before it.
+            const int32_t bad = reader.recordIndex();
+            Check(bad <= target);
+            if (timeline.CutAt(bad)) {
+                Check(static_cast<int32_t>(timeline.records().size()) == bad);
+                DriveTimeline(timeline);
+            }
+            return;
+        }
+        Check(reader.recordIndex() == target + 1);
+    }
+}
+
+// The export's pacing and limits (tools/mrvtool) are driven from here, over the same stream,
+// once they are portable code of their own.
+void DriveExport(std::span<const uint8_t> /*stream*/, const mrv::StreamReader& /*reader*/,
+                 const mrv::player::Timeline& /*timeline*/) {}
+
+void Play(std::span<const uint8_t> stream) {
+    mrv::StreamReader reader;
+    if (!reader.Open(stream, kFuzzMaxFrameBytes)) return;
+    mrv::player::Timeline timeline;
+    (void)timeline.Build(stream, reader.header());
+    DriveTimeline(timeline);
+    DriveSound(stream, reader.header(), timeline);
+    DriveExport(stream, reader, timeline);
+    DriveSeeker(reader, timeline);
+}
+
+void RunAll(std::span<const uint8_t> stream) {
+    ReadAll(stream);
+    Play(stream);
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> bytes(data, size);
-    ReadAll(bytes);
+    RunAll(bytes);
     if (const auto overlay = mrv::FindPeOverlay(bytes)) {
-        if (*overlay < 0 || *overlay > static_cast<int64_t>(size)) abort();
-        ReadAll(bytes.subspan(static_cast<size_t>(*overlay)));
+        Check(*overlay >= 0 && *overlay <= static_cast<int64_t>(size));
+        RunAll(bytes.subspan(static_cast<size_t>(*overlay)));
     }
     return 0;
 }

@@ -1,0 +1,61 @@
+// Opening a recording: where its stream starts, whether it can be read, how much of it plays.
+#include "player/Opening.h"
+
+#include <new>
+
+#include "common/Texts.h"
+#include "player/StreamLocation.h"
+
+namespace mrv::player {
+
+namespace {
+
+Opening Refuse(const char* message, std::string detail) {
+    Opening o;
+    o.message = message;
+    o.detail = std::move(detail);
+    return o;
+}
+
+Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader,
+              Timeline& timeline) {
+    const StreamLocation where = LocateStream(file);
+    int64_t offset = where.offset;
+    if (where.result == Located::NotExecutable && source == Source::ChosenFile) {
+        offset = 0;  // a bare stream, as mrvtool also reads them
+    } else if (where.result != Located::Found) {
+        return Refuse(text::kPlayerNoRecording, "no stream after the image");
+    }
+    const auto stream = file.subspan(static_cast<size_t>(offset));
+    if (!reader.Open(stream)) return Refuse(text::kPlayerDamaged, "header: " + reader.error());
+
+    Opening o;
+    o.streamOffset = offset;
+    o.verdict = Verdict::Play;
+    const Timeline::Scan scan = timeline.Build(stream, reader.header());
+    if (scan == Timeline::Scan::Complete) return o;
+    // Whatever lies before the first fault plays; a notice says why it ends early.
+    const bool truncated = scan == Timeline::Scan::Truncated;
+    o.detail = (truncated ? "truncated: " : "damaged: ") + timeline.error();
+    if (timeline.records().empty()) {
+        o.verdict = Verdict::Refuse;
+        o.message = truncated ? text::kPlayerTruncated : text::kPlayerDamaged;
+    } else {
+        o.verdict = Verdict::PlayWithNotice;
+        o.message = truncated ? text::kPlayerTruncatedNotice : text::kPlayerDamagedNotice;
+    }
+    return o;
+}
+
+}  // namespace
+
+Opening OpenRecording(std::span<const uint8_t> file, Source source, StreamReader& reader,
+                      Timeline& timeline) {
+    try {
+        return Check(file, source, reader, timeline);
+    } catch (const std::bad_alloc&) {
+        return Refuse(text::kPlayerOutOfMemory, "out of memory while opening");
+    }
+}
+
+}  // namespace mrv::player

@@ -1,0 +1,102 @@
+// What the player plays, plays with a notice, or refuses, for its own file and a chosen one.
+#include "player/Opening.h"
+
+#include <gtest/gtest.h>
+
+#include "common/Texts.h"
+#include "player/tests/StreamBuilder.h"
+
+namespace mrv::player {
+namespace {
+
+using testing::HeadersOnlyImage;
+using testing::StreamBuilder;
+
+constexpr uint32_t kImageSize = 0x400;
+
+class OpeningTest : public ::testing::Test {
+  protected:
+    static std::vector<uint8_t> Behind(const std::vector<uint8_t>& stream) {
+        std::vector<uint8_t> file = HeadersOnlyImage(kImageSize);
+        file.insert(file.end(), stream.begin(), stream.end());
+        return file;
+    }
+    static std::vector<uint8_t> ThreeRecords() {
+        StreamBuilder b(8, 2, 3, 300);
+        b.Fill(1).Fill(2).Fill(3);
+        return b.bytes();
+    }
+    Opening Open(const std::vector<uint8_t>& file, Source source = Source::OwnFile) {
+        file_ = file;
+        return OpenRecording(file_, source, reader_, timeline_);
+    }
+    std::vector<uint8_t> file_;
+    StreamReader reader_;
+    Timeline timeline_;
+};
+
+TEST_F(OpeningTest, WholeRecordingBehindTheImagePlays) {
+    const Opening o = Open(Behind(ThreeRecords()));
+    EXPECT_EQ(o.verdict, Verdict::Play);
+    EXPECT_EQ(o.message, nullptr);
+    EXPECT_EQ(o.streamOffset, kImageSize);
+    EXPECT_EQ(timeline_.records().size(), 3u);
+}
+
+TEST_F(OpeningTest, ABareStreamPlaysOnlyWhenTheUserChoseIt) {
+    const std::vector<uint8_t> bare = ThreeRecords();
+    EXPECT_EQ(Open(bare, Source::OwnFile).message, text::kPlayerNoRecording);
+    const Opening chosen = Open(bare, Source::ChosenFile);
+    EXPECT_EQ(chosen.verdict, Verdict::Play);
+    EXPECT_EQ(chosen.streamOffset, 0);
+    EXPECT_EQ(timeline_.records().size(), 3u);
+}
+
+TEST_F(OpeningTest, NoStreamOrAnUnreadableOneIsRefused) {
+    // The player alone, or any other program: nothing behind the image.
+    for (Source source : {Source::OwnFile, Source::ChosenFile}) {
+        const Opening o = Open(HeadersOnlyImage(kImageSize), source);
+        EXPECT_EQ(o.verdict, Verdict::Refuse);
+        EXPECT_EQ(o.message, text::kPlayerNoRecording);
+    }
+    EXPECT_EQ(Open(std::vector<uint8_t>(500, 0x42), Source::ChosenFile).message,
+              text::kPlayerDamaged);
+    // A screen no monitor has: refused on its header.
+    std::vector<uint8_t> hostile = ThreeRecords();
+    PutI32(&hostile[16], kMaxScreenSide * 2);
+    const Opening o = Open(Behind(hostile));
+    EXPECT_EQ(o.message, text::kPlayerDamaged);
+    EXPECT_NE(o.detail.find("screen size"), std::string::npos);
+}
+
+TEST_F(OpeningTest, CutOffRecordingPlaysItsWholeRecordsWithANotice) {
+    std::vector<uint8_t> stream = ThreeRecords();
+    stream.resize(stream.size() - 5);  // inside the last payload
+    const Opening o = Open(Behind(stream));
+    EXPECT_EQ(o.verdict, Verdict::PlayWithNotice);
+    EXPECT_EQ(o.message, text::kPlayerTruncatedNotice);
+    EXPECT_EQ(timeline_.records().size(), 2u);
+    EXPECT_EQ(timeline_.pacing().totalMs, 200);  // the header's tick length, two ticks
+
+    stream.resize(kStreamHeaderSize + 40 + 20);  // inside the first record
+    const Opening none = Open(Behind(stream));
+    EXPECT_EQ(none.verdict, Verdict::Refuse);
+    EXPECT_EQ(none.message, text::kPlayerTruncated);
+}
+
+TEST_F(OpeningTest, DamagedRecordHeaderEndsPlayingBeforeIt) {
+    std::vector<uint8_t> stream = ThreeRecords();
+    const size_t first = kStreamHeaderSize + 40;
+    const size_t second = first + kFrameHeaderSize + GetU32(&stream[first]);
+    stream[second + 12] = 7;  // no such click value
+    const Opening o = Open(Behind(stream));
+    EXPECT_EQ(o.verdict, Verdict::PlayWithNotice);
+    EXPECT_EQ(o.message, text::kPlayerDamagedNotice);
+    EXPECT_EQ(timeline_.records().size(), 1u);
+
+    stream[first + 12] = 7;
+    EXPECT_EQ(Open(Behind(stream)).message, text::kPlayerDamaged);
+}
+
+}  // namespace
+}  // namespace mrv::player
