@@ -74,6 +74,17 @@ def main():
     write("stopped-before-first-tick.rec", stream(6, 5, 32, [], duration=40))
     write("cut-off.rec", depth32[:-7])
     write("cut-in-header.rec", depth32[:37 + 40 + 10])
+    # For the player's time lines and seeker: never stopped, paced by its sound (44100 Hz), with
+    # holds and presses; and a record whose payload is damaged half-way through the recording.
+    write("sound-unstopped.rec", stream(6, 5, 32, [
+        record([item(0, 0, 6, 5, 32, i)], audio=bytes([i]) * (65 * (i % 3) + i % 2), hold=i * 9 % 4,
+               click=i % 3, cursor=(i - 3, 7 - i))
+        for i in range(12)], audio=4))
+    bad = record([item(0, 0, 6, 5, 32, 9)])
+    bad = bad[:20] + bytes(b ^ 0x5A for b in bad[20:24]) + bad[24:]
+    write("damaged-middle.rec", stream(6, 5, 32, [record([item(0, 0, 6, 5, 32, i)])
+                                                  for i in range(4)] + [bad, record([])],
+                                       frame_count=6, duration=600))
 
     # Hostile headers.
     write("huge-screen.rec", stream_header(65536, 65536, 32) + bitmap_info(65536, 65536, 32))
