@@ -110,6 +110,10 @@ CommandLine ParseCommandLine() {
             line.hooks.exitAtEnd = true;
             continue;
         }
+        if (const wchar_t* v = value(L"/mrv-test-drop=")) {
+            line.hooks.dropPath = v;
+            continue;
+        }
 #endif
         if (line.recording.empty()) line.recording = arg;
     }
@@ -118,7 +122,7 @@ CommandLine ParseCommandLine() {
 }
 
 int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
-    const TestHooks& hooks = line.hooks;
+    TestHooks hooks = line.hooks;
     std::unique_ptr<Recording> rec = line.recording.empty()
                                          ? Load(mrv::win::ProgramPath(), Source::OwnFile)
                                          : Load(line.recording, Source::ChosenFile);
@@ -148,6 +152,7 @@ int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
         }
         if (!dropped) return code;
         rec = std::move(dropped);
+        hooks.dropPath.clear();  // the tests' drop happens once
     }
 }
 

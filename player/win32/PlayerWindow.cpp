@@ -2,9 +2,11 @@
 #include "player/win32/PlayerWindow.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstring>
 #include <new>
 
 #include "common/PubUtils.h"
@@ -252,6 +254,9 @@ bool PlayerWindow::OnCreate() {
         ShowPosition(0);
     }
     if (startNotice_) ::PostMessageW(hwnd_, kMsgStartNotice, 0, 0);
+#ifdef MRV_PLAYER_TEST_HOOKS
+    if (!hooks_.dropPath.empty()) PostTestDrop(hooks_.dropPath);
+#endif
     created_ = true;
     return true;
 }
@@ -613,6 +618,20 @@ void PlayerWindow::OnDropFiles(HDROP drop) {
     ::MessageBoxW(hwnd_, mrv::win::Widen(refusal.message).c_str(),
                   mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
     if (wasPlaying && hwnd_) TogglePlay();
+}
+
+// The tests' stand-in for a drop from Explorer: the same message with the same kind of handle.
+void PlayerWindow::PostTestDrop(const std::wstring& path) {
+    const size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+    if (!memory) return;
+    auto* files = static_cast<DROPFILES*>(::GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::memcpy(reinterpret_cast<uint8_t*>(files) + sizeof(DROPFILES), path.c_str(),
+                path.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    ::PostMessageW(hwnd_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
 void PlayerWindow::OutOfMemory() {

@@ -30,6 +30,7 @@ struct TestHooks {
     FILE* log = nullptr;  // what is on screen, the sound queued, messages
     int64_t startPausedAtTick = -1;
     bool exitAtEnd = false;
+    std::wstring dropPath;  // dropped on the window as soon as it is up
     void Write(const char* format, ...) const;
 };
 
@@ -62,6 +63,7 @@ class PlayerWindow {
     void OnHScroll(WPARAM wp);
     void OnKeyDown(WPARAM key);
     void OnDropFiles(HDROP drop);
+    void PostTestDrop(const std::wstring& path);
     void OnStartNotice();
     void OnDamagedRecord();
     void ShowNotice(const char* message, const std::string& detail);

@@ -1,6 +1,7 @@
 # What the player does with recordings that are not whole, and with one named on its command
-# line: a message box and a clean exit where nothing can be played; a notice, then playing to
-# the last whole record, where something survives; the shipped stub writes no test log.
+# line or dropped on its window: a message box and a clean exit where nothing can be played; a
+# notice, then playing to the last whole record, where something survives; the shipped stub
+# writes no test log.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/player_lib.sh"
 player_setup
@@ -74,16 +75,26 @@ grep -q '^ended 600$' after.txt ||
 grep -q '^time 00:00:00 / 00:00:00$' after.txt ||
     fail_case corrupt "the label kept the length from before the damage"
 
-# Given on the command line, another file's recording plays; nothing of it runs.
+# Given on the command line, another file's recording plays and nothing of it runs; one dropped
+# on the window replaces it (the test build posts the drop itself, as Explorer would).
 rm -f log.txt
-timeout 60 wine "$STUB" /mrv-test-log=log.txt /mrv-test-exit-at-end other.exe
+timeout 60 wine "$STUB" /mrv-test-log=log.txt /mrv-test-exit-at-end /mrv-test-drop=other.exe \
+    good.exe
 code=$?
 other_stub="$(stat -c %s "$RELEASE_STUB")"
 [ "$code" = 0 ] || fail_case other "exit code $code"
-grep -q "^stream at $other_stub records 6 " log.txt || fail_case other "not the named recording"
-grep -q '^ended 1200$' log.txt || fail_case other "did not play to the end"
-echo "other: $(grep -E '^(stream|ended)' log.txt | tr '\n' ' ')"
+[ "$(grep -c '^stream at' log.txt)" = 2 ] &&
+    grep '^stream at' log.txt | head -n 1 | grep -q "^stream at $stub_size records 6 " ||
+    fail_case other "the recording named on the command line did not open"
+sed -n '/^dropped recording opens/,$p' log.txt >after.txt
+grep -q "^stream at $other_stub records 6 " after.txt || fail_case other "the drop did not open"
+grep -q '^ended 1200$' after.txt || fail_case other "the dropped recording did not play to the end"
+echo "other: $(grep -E '^(stream|dropped|ended)' log.txt | tr '\n' ' ')"
 wineserver -k
+
+# A dropped file that cannot be played: a message, and the current recording plays on.
+run_case refused-drop 0 '^message' "$STUB" /mrv-test-drop=alone.exe other.exe
+grep -q '^ended 1200$' log.txt || fail_case refused-drop "the current recording did not play on"
 
 # The shipped stub has no test switches: the switch is taken for a file name, which cannot be
 # read, and nothing is written.
