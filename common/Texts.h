@@ -121,6 +121,7 @@ inline constexpr char kExportOutputIsInput[] =
 inline constexpr char kExportNoFfmpeg[] =
     "ffmpeg was not found beside mrvtool or on the PATH; it is needed for MP4 and GIF (on "
     "Debian: apt-get install ffmpeg)";
+inline constexpr char kExportInterrupted[] = "interrupted";
 inline constexpr char kToolOutOfMemory[] = "not enough memory for this recording";
 // --- end export ---
 

@@ -87,8 +87,9 @@ if [ -f "$fake" ]; then
     cp "$fake" "$MRV_WIN_BUILD_DIR/bin/mrvtool.exe" tool/
     pictures=$((32 + 12 * (12 + 96 * 64 * 3)))
     name='out dir/-y 录像 %PATH% ^&.gif'  # quotes and colons cannot be in Windows names
+    cp snd.exe "录像 %PATH%.exe"
     WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine tool/mrvtool.exe \
-        export snd.exe --gif "$name" </dev/null >/dev/null 2>wine.err || fail "mrvtool.exe: $(tail -n 3 wine.err)"
+        export "录像 %PATH%.exe" --gif "$name" </dev/null >/dev/null 2>wine.err || fail "mrvtool.exe: $(tail -n 3 wine.err)"
     got="$(head -n 1 "$name" 2>/dev/null)"
     [ "$got" = "bytes $pictures" ] || fail "mrvtool.exe piped '$got', want 12 frames of 96x64"
     grep -q '^arg file:.*\\mrvtool-[^\\]*\\out.gif$' "$name" || fail "gif output arg: $(tail -n 1 "$name")"

@@ -51,6 +51,11 @@ const char* ExecutableSuffix();
 // A new folder only this user can open, under the system's temporary folder; empty on failure.
 std::string MakePrivateTempFolder(std::string& error);
 
+// From now on an interrupt (Ctrl+C, SIGTERM) only sets a flag, so that a long export can stop
+// between pieces of work and remove what it made; Interrupted() reads the flag.
+void CatchInterrupts();
+bool Interrupted();
+
 // The program's arguments as UTF-8 (on Windows from the wide command line, so that names
 // outside the ANSI code page survive).
 std::vector<std::string> Utf8Arguments(int argc, char** argv);

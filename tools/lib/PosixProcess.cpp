@@ -18,6 +18,10 @@ namespace mrv::tools {
 
 namespace {
 
+volatile sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) { interrupted = 1; }
+
 class Fd {
   public:
     Fd() = default;
@@ -55,7 +59,7 @@ bool MakePipe(Fd& read, Fd& write) {
 bool WriteAll(Fd& fd, std::span<const uint8_t> bytes) {
     while (!bytes.empty() && fd.get() >= 0) {
         const ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR && !interrupted) continue;
         if (n <= 0) return false;
         bytes = bytes.subspan(static_cast<size_t>(n));
     }
@@ -165,6 +169,16 @@ std::string MakePrivateTempFolder(std::string& error) {
     }
     return pattern;
 }
+
+void CatchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;  // no SA_RESTART: a blocked write returns
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+bool Interrupted() { return interrupted != 0; }
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);

@@ -140,6 +140,7 @@ int ExportPng(Recording& rec, const std::string& dir) {
     Progress progress("png", static_cast<int64_t>(records.size()));
     RgbImage image;
     for (size_t i = 0; i < records.size(); ++i) {
+        if (Interrupted()) return Fail(text::kExportInterrupted);
         if (!NextPicture(rec, image)) return kExitInvalid;
         char name[40];
         std::snprintf(name, sizeof name, "tick_%08lld.png",
@@ -228,7 +229,7 @@ bool SendPictures(Recording& rec, ChildProcess& ffmpeg, int64_t maxTicks, const 
     RgbImage image;
     std::vector<int64_t> ticks;
     for (size_t i = 0; i < records.size(); ++i) {
-        if (!NextPicture(rec, image)) return false;
+        if (Interrupted() || !NextPicture(rec, image)) return false;
         ticks.clear();
         FrameTicks(records[i].firstTick, 1 + int64_t{records[i].holdTicks}, i + 1 == records.size(),
                    maxTicks, ticks);
@@ -320,7 +321,8 @@ class SoundPipeline {
             std::vector<int16_t> piece(kPieceSamples);
             std::vector<uint8_t> bytes(piece.size() * 2);
             const int64_t end = SoundEnd(rec_.audio);
-            for (int64_t at = 0; at < end && ok_ && !abort_; at += kPieceSamples) {
+            for (int64_t at = 0; at < end && ok_ && !abort_ && !Interrupted();
+                 at += kPieceSamples) {
                 const int64_t n = std::min(kPieceSamples, end - at);
                 const std::span<int16_t> part(piece.data(), static_cast<size_t>(n));
                 rec_.audio.Fill(rec_.input.stream(), gsm, at, part);
@@ -334,7 +336,7 @@ class SoundPipeline {
         } catch (const std::exception&) {
             ok_ = false;
         }
-        if (abort_) ok_ = false;
+        if (abort_ || Interrupted()) ok_ = false;
         // Unblocks a decoder still writing, and so the feeder.
         decoder_->CloseOutput();
         encoder.CloseExtra();
@@ -394,7 +396,9 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
         if (!pass) return UsageError(error);
         const bool sent = SendPictures(rec, *pass, MaxTicksPerFrame(pacing.tickMs, kMaxGifFrameMs),
                                        "gif palette");
-        if (const int status = pass->Wait(); !sent || status != 0) {
+        if (const int status = pass->Wait(); Interrupted()) {
+            return Fail(text::kExportInterrupted);
+        } else if (!sent || status != 0) {
             return Fail("ffmpeg failed (status " + std::to_string(status) + ") making " + out);
         }
     }
@@ -431,6 +435,7 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
     encoder->CloseInput();
     const bool soundOk = pipeline.Finish();
     const int status = encoder->Wait();
+    if (Interrupted()) return Fail(text::kExportInterrupted);
     if (!sent || !soundOk || status != 0) {
         return Fail("ffmpeg failed (status " + std::to_string(status) + ") making " + out);
     }
@@ -463,6 +468,7 @@ int RunExport(const Args& args) {
     for (const auto& out : {png, wav, mp4, gif}) {
         if (out && NamesInput(args, *out)) return UsageError(text::kExportOutputIsInput);
     }
+    CatchInterrupts();
     Recording rec;
     if (int rc = Open(args, rec); rc != kExitOk) return rc;
     int rc = kExitOk;

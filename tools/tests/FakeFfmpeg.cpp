@@ -1,11 +1,13 @@
 // A stand-in ffmpeg for the export tests: it reads the pictures piped to it and the extra sound
 // input, and writes, to the file named last, how many bytes arrived on each and the arguments it
 // got, so the tests see exactly what mrvtool passed. As the sound decoder (output "pipe:1") it
-// answers with silence of the right length. MRV_FAKE_FFMPEG_FAIL=1 makes it fail after reading.
+// answers with silence of the right length. MRV_FAKE_FFMPEG_FAIL=1 makes it fail after reading;
+// MRV_FAKE_FFMPEG_SLEEP=S makes it wait S seconds before it reads.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -45,6 +47,9 @@ int main(int argc, char** argv) {
         const std::vector<char> zeros(640, 0);
         for (long long i = 0; i < samples / 320; ++i) std::fwrite(zeros.data(), 1, 640, stdout);
         return 0;
+    }
+    if (const char* sleep = std::getenv("MRV_FAKE_FFMPEG_SLEEP")) {
+        std::this_thread::sleep_for(std::chrono::seconds(std::atoi(sleep)));
     }
     const long long total = Drain(stdin);
     long long extra = -1;

@@ -79,6 +79,16 @@ msg="$(MRV_FAKE_FFMPEG_FAIL=1 tool/mrvtool export long.mrv --mp4 fails.mp4 2>&1)
 [ ! -e fails.mp4 ] || fail "a failed export left its output"
 [ -z "$(ls tmp)" ] || fail "temporary files left: $(ls tmp)"
 
+# Interrupted while ffmpeg works: the same, and the message says why.
+MRV_FAKE_FFMPEG_SLEEP=3 tool/mrvtool export long.mrv --gif int.gif >/dev/null 2>int.err &
+pid=$!
+sleep 1
+kill -TERM "$pid"
+wait "$pid"
+code=$?
+[ "$code" = 1 ] && grep -q "interrupted" int.err || fail "interrupted: exit $code, $(cat int.err)"
+[ ! -e int.gif ] && [ -z "$(ls tmp)" ] || fail "an interrupted export left $(ls tmp) int.gif"
+
 # Out of memory: a message and exit code 3, not a crash.
 truncate -s 400M big.mrv
 msg="$( (ulimit -v 300000 && "$MRVTOOL" export big.mrv --wav b.wav) 2>&1)"

@@ -21,6 +21,12 @@ namespace {
 using win::UniqueHandleOrNull;
 
 std::atomic<unsigned> nameCounter{0};
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI OnConsoleControl(DWORD) {
+    interrupted = true;
+    return TRUE;  // handled: the export stops between pieces and cleans up
+}
 
 // An inheritable pipe: the child's end stays inheritable, ours does not.
 bool MakePipe(UniqueHandleOrNull& childEnd, UniqueHandleOrNull& ourEnd, bool childReads) {
@@ -225,6 +231,10 @@ std::string MakePrivateTempFolder(std::string& error) {
             win::ErrorText(::GetLastError());
     return {};
 }
+
+void CatchInterrupts() { ::SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+
+bool Interrupted() { return interrupted; }
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     int n = 0;
