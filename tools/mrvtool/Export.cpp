@@ -376,7 +376,10 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
         if (auto why = CheckWavSize(SoundBytes(SoundRuns(rec.audio)))) return Fail(*why);
     }
     const FrameGeometry& g = rec.reader.geometry();
-    if (g.width > 65535 || g.height > 65535) return Fail("the screen is too large for a video");
+    // IVF sides are 16-bit and its frame sizes 32-bit.
+    if (g.width > 65535 || g.height > 65535 || int64_t{g.width} * g.height * 3 > UINT32_MAX) {
+        return Fail("the screen is too large for a video");
+    }
     const std::string ffmpeg = FindFfmpeg();
     if (ffmpeg.empty()) return UsageError(text::kExportNoFfmpeg);
     std::string error;

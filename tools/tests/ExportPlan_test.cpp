@@ -15,28 +15,28 @@ std::vector<int64_t> Ticks(int64_t first, int64_t ticks, bool last, int64_t maxT
     return out;
 }
 
-TEST(FrameTicks, HeldPictureIsSentOnceWhateverItsLength) {
+TEST(ExportFrameTicks, HeldPictureIsSentOnceWhateverItsLength) {
     EXPECT_EQ(Ticks(7, 1, false, INT64_MAX), (std::vector<int64_t>{7}));
     EXPECT_EQ(Ticks(7, 256, false, INT64_MAX), (std::vector<int64_t>{7}));
 }
 
-TEST(FrameTicks, LastRecordIsSentAgainAtItsLastTickSoTheVideoLastsTheTimeLine) {
+TEST(ExportFrameTicks, LastRecordIsSentAgainAtItsLastTickSoTheVideoLastsTheTimeLine) {
     EXPECT_EQ(Ticks(10, 256, true, INT64_MAX), (std::vector<int64_t>{10, 265}));
     EXPECT_EQ(Ticks(10, 1, true, INT64_MAX), (std::vector<int64_t>{10}));
 }
 
-TEST(FrameTicks, FrameLengthLimitRepeatsALongPictureAFewTimes) {
+TEST(ExportFrameTicks, FrameLengthLimitRepeatsALongPictureAFewTimes) {
     EXPECT_EQ(Ticks(0, 256, false, 60), (std::vector<int64_t>{0, 60, 120, 180, 240}));
     EXPECT_EQ(Ticks(0, 120, true, 60), (std::vector<int64_t>{0, 60, 119}));
     EXPECT_EQ(Ticks(0, 3, false, 0), (std::vector<int64_t>{0, 1, 2}));  // clamped to 1
 }
 
-TEST(FrameTicks, HugeTickNumbersDoNotOverflow) {
+TEST(ExportFrameTicks, HugeTickNumbersDoNotOverflow) {
     const auto t = Ticks(INT64_MAX - 300, 256, true, INT64_MAX / 2);
     EXPECT_EQ(t, (std::vector<int64_t>{INT64_MAX - 300, INT64_MAX - 45}));
 }
 
-TEST(Pacing, TickMicrosAndFrameSpans) {
+TEST(ExportPacing, TickMicrosAndFrameSpans) {
     EXPECT_EQ(TickMicros(166.6667), 166667);
     EXPECT_EQ(TickMicros(0), 1);
     EXPECT_EQ(TickMicros(-5), 1);
@@ -47,7 +47,7 @@ TEST(Pacing, TickMicrosAndFrameSpans) {
     EXPECT_EQ(MaxTicksPerFrame(50, 0), INT64_MAX);
 }
 
-TEST(Limits, PictureTimeLineUpToAMonth) {
+TEST(ExportLimits, PictureTimeLineUpToAMonth) {
     const int64_t month = kMaxExportTimelineMs;
     EXPECT_FALSE(CheckPictureTimeline(month / 1000, 1000));
     EXPECT_TRUE(CheckPictureTimeline(month / 1000 + 1, 1000));
@@ -58,7 +58,7 @@ TEST(Limits, PictureTimeLineUpToAMonth) {
     EXPECT_TRUE(CheckPictureTimeline(1, std::nan("")));
 }
 
-TEST(Limits, SoundTrackSilenceBoundedByAnHourPlusTheSound) {
+TEST(ExportLimits, SoundTrackSilenceBoundedByAnHourPlusTheSound) {
     const int32_t rate = 8000;
     const int64_t hour = 3600LL * rate;
     EXPECT_FALSE(CheckSoundTimeline(hour, 3 * hour, rate));  // an hour of sound, two of silence
@@ -69,7 +69,7 @@ TEST(Limits, SoundTrackSilenceBoundedByAnHourPlusTheSound) {
     EXPECT_TRUE(CheckSoundTimeline(10, 20, 0));
 }
 
-TEST(Limits, WavDataMustFitRiffSizes) {
+TEST(ExportLimits, WavDataMustFitRiffSizes) {
     EXPECT_FALSE(CheckWavSize(kMaxWavDataBytes));
     EXPECT_TRUE(CheckWavSize(kMaxWavDataBytes + 1));
     EXPECT_TRUE(CheckWavSize(6LL << 30));
