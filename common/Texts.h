@@ -111,4 +111,22 @@ inline constexpr char kStopSummaryLength[] = "录像时长: ";
 inline constexpr char kStopSummaryEnd[] = "\t";
 // --- end mainwin ---
 
+// mrvtool export ("export").
+inline constexpr char kExportTimelineTooLong[] =
+    "the recording's time line is longer than any recording session, so the file is damaged or "
+    "forged; it is not exported as a video (limit ";
+inline constexpr char kExportSoundDamaged[] = "the recording's sound time line is damaged";
+inline constexpr char kExportSilenceTooLong[] =
+    "the sound track would be mostly silence that the file does not hold, so the file is damaged "
+    "or forged; it is not exported as an MP4 (";
+inline constexpr char kExportWavTooLarge[] = "the sound is too long for a WAV file (4 GiB)";
+inline constexpr char kExportOutputIsInput[] =
+    "the output names the recording (or its stub) itself; choose another name";
+inline constexpr char kExportNoFfmpeg[] =
+    "ffmpeg was not found beside mrvtool or on the PATH; it is needed for MP4 and GIF (on "
+    "Debian: apt-get install ffmpeg)";
+inline constexpr char kExportInterrupted[] = "interrupted";
+inline constexpr char kToolOutOfMemory[] = "not enough memory for this recording";
+// --- end export ---
+
 }  // namespace mrv::text

@@ -23,12 +23,10 @@ void U32(std::vector<uint8_t>& out, uint32_t v) {
 }
 }  // namespace
 
-std::vector<uint8_t> MakeGsmWav(std::span<const uint8_t> blocks, int32_t sampleRate,
-                                int32_t avgBytesPerSec) {
-    const uint32_t dataSize = static_cast<uint32_t>(blocks.size());
+std::vector<uint8_t> GsmWavHeader(uint32_t dataSize, int32_t sampleRate, int32_t avgBytesPerSec) {
     const uint32_t pad = dataSize & 1;  // RIFF chunks are padded to even length
     std::vector<uint8_t> out;
-    out.reserve(60 + blocks.size() + pad);
+    out.reserve(60);
     Tag(out, "RIFF");
     U32(out, 4 + (8 + 20) + (8 + 4) + (8 + dataSize + pad));
     Tag(out, "WAVE");
@@ -47,8 +45,15 @@ std::vector<uint8_t> MakeGsmWav(std::span<const uint8_t> blocks, int32_t sampleR
     U32(out, dataSize / kGsmBlockBytes * kGsmSamplesPerBlock);
     Tag(out, "data");
     U32(out, dataSize);
+    return out;
+}
+
+std::vector<uint8_t> MakeGsmWav(std::span<const uint8_t> blocks, int32_t sampleRate,
+                                int32_t avgBytesPerSec) {
+    std::vector<uint8_t> out =
+        GsmWavHeader(static_cast<uint32_t>(blocks.size()), sampleRate, avgBytesPerSec);
     out.insert(out.end(), blocks.begin(), blocks.end());
-    if (pad) out.push_back(0);
+    if (blocks.size() & 1) out.push_back(0);
     return out;
 }
 

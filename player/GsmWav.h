@@ -12,4 +12,8 @@ namespace mrv::player {
 std::vector<uint8_t> MakeGsmWav(std::span<const uint8_t> blocks, int32_t sampleRate,
                                 int32_t avgBytesPerSec);
 
+// The same file's 60 bytes before the blocks, for writing it piece by piece; `dataSize` (whole
+// blocks) must fit the 32-bit RIFF sizes. A pad byte follows odd data.
+std::vector<uint8_t> GsmWavHeader(uint32_t dataSize, int32_t sampleRate, int32_t avgBytesPerSec);
+
 }  // namespace mrv::player

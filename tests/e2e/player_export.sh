@@ -1,5 +1,5 @@
 # mrvtool export: a recording replayed from known frames becomes PNG pictures, a GSM 6.10 WAV,
-# an MP4 (with its sound) and a GIF with one frame per tick at the recording's size.
+# an MP4 (with its sound) and a GIF with one frame per record, each lasting its ticks.
 set -u
 : "${MRV_TOOL:?MRV_TOOL must name mrvtool}" "${MRV_PLAYER_E2E:?}" "${MRV_WIN_BUILD_DIR:?}"
 STUB="$MRV_WIN_BUILD_DIR/bin/HeadFile.hdf"
@@ -29,17 +29,23 @@ count() { ffprobe -v error -count_frames -select_streams v:0 \
 # The PNG of the last tick is the last replayed frame.
 compare -metric AE png/tick_00000007.png frames/f7.png null: 2>/dev/null || fail "png differs"
 
-# With sound and a held frame: 12 records, record 6 held 4 more ticks = 16 ticks.
+# With sound and a held frame: 12 records, record 6 held 4 more ticks = 16 ticks, 12 frames of
+# which the held one lasts 5 ticks.
 ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=4" \
     -ac 1 -c:a libgsm_ms tone.wav || exit 1
 "$MRV_PLAYER_E2E" make --stub "$STUB" --out snd.exe --frames 12 --size 96x64 --fps 4 \
     --hold 4 --gsm tone.wav >/dev/null
 blocks="$("$MRV_PLAYER_E2E" blocks snd.exe)"
 "$MRV_TOOL" export snd.exe --wav snd.wav --mp4 snd.mp4 --gif snd.gif || fail "export failed"
-[ "$(count snd.gif)" = "96,64,16" ] || fail "gif: $(count snd.gif)"
-[ "$(count snd.mp4)" = "96,64,16" ] || fail "mp4: $(count snd.mp4)"
-rate="$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 snd.mp4)"
-[ "$rate" = "4/1" ] || fail "mp4 frame rate $rate"
+[ "$(count snd.gif)" = "96,64,12" ] || fail "gif: $(count snd.gif)"
+[ "$(count snd.mp4)" = "96,64,12" ] || fail "mp4: $(count snd.mp4)"
+for f in snd.mp4 snd.gif; do
+    pts="$(ffprobe -v error -select_streams v:0 -show_entries packet=pts_time -of csv=p=0 "$f" |
+        sort -n | awk '{ printf "%g ", $1 }')"
+    [ "$pts" = "0 0.25 0.5 0.75 1 1.25 1.5 2.75 3 3.25 3.5 3.75 " ] || fail "$f frame times: $pts"
+    length="$(ffprobe -v error -select_streams v:0 -show_entries stream=duration -of csv=p=0 "$f")"
+    [ "$length" = 4.000000 ] || fail "$f lasts $length s, want 4"
+done
 audio="$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 snd.mp4)"
 [ "$audio" = aac ] || fail "mp4 sound: '$audio'"
 wav="$(ffprobe -v error -show_entries stream=codec_name,sample_rate -of csv=p=0 snd.wav)"
@@ -61,7 +67,7 @@ awk -v s="${start:-0}" -v e="${end:-0}" 'BEGIN { exit !(s > 0.95 && s < 1.1 && e
 
 # On a terminal the export shows its progress; in a pipe or a file it does not.
 tty_out="$(script -qec "'$MRV_TOOL' export snd.exe --gif tty.gif" /dev/null | tr '\r' '\n')"
-grep -q '^gif: 16 / 16 (100%)' <<<"$tty_out" || fail "no progress on a terminal: $tty_out"
+grep -q '^gif: 12 / 12 (100%)' <<<"$tty_out" || fail "no progress on a terminal: $tty_out"
 "$MRV_TOOL" export snd.exe --gif pipe.gif 2>&1 | grep -q '(100%)' && fail "progress written to a pipe"
 
 # No ffmpeg: a clear message and a usage exit code.
@@ -69,26 +75,39 @@ msg="$(PATH=/nonexistent "$MRV_TOOL" export snd.exe --gif x.gif 2>&1)"
 code=$?
 [ "$code" = 2 ] && grep -q 'ffmpeg was not found' <<<"$msg" || fail "without ffmpeg: $code $msg"
 
-# mrvtool.exe under Wine: the command line must survive cmd.exe (quoted paths with spaces) and
-# the pipe must stay binary; a stand-in ffmpeg.exe counts the bytes it gets.
+# mrvtool.exe under Wine: ffmpeg.exe beside it comes before the one on the PATH, the pipes stay
+# binary, and hostile Unicode names reach only mrvtool; a stand-in ffmpeg.exe counts the bytes
+# it gets (an IVF header, then a 12-byte header and the RGB picture per frame).
 fake="$MRV_WIN_BUILD_DIR/fake-ffmpeg/ffmpeg.exe"
 if [ -f "$fake" ]; then
     source "$(dirname "$0")/lib.sh"
     mrv_wine_env
-    mkdir "fake ff" "out dir"
+    mkdir "fake ff" "out dir" tool
     cp "$fake" "fake ff/"
-    WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine "$MRV_WIN_BUILD_DIR/bin/mrvtool.exe" \
-        export snd.exe --gif "out dir/x.gif" </dev/null >/dev/null 2>wine.err || fail "mrvtool.exe: $(tail -n 3 wine.err)"
-    got="$(head -n 1 "out dir/x.gif" 2>/dev/null)"
-    [ "$got" = "bytes $((16 * 96 * 64 * 3))" ] || fail "mrvtool.exe piped '$got', want 16 frames of 96x64"
+    cp "$fake" "$MRV_WIN_BUILD_DIR/bin/mrvtool.exe" tool/
+    pictures=$((32 + 12 * (12 + 96 * 64 * 3)))
+    name='out dir/-y 录像 %PATH% ^&.gif'  # quotes and colons cannot be in Windows names
+    cp snd.exe "录像 %PATH%.exe"
+    WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine tool/mrvtool.exe \
+        export "录像 %PATH%.exe" --gif "$name" </dev/null >/dev/null 2>wine.err || fail "mrvtool.exe: $(tail -n 3 wine.err)"
+    got="$(head -n 1 "$name" 2>/dev/null)"
+    [ "$got" = "bytes $pictures" ] || fail "mrvtool.exe piped '$got', want 12 frames of 96x64"
+    grep -q '^arg file:.*\\mrvtool-[^\\]*\\out.gif$' "$name" || fail "gif output arg: $(tail -n 1 "$name")"
+    grep -q '录像\|%PATH%\|name:x' "$name" && fail "a user's name reached ffmpeg.exe"
     # MP4 with sound runs ffmpeg twice: decoding the sound, then the video with the laid-out
-    # sound as a second input.
-    WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine "$MRV_WIN_BUILD_DIR/bin/mrvtool.exe" \
+    # sound through a named pipe.
+    WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine tool/mrvtool.exe \
         export snd.exe --mp4 "out dir/x.mp4" </dev/null >/dev/null 2>wine.err ||
         fail "mrvtool.exe --mp4: $(tail -n 3 wine.err)"
-    [ "$(head -n 1 "out dir/x.mp4" 2>/dev/null)" = "bytes $((16 * 96 * 64 * 3))" ] &&
-        grep -q '^arg out dir/x.mp4.sound.pcm$' "out dir/x.mp4" ||
+    [ "$(head -n 1 "out dir/x.mp4" 2>/dev/null)" = "bytes $pictures" ] &&
+        grep -q '^extra [1-9]' "out dir/x.mp4" && grep -q '^arg file:\\\\.\\pipe\\' "out dir/x.mp4" ||
         fail "mrvtool.exe --mp4: $(tr '\n' ' ' <"out dir/x.mp4" 2>/dev/null)"
+    # Without one beside it, the PATH's.
+    rm tool/ffmpeg.exe
+    WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine tool/mrvtool.exe \
+        export snd.exe --gif "out dir/p.gif" </dev/null >/dev/null 2>wine.err &&
+        [ "$(head -n 1 "out dir/p.gif" 2>/dev/null)" = "bytes $pictures" ] ||
+        fail "mrvtool.exe with ffmpeg.exe on the PATH: $(tail -n 3 wine.err)"
     wineserver -k 2>/dev/null
 fi
 

@@ -9,11 +9,12 @@
 
 #include "recorder/PeOverlay.h"
 #include "recorder/StreamReader.h"
+#include "tools/lib/Utf8Path.h"
 
 namespace mrv::tools {
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Utf8Path(path), std::ios::binary);
     if (!in) {
         error = path + ": " + std::strerror(errno);
         return false;

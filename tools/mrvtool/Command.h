@@ -18,8 +18,9 @@ struct Args {
 
 // Exit codes shared by all commands.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitInvalid = 1;  // the input is not what it should be
-inline constexpr int kExitUsage = 2;    // bad command line or an unreadable/unwritable file
+inline constexpr int kExitInvalid = 1;   // the input is not what it should be
+inline constexpr int kExitUsage = 2;     // bad command line or an unreadable/unwritable file
+inline constexpr int kExitNoMemory = 3;  // the recording needs more memory than there is
 
 struct Command {
     const char* name;

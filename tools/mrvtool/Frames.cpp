@@ -4,6 +4,7 @@
 
 #include "recorder/StreamReader.h"
 #include "tools/lib/Png.h"
+#include "tools/lib/Utf8Path.h"
 #include "tools/mrvtool/RecordingInput.h"
 
 namespace mrv::tools {
@@ -27,7 +28,7 @@ int RunFrames(const Args& args) {
         return kExitInvalid;
     }
     std::error_code ec;
-    std::filesystem::create_directories(*outDir, ec);
+    std::filesystem::create_directories(Utf8Path(*outDir), ec);
     if (ec) return UsageError(*outDir + ": " + ec.message());
 
     RgbImage image;
@@ -49,7 +50,7 @@ int RunFrames(const Args& args) {
         DibToRgb(reader.image(), reader.geometry(), reader.colorTable(), image);
         char name[32];
         std::snprintf(name, sizeof name, "frame_%06d.png", index);
-        const std::string path = (std::filesystem::path(*outDir) / name).string();
+        const std::string path = PathUtf8(Utf8Path(*outDir) / name);
         if (!WritePng(path, image)) return UsageError("cannot write " + path);
         ++written;
     }

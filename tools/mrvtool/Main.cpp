@@ -1,7 +1,11 @@
 // mrvtool: inspects recordings, exports their frames and replays frames through the engine.
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
+#include "common/Texts.h"
+#include "tools/lib/ChildProcess.h"
 #include "tools/mrvtool/Command.h"
 
 namespace mrv::tools {
@@ -44,19 +48,29 @@ int PrintUsage() {
 }
 
 // Values never start with "--", so an option followed by another option (or nothing) is a flag.
-Args Parse(int argc, char** argv) {
+Args Parse(const std::vector<std::string>& argv) {
     Args args;
-    for (int i = 2; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--", 2) != 0) {
+    const auto isOption = [](const std::string& a) { return a.rfind("--", 0) == 0; };
+    for (size_t i = 2; i < argv.size(); ++i) {
+        if (!isOption(argv[i])) {
             args.positional.push_back(argv[i]);
-        } else if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) {
-            args.options[argv[i] + 2] = argv[i + 1];
+        } else if (i + 1 < argv.size() && !isOption(argv[i + 1])) {
+            args.options[argv[i].substr(2)] = argv[i + 1];
             ++i;
         } else {
-            args.flags.push_back(argv[i] + 2);
+            args.flags.push_back(argv[i].substr(2));
         }
     }
     return args;
+}
+
+int Run(const std::vector<std::string>& argv) {
+    if (argv.size() < 2) return PrintUsage();
+    for (const Command& c : Commands()) {
+        if (argv[1] == c.name) return c.run(Parse(argv));
+    }
+    std::fprintf(stderr, "mrvtool: unknown command \"%s\"\n", argv[1].c_str());
+    return PrintUsage();
 }
 
 }  // namespace
@@ -64,10 +78,16 @@ Args Parse(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace mrv::tools;
-    if (argc < 2) return PrintUsage();
-    for (const Command& c : Commands()) {
-        if (std::strcmp(argv[1], c.name) == 0) return c.run(Parse(argc, argv));
+    // A recording can ask for more than the machine has: say so and leave, never crash.
+    try {
+        return Run(Utf8Arguments(argc, argv));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "mrvtool: %s\n", mrv::text::kToolOutOfMemory);
+    } catch (const std::length_error&) {
+        std::fprintf(stderr, "mrvtool: %s\n", mrv::text::kToolOutOfMemory);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mrvtool: %s\n", e.what());
+        return kExitInvalid;
     }
-    std::fprintf(stderr, "mrvtool: unknown command \"%s\"\n", argv[1]);
-    return PrintUsage();
+    return kExitNoMemory;
 }

@@ -1,0 +1,63 @@
+// Helper programs (ffmpeg) started from an argument vector, never through a shell, and the few
+// other things of the operating system the export needs: its own folder, PATH, a private
+// temporary folder and UTF-8 command-line arguments.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace mrv::tools {
+
+class ChildProcess {
+  public:
+    virtual ~ChildProcess() = default;
+    // Standard input; false once the child stopped reading.
+    virtual bool Write(std::span<const uint8_t> bytes) = 0;
+    virtual void CloseInput() = 0;
+    // The extra input, which the child opens by the name ExtraInputName() gave.
+    virtual bool WriteExtra(std::span<const uint8_t> bytes) = 0;
+    virtual void CloseExtra() = 0;
+    // Standard output: bytes read, 0 at its end, -1 on failure.
+    virtual int64_t Read(std::span<uint8_t> out) = 0;
+    virtual void CloseOutput() = 0;
+    // Closes every pipe and waits; 0 when the child succeeded.
+    virtual int Wait() = 0;
+};
+
+struct ChildSpec {
+    std::string program;            // full path, UTF-8
+    std::vector<std::string> args;  // after the program name, UTF-8, passed as they are
+    bool pipeInput = false;
+    bool pipeOutput = false;
+    std::string extraInput;  // from ExtraInputName(), or empty for none
+};
+
+// A new name for a child's extra input ("pipe:3" or a named pipe), as the child must open it.
+std::string ExtraInputName();
+
+std::unique_ptr<ChildProcess> StartChild(const ChildSpec& spec, std::string& error);
+
+// The folder holding the running program, or empty.
+std::string SelfDirectory();
+// The PATH variable, UTF-8, and its separator.
+std::string PathVariable();
+char PathSeparator();
+// How an executable's file name ends here ("" or ".exe").
+const char* ExecutableSuffix();
+
+// A new folder only this user can open, under the system's temporary folder; empty on failure.
+std::string MakePrivateTempFolder(std::string& error);
+
+// From now on an interrupt (Ctrl+C, SIGTERM) only sets a flag, so that a long export can stop
+// between pieces of work and remove what it made; Interrupted() reads the flag.
+void CatchInterrupts();
+bool Interrupted();
+
+// The program's arguments as UTF-8 (on Windows from the wide command line, so that names
+// outside the ANSI code page survive).
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+}  // namespace mrv::tools
