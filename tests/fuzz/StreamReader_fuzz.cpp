@@ -1,6 +1,6 @@
-// Fuzz entry for the stream reader, the PE overlay finder and the player's arithmetic over what
-// they read (time line, sound time line, seeker, position bar): any bytes, no crash, no
-// overrun, no undefined arithmetic, no unbounded allocation.
+// Fuzz entry for the stream reader, the PE overlay finder and the arithmetic over what they read
+// (the player's time line, sound time line, seeker and position bar; the export's pacing and
+// limits): any bytes, no crash, no overrun, no undefined arithmetic, no unbounded allocation.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "player/Timeline.h"
 #include "recorder/PeOverlay.h"
 #include "recorder/StreamReader.h"
+#include "tools/lib/ExportPlan.h"
 
 namespace {
 // Small enough that a hostile frame size is refused quickly, large enough for real screens.
@@ -133,10 +134,44 @@ void DriveSeeker(mrv::StreamReader& reader, mrv::player::Timeline& timeline) {
     }
 }
 
-// The export's pacing and limits (tools/mrvtool) are driven from here, over the same stream,
-// once they are portable code of their own.
-void DriveExport(std::span<const uint8_t> /*stream*/, const mrv::StreamReader& /*reader*/,
-                 const mrv::player::Timeline& /*timeline*/) {}
+// The export's pacing and limits over the same time line: a time line that export accepts is
+// sent as frames in strictly rising ticks, a bounded number per record, and its sound checks
+// never overflow.
+void DriveExport(const mrv::StreamHeader& header, const mrv::player::Timeline& timeline) {
+    using namespace mrv::tools;
+    const mrv::player::Pacing& p = timeline.pacing();
+    Check(TickMicros(p.tickMs) >= 1);
+    if (CheckPictureTimeline(p.totalTicks, p.tickMs)) return;
+    const auto& records = timeline.records();
+    std::vector<int64_t> ticks;
+    for (int64_t maxFrameMs : {int64_t{0}, kMaxGifFrameMs}) {
+        const int64_t maxTicks = MaxTicksPerFrame(p.tickMs, maxFrameMs);
+        Check(maxTicks >= 1);
+        int64_t previous = -1;
+        for (size_t i = 0; i < records.size(); ++i) {
+            const int64_t span = 1 + int64_t{records[i].holdTicks};
+            ticks.clear();
+            FrameTicks(records[i].firstTick, span, i + 1 == records.size(), maxTicks, ticks);
+            Check(!ticks.empty() && static_cast<int64_t>(ticks.size()) <= span / maxTicks + 2);
+            for (int64_t tick : ticks) {
+                Check(tick > previous && tick < records[i].firstTick + span);
+                previous = tick;
+            }
+        }
+    }
+    mrv::AudioRate rate{0, 0};
+    if (!mrv::AudioRateForFormat(header.audioFormat, rate)) return;
+    mrv::player::AudioTimeline sound;
+    sound.Build(timeline, rate.samplesPerSec);
+    int64_t end = 0;
+    if (!sound.chunks().empty()) {
+        const auto& last = sound.chunks().back();
+        end = last.startSample + int64_t{last.blocks} * mrv::player::kGsmSamplesPerBlock;
+    }
+    (void)CheckSoundTimeline(timeline.audioBlocks() * mrv::player::kGsmSamplesPerBlock, end,
+                             rate.samplesPerSec);
+    (void)CheckWavSize(timeline.audioBlocks() * mrv::kGsmBlockBytes);
+}
 
 void Play(std::span<const uint8_t> stream) {
     mrv::StreamReader reader;
@@ -145,7 +180,7 @@ void Play(std::span<const uint8_t> stream) {
     (void)timeline.Build(stream, reader.header());
     DriveTimeline(timeline);
     DriveSound(stream, reader.header(), timeline);
-    DriveExport(stream, reader, timeline);
+    DriveExport(reader.header(), timeline);
     DriveSeeker(reader, timeline);
 }
 
