@@ -12,7 +12,7 @@
 //   box                       waits for a message box; prints caption and text (\t, \r escaped)
 //   answer ok|yes|no          presses a button of the message box
 //   no-box                    fails when a message box is open
-//   dialog                    waits for the settings dialog
+//   dialog                    waits for the settings dialog; prints its outer left and top
 //   dialog-ok | dialog-cancel
 //   dialog-path TEXT | dialog-name TEXT
 //   dialog-hotkey 1..4 VALUE  VALUE as the hot-key control holds it (vk | modifiers << 8)
@@ -262,7 +262,14 @@ int Run(int argc, char** argv) {
                    ? 0
                    : Fail("message box still open");
     }
-    if (action == "dialog") return WaitFor(SettingsDialog) ? 0 : Fail("no settings dialog");
+    if (action == "dialog") {
+        HWND found = WaitFor(SettingsDialog);
+        if (!found) return Fail("no settings dialog");
+        RECT r;
+        ::GetWindowRect(found, &r);
+        std::printf("left %ld top %ld\n", r.left, r.top);
+        return 0;
+    }
     HWND dialog = SettingsDialog();
     if (action.rfind("dialog-", 0) == 0 && !dialog) return Fail("no settings dialog");
     using namespace mrv::win;
