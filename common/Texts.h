@@ -107,4 +107,8 @@ inline constexpr char kStopSummaryLength[] = "录像时长: ";
 inline constexpr char kStopSummaryEnd[] = "\t";
 // --- end mainwin ---
 
+// Recorder start when the screen cannot be read ("shell").
+inline constexpr char kScreenUnreadable[] = "The screen could not be read; nothing was recorded.";
+// --- end shell ---
+
 }  // namespace mrv::text

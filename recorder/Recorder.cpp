@@ -92,9 +92,14 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         result.error = text::kOutOfMemory;
         return result;
     }
-    // Only the colour table is wanted here; the reference image stays all zero.
-    platform_.screen.GrabRect(0, 0, screen.width, screen.height, detector_.bitmapInfo(), nullptr,
-                              kSrcCopy);
+    // Only the colour table is wanted here; the reference image stays all zero. Without it a
+    // recording at 4 or 8 bits would play black from start to end.
+    if (!platform_.screen.GrabRect(0, 0, screen.width, screen.height, detector_.bitmapInfo(),
+                                   nullptr, kSrcCopy)) {
+        ReleaseDevices();
+        result.error = text::kScreenUnreadable;
+        return result;
+    }
 
     if (options_.showClick && !platform_.mouseHook.Installed()) platform_.mouseHook.Install(*this);
 

@@ -23,11 +23,11 @@ class FailingScreen : public ScreenSource {
     void EndTick() override {}
     bool GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
                   std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) override {
-        if (bits != nullptr && fails && fails(y, height)) {
+        if (fails && fails(y, height)) {
             ++failures;
             const int64_t rowBytes =
                 (int64_t{width} * screen_.geometry().bitsPerPixel + 31) / 32 * 4;
-            std::fill_n(bits, static_cast<size_t>(rowBytes * height), uint8_t{0xA5});
+            if (bits) std::fill_n(bits, static_cast<size_t>(rowBytes * height), uint8_t{0xA5});
             return false;
         }
         return screen_.GrabRect(x, y, width, height, bitmapInfo, bits, rasterOp);

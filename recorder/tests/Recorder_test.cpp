@@ -364,6 +364,22 @@ TEST_F(RecorderTest, StubGoesOverInPiecesAndOneThatCannotBeReadWholeLeavesNoFile
     EXPECT_FALSE(recorder.isRecording());
 }
 
+TEST_F(RecorderTest, UnreadableScreenStartsNothing) {
+    FailingScreen failing(screen);
+    failing.fails = [](int32_t, int32_t) { return true; };
+    Recorder onFailing(
+        RecorderPlatform{failing, clock, cursor, hook, files, audio, timer, view, "."});
+    options.showClick = true;
+    options.sound = true;
+    const StartResult r = onFailing.StartRecording(kOut, options, programFiles);
+    EXPECT_EQ(r.outcome, StartResult::Outcome::Failed);
+    EXPECT_EQ(r.error, "The screen could not be read; nothing was recorded.");
+    EXPECT_EQ(files.files.count(kOut), 0u);
+    EXPECT_FALSE(hook.Installed());
+    EXPECT_EQ(audio.closes, 1);
+    EXPECT_FALSE(timer.enabled);
+}
+
 TEST_F(RecorderTest, FullDiskStopsTheRecordingAndKeepsAReadableStream) {
     ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
     screen.Fill(0x00112233);

@@ -178,7 +178,8 @@ void TickGrabsEqualSingleGrabs() {
     for (int bpp : {4, 8, 16, 32}) {
         const mrv::FrameGeometry g = mrv::MakeGeometry(size.width, size.height, bpp);
         std::vector<uint8_t> info = mrv::MakeBitmapInfo(size.width, size.height, bpp);
-        screen.GrabRect(0, 0, size.width, size.height, info, nullptr, mrv::kSrcCopy);
+        Check(screen.GrabRect(0, 0, size.width, size.height, info, nullptr, mrv::kSrcCopy),
+              "colour-table grab succeeds at every depth");
         std::vector<uint8_t> single(static_cast<size_t>(g.bytesPerLine) * 3);
         std::vector<uint8_t> inTick(single.size());
         std::vector<uint8_t> band(single.size());
