@@ -1,6 +1,8 @@
 // TFrmMain's handlers: every rule of the main window, the tray menu and the hot-key route.
 #include "app/MainWindow.h"
 
+#include <algorithm>
+
 #include "common/Texts.h"
 
 namespace mrv::app {
@@ -25,6 +27,31 @@ std::string ErrorBoxText(const std::string& error) {
     return error;
 }
 
+WindowPlace StartPlace(const FormPosition& stored, ScreenSize size,
+                       const std::vector<Rect>& screens) {
+    WindowPlace place;
+    if (stored.SelfLeft != 0) place.left = stored.SelfLeft;
+    if (stored.SelfTop != 0) place.top = stored.SelfTop;
+    if (screens.empty()) return place;
+    // A caption-less window has to be caught by its panel: a sliver at a screen's edge will not
+    // do, while a window half off the screen, as a drag may leave it, still will.
+    constexpr int32_t kMinShown = 16;
+    const int64_t right = int64_t{place.left} + size.width;
+    const int64_t bottom = int64_t{place.top} + size.height;
+    for (const Rect& screen : screens) {
+        const int64_t shownWidth = std::min(right, int64_t{screen.left} + screen.width) -
+                                   std::max<int64_t>(place.left, screen.left);
+        const int64_t shownHeight = std::min(bottom, int64_t{screen.top} + screen.height) -
+                                    std::max<int64_t>(place.top, screen.top);
+        if (shownWidth >= std::min(kMinShown, size.width) &&
+            shownHeight >= std::min(kMinShown, size.height)) {
+            return place;
+        }
+    }
+    // Left where a removed monitor was, the window could never be reached again.
+    return WindowPlace{};
+}
+
 FrmMain::FrmMain(MainShell& shell, IniStore& ini, desktop::HotKeySystem& hotKeys,
                  desktop::TrayShell& tray, ProgramFiles files, FrameEditor* editor)
     : shell_(shell),
@@ -37,9 +64,9 @@ FrmMain::FrmMain(MainShell& shell, IniStore& ini, desktop::HotKeySystem& hotKeys
 void FrmMain::FormCreate() {
     FormPosition position;
     LoadSettings(ini_, settings_, position);
-    // A stored 0 means that no position was stored.
-    if (position.SelfTop != 0) top_ = position.SelfTop;
-    if (position.SelfLeft != 0) left_ = position.SelfLeft;
+    const WindowPlace place = StartPlace(position, shell_.WindowSize(), shell_.Screens());
+    left_ = place.left;
+    top_ = place.top;
     shell_.MoveWindow(left_, top_);
     shell_.PressButton(ToolButton::Stop);
     shell_.SetEditEnabled(false);
@@ -53,6 +80,13 @@ void FrmMain::FormClose() {
     tray_.Remove();
     // A position that cannot be written is of no consequence at the end of the program.
     (void)SavePosition(ini_, FormPosition{top_, left_});
+}
+
+bool FrmMain::FormQueryEndSession() { return true; }
+
+void FrmMain::FormEndSession(bool ending) {
+    // A log-off cancelled by another program leaves the recording running.
+    if (ending) FormClose();
 }
 
 void FrmMain::ToolButton1Click() {
@@ -226,8 +260,14 @@ void FrmMain::WMHotKey(int32_t id) {
             // The keys exist from the dialog's OK on; until the recording has started (a sound
             // notice may be open) there is nothing to resume.
             if (starting_ || (isRecording() && !isPaused())) return;
-            // The recording resumes only once the prompt is closed.
-            if (settings_.BeginTips) Notice(text::kStartPrompt);
+            if (settings_.BeginTips) {
+                const bool wasRecording = isRecording();
+                // The recording resumes only once the prompt is closed. Its loop kept the tray
+                // menu and the other keys working: a recording stopped meanwhile has nothing
+                // left to resume, and the key must not turn into a new start.
+                Notice(text::kStartPrompt);
+                if (wasRecording && !isRecording()) return;
+            }
             ToolButton1Click();
             break;
         case desktop::HotKeyCommand::Pause:

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Settings.h"
 #include "app/StartSequence.h"
@@ -59,6 +60,17 @@ bool IsBarePanel(int32_t x, int32_t y);
 // The general error box's text: a full stop is added when the last character sorts after ".".
 std::string ErrorBoxText(const std::string& error);
 
+struct WindowPlace {
+    int32_t left = kDesignLeft;
+    int32_t top = kDesignTop;
+};
+
+// Where the tool bar opens: the stored place (0 stands for a coordinate never stored) while a
+// window of `size` there still shows on one of `screens`, else the design place. No screens
+// known means no judgement: the stored place holds.
+WindowPlace StartPlace(const FormPosition& stored, ScreenSize size,
+                       const std::vector<Rect>& screens);
+
 // Everything the form asks of its window and of the system.
 class MainShell {
   public:
@@ -69,6 +81,9 @@ class MainShell {
     virtual void SetEditEnabled(bool enabled) = 0;
     virtual void ShowLabels(const std::string& label1, const std::string& label2) = 0;
     virtual void MoveWindow(int32_t left, int32_t top) = 0;
+    // The window's outer size in pixels, and each monitor's rectangle on the desktop.
+    virtual ScreenSize WindowSize() = 0;
+    virtual std::vector<Rect> Screens() = 0;
     virtual void HideWindow() = 0;
     virtual void ShowWindowInFront() = 0;
     // Asks for the window to close; FormClose follows once the current handler has returned.
@@ -102,6 +117,10 @@ class FrmMain final : private StartHost, public RecorderView {
 
     void FormCreate();
     void FormClose();
+    // Log-off or shutdown. The query is agreed to without asking, since nobody may be there to
+    // answer; once the session really ends the window finishes everything as closing does.
+    bool FormQueryEndSession();
+    void FormEndSession(bool ending);
 
     void ToolButton1Click();            // start or resume
     void ToolButton2Click();            // pause

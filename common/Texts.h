@@ -129,4 +129,8 @@ inline constexpr char kExportInterrupted[] = "interrupted";
 inline constexpr char kToolOutOfMemory[] = "not enough memory for this recording";
 // --- end export ---
 
+// Recorder start when the screen cannot be read ("shell").
+inline constexpr char kScreenUnreadable[] = "The screen could not be read; nothing was recorded.";
+// --- end shell ---
+
 }  // namespace mrv::text

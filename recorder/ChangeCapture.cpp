@@ -63,7 +63,11 @@ void ChangeDetector::FindAndCaptureBands(ScreenSource& screen, std::vector<uint8
     while (y < height) {
         Rect band{width, height, 0, 0};
         for (;;) {
-            screen.GrabRect(0, y, width, 1, bitmapInfo_, lineBuffer_.data(), rasterOp_);
+            // A line that could not be read is taken as unchanged: its reference row stays, so a
+            // change there is found on a later tick.
+            if (!screen.GrabRect(0, y, width, 1, bitmapInfo_, lineBuffer_.data(), rasterOp_)) {
+                break;
+            }
             int32_t lineLeft = width;
             int32_t lineRight = 0;
             if (!CompareLine(y, lineLeft, lineRight)) break;
@@ -80,7 +84,7 @@ void ChangeDetector::FindAndCaptureBands(ScreenSource& screen, std::vector<uint8
     phase_ = (phase_ + 3) % step;
 }
 
-void ChangeDetector::CaptureRect(ScreenSource& screen, Rect& rect,
+bool ChangeDetector::CaptureRect(ScreenSource& screen, Rect& rect,
                                  std::vector<uint8_t>& tickBuffer) {
     rect.left = std::max(rect.left, 0);
     rect.top = std::max(rect.top, 0);
@@ -88,9 +92,14 @@ void ChangeDetector::CaptureRect(ScreenSource& screen, Rect& rect,
     rect.bottom = std::min(rect.bottom, geometry_.height);
     const int32_t width = rect.right - rect.left;
     const int32_t height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return;  // cannot come from a scan; guards other callers
+    if (width <= 0 || height <= 0) return false;  // cannot come from a scan; guards other callers
 
-    screen.GrabRect(rect.left, rect.top, width, height, bitmapInfo_, rectBuffer_.data(), rasterOp_);
+    // A failed grab leaves stale pixels in the buffer: the band waits for a later tick, which
+    // still sees its sampled lines differ from the untouched reference.
+    if (!screen.GrabRect(rect.left, rect.top, width, height, bitmapInfo_, rectBuffer_.data(),
+                         rasterOp_)) {
+        return false;
+    }
 
     const int bpp = geometry_.bitsPerPixel;
     const size_t rowBytes = static_cast<size_t>(BytesPerRow(static_cast<int64_t>(width) * bpp));
@@ -104,6 +113,7 @@ void ChangeDetector::CaptureRect(ScreenSource& screen, Rect& rect,
     AppendRectHeader(tickBuffer, rect);
     tickBuffer.insert(tickBuffer.end(), rectBuffer_.begin(),
                       rectBuffer_.begin() + static_cast<ptrdiff_t>(rowBytes * height));
+    return true;
 }
 
 }  // namespace mrv

@@ -20,8 +20,8 @@ class ChangeDetector {
     void FindAndCaptureBands(ScreenSource& screen, std::vector<uint8_t>& tickBuffer);
 
     // Clamps `rect` to the screen in place, grabs it, updates the reference image and appends
-    // one RectItem.
-    void CaptureRect(ScreenSource& screen, Rect& rect, std::vector<uint8_t>& tickBuffer);
+    // one RectItem. False when the grab failed: nothing is appended and the reference is kept.
+    bool CaptureRect(ScreenSource& screen, Rect& rect, std::vector<uint8_t>& tickBuffer);
 
     std::span<uint8_t> bitmapInfo() { return bitmapInfo_; }
     std::span<uint8_t> referenceImage() { return reference_; }

@@ -63,13 +63,13 @@ void MemoryScreen::Reset(int32_t width, int32_t height, int bitsPerPixel) {
     }
 }
 
-void MemoryScreen::GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+bool MemoryScreen::GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
                             std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t) {
     SetBitmapInfoSize(bitmapInfo, width, height);
     if (!colorTable.empty() && bitmapInfo.size() >= kBitmapInfoHeaderSize + colorTable.size()) {
         std::copy(colorTable.begin(), colorTable.end(), bitmapInfo.begin() + kBitmapInfoHeaderSize);
     }
-    if (bits == nullptr) return;
+    if (bits == nullptr) return true;
     ++grabCount;
     if (height == 1 && width == geometry_.width) ++lineGrabCount;
     const int bpp = geometry_.bitsPerPixel;
@@ -100,6 +100,7 @@ void MemoryScreen::GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
             }
         }
     }
+    return true;
 }
 
 void MemoryScreen::SetPixel(int32_t x, int32_t y, uint32_t value) {

@@ -19,7 +19,7 @@ class MemoryScreen : public ScreenSource {
     ScreenSize Size() override { return {geometry_.width, geometry_.height}; }
     void BeginTick() override {}
     void EndTick() override {}
-    void GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+    bool GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
                   std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) override;
 
     // The pixels, bytesPerLine bytes a row, rows top first.

@@ -34,8 +34,9 @@ class ScreenSource {
     virtual void EndTick() = 0;
     // Copies (x, y, width, height) into `bits` as a top-down DIB at the depth that `bitmapInfo`
     // names, rewriting its width and height. With null `bits` it only lets the platform fill in
-    // the colour table. Outside BeginTick/EndTick it takes the device context itself.
-    virtual void GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+    // the colour table. Outside BeginTick/EndTick it takes the device context itself. False when
+    // the platform failed: `bits` then holds nothing to be trusted.
+    virtual bool GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
                           std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) = 0;
 };
 
@@ -100,13 +101,24 @@ class OutputFile {
     virtual std::string LastError() = 0;  // the platform's text for the last failure
 };
 
+// A file open for reading from its start, such as the player stub.
+class InputFile {
+  public:
+    virtual ~InputFile() = default;
+    // Fills `bytes` from the current position; returns how many were read (0 at the end), or -1
+    // on failure (a locked range, a device error).
+    virtual int64_t Read(std::span<uint8_t> bytes) = 0;
+    virtual std::string LastError() = 0;  // the platform's text for the last failure
+};
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
     virtual bool Exists(const std::string& path) = 0;
-    virtual bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes,
-                           std::string& error) = 0;
+    // Opens for reading, letting others read and write the file meanwhile.
+    virtual std::unique_ptr<InputFile> OpenRead(const std::string& path, std::string& error) = 0;
     virtual std::unique_ptr<OutputFile> Create(const std::string& path, std::string& error) = 0;
+    virtual bool Remove(const std::string& path) = 0;
     // True when both paths name one existing file (links, case and short names included).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
 };

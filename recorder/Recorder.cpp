@@ -15,6 +15,7 @@ constexpr uint32_t kWmLButtonDown = 0x0201;
 constexpr uint32_t kWmRButtonDown = 0x0204;
 constexpr size_t kMaxPendingAudio = 0xFFFF;  // what the 16-bit audioSize can describe
 constexpr uint32_t kAudioBufferSize = 1024;
+constexpr size_t kStubPiece = 65536;
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
@@ -91,9 +92,14 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         result.error = text::kOutOfMemory;
         return result;
     }
-    // Only the colour table is wanted here; the reference image stays all zero.
-    platform_.screen.GrabRect(0, 0, screen.width, screen.height, detector_.bitmapInfo(), nullptr,
-                              kSrcCopy);
+    // Only the colour table is wanted here; the reference image stays all zero. Without it a
+    // recording at 4 or 8 bits would play black from start to end.
+    if (!platform_.screen.GrabRect(0, 0, screen.width, screen.height, detector_.bitmapInfo(),
+                                   nullptr, kSrcCopy)) {
+        ReleaseDevices();
+        result.error = text::kScreenUnreadable;
+        return result;
+    }
 
     if (options_.showClick && !platform_.mouseHook.Installed()) platform_.mouseHook.Install(*this);
 
@@ -115,18 +121,35 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
 
 ErrorText Recorder::StartStream(const std::string& outputPath, const std::string& stubPath,
                                 uint8_t audioFormat) {
-    std::vector<uint8_t> stub;
     std::string error;
-    if (!platform_.files.ReadWhole(stubPath, stub, error)) {
-        return FileError(text::kCannotOpenFile, stubPath, error);
-    }
+    const std::unique_ptr<InputFile> stub = platform_.files.OpenRead(stubPath, error);
+    if (!stub) return FileError(text::kCannotOpenFile, stubPath, error);
     output_ = platform_.files.Create(outputPath, error);
     if (!output_) return FileError(text::kCannotCreateFile, outputPath, error);
     outputPath_ = outputPath;
 
+    // The stub goes over in pieces, so that its size never decides what memory is needed; the
+    // record buffer is free until the first tick. A stub that cannot be read to its end (a
+    // locked range) is the stub's fault, and the file begun for it is no recording.
+    compressed_.resize(kStubPiece);
+    int64_t stubBytes = 0;
+    for (;;) {
+        const int64_t read = stub->Read(compressed_);
+        if (read < 0) {
+            DiscardOutput();
+            return FileError(text::kCannotOpenFile, stubPath, stub->LastError());
+        }
+        if (read == 0) break;
+        if (!output_->Append(std::span(compressed_).first(static_cast<size_t>(read)))) {
+            return FailStart();
+        }
+        stubBytes += read;
+    }
+    compressed_.clear();
+
     const FrameGeometry& g = detector_.geometry();
     StreamHeader header;
-    streamStart_ = static_cast<int64_t>(stub.size());
+    streamStart_ = stubBytes;
     runStartTick_ = platform_.clock.TickCount();
     header.startTime = platform_.clock.LocalNow();
     header.frameCount = 0;
@@ -138,14 +161,22 @@ ErrorText Recorder::StartStream(const std::string& outputPath, const std::string
     header.bitmapInfoSize = g.bitmapInfoSize;
     header.audioFormat = audioFormat;
     const auto headerBytes = EncodeStreamHeader(header);
-    if (!output_->Append(stub) || !output_->Append(headerBytes) ||
-        !output_->Append(detector_.bitmapInfo())) {
-        const std::string system = output_->LastError();
-        output_.reset();
-        return FileError(text::kCannotWriteFile, outputPath, system);
+    if (!output_->Append(headerBytes) || !output_->Append(detector_.bitmapInfo())) {
+        return FailStart();
     }
     fileSize_ = streamStart_ + kStreamHeaderSize + g.bitmapInfoSize;
     return std::nullopt;
+}
+
+ErrorText Recorder::FailStart() {
+    const std::string system = output_->LastError();
+    DiscardOutput();
+    return FileError(text::kCannotWriteFile, outputPath_, system);
+}
+
+void Recorder::DiscardOutput() {
+    output_.reset();
+    platform_.files.Remove(outputPath_);
 }
 
 ErrorText Recorder::Timer1Timer() {

@@ -86,6 +86,9 @@ class Recorder final : public MouseSink, public AudioSink {
   private:
     ErrorText StartStream(const std::string& outputPath, const std::string& stubPath,
                           uint8_t audioFormat);
+    // A start that cannot write the stub or header removes the file it began.
+    ErrorText FailStart();
+    void DiscardOutput();
     ErrorText FinishStream(int32_t durationMs);
     ErrorText FailWrite();
     ErrorText CloseRecording();

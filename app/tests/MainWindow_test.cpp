@@ -63,6 +63,8 @@ class FakeShell final : public MainShell {
         left = l;
         top = t;
     }
+    ScreenSize WindowSize() override { return {368, 32}; }
+    std::vector<Rect> Screens() override { return screens; }
     void HideWindow() override { visible = false; }
     void ShowWindowInFront() override { visible = true; }
     void CloseWindow() override { ++closeRequests; }
@@ -82,6 +84,7 @@ class FakeShell final : public MainShell {
         return "Cannot create folder " + p + ". The system cannot find the path specified";
     }
 
+    std::vector<Rect> screens{{0, 0, 1024, 768}};
     std::vector<Box> boxes;
     std::deque<int> answers;
     std::function<void()> duringBox;
@@ -180,6 +183,39 @@ TEST_F(MainWindowTest, StoredPositionIsAppliedAndZeroKeepsTheDesignCoordinate) {
     Create();
     EXPECT_EQ(shell.left, 120);
     EXPECT_EQ(shell.top, 308);
+}
+
+TEST(StartPlaceTest, StoredPlaceHoldsWhileTheToolBarShowsOnSomeScreen) {
+    const ScreenSize bar{368, 32};
+    const std::vector<Rect> two{{0, 0, 1024, 768}, {1024, -200, 1280, 1024}};
+    auto at = [&](int32_t left, int32_t top, const std::vector<Rect>& screens) {
+        const WindowPlace p = StartPlace(FormPosition{top, left}, bar, screens);
+        return std::make_pair(p.left, p.top);
+    };
+    EXPECT_EQ(at(2000, -150, two), std::make_pair(2000, -150));  // on the second monitor
+    EXPECT_EQ(at(-300, 700, two), std::make_pair(-300, 700));    // half off, still reachable
+    // The second monitor is gone: the bar comes back to its design place.
+    EXPECT_EQ(at(2000, -150, {two[0]}), std::make_pair(453, 308));
+    // A sliver at an edge is as good as gone.
+    EXPECT_EQ(at(-360, 100, two), std::make_pair(453, 308));
+    EXPECT_EQ(at(100, 760, two), std::make_pair(453, 308));
+    EXPECT_EQ(at(-352, 100, two), std::make_pair(-352, 100));
+    // Between two monitors that do not touch, above the lower one.
+    EXPECT_EQ(at(1100, -250, two), std::make_pair(453, 308));
+    // Without any monitor known the stored place is kept.
+    EXPECT_EQ(at(5000, 5000, {}), std::make_pair(5000, 5000));
+    // Far-off values do not overflow the arithmetic.
+    EXPECT_EQ(at(INT32_MAX, INT32_MAX, two), std::make_pair(453, 308));
+}
+
+TEST_F(MainWindowTest, StoredPlaceOnARemovedMonitorOpensTheToolBarAtItsDesignPlace) {
+    ini.values["FormPosition/SelfTop"] = "300";
+    ini.values["FormPosition/SelfLeft"] = "1500";
+    Create();
+    EXPECT_EQ(shell.left, 453);
+    EXPECT_EQ(shell.top, 308);
+    form.FormClose();
+    EXPECT_EQ(ini.values.at("FormPosition/SelfLeft"), "453");
 }
 
 TEST_F(MainWindowTest, StartOkRecordsAndEnablesEditThenStopFinishesTheFile) {
@@ -312,6 +348,31 @@ TEST_F(MainWindowTest, CloseFromOutsideFinishesTheRecordingRemovesTheIconAndSave
     EXPECT_TRUE(hotKeySystem.byId.empty());
     EXPECT_EQ(ini.values.at("FormPosition/SelfTop"), "308");
     EXPECT_EQ(ini.values.at("FormPosition/SelfLeft"), "453");
+}
+
+TEST_F(MainWindowTest, SessionEndFinishesTheRecordingAsClosingDoesAndACancelKeepsIt) {
+    Create();
+    StartWithKeys(/*dynamicTray=*/true);
+    Tick(166);
+    // Nobody may be there to answer: no question, and nothing ends before the session does.
+    EXPECT_TRUE(form.FormQueryEndSession());
+    EXPECT_TRUE(shell.boxes.empty());
+    form.FormEndSession(false);
+    EXPECT_TRUE(form.isRecording());
+    Tick(166);
+    clock.tick += 100;
+    form.FormEndSession(true);
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_FALSE(form.isRecording());
+    EXPECT_EQ(Header().frameCount, 2);
+    EXPECT_EQ(Header().durationMs, 432);
+    EXPECT_FALSE(files.files[form.outputPath()].open);
+    EXPECT_FALSE(trayShell.present);
+    EXPECT_TRUE(hotKeySystem.byId.empty());
+    EXPECT_EQ(ini.values.at("FormPosition/SelfLeft"), "453");
+    // A key still queued starts nothing.
+    form.WMHotKey(Key(desktop::HotKeyCommand::Start));
+    EXPECT_EQ(shell.dialogs, 1);
 }
 
 TEST_F(MainWindowTest, MissingStubShowsTheErrorAndClosesTheProgram) {
@@ -537,6 +598,39 @@ TEST_F(MainWindowTest, CloseDuringTheStartPromptStartsNothingAfterIt) {
     EXPECT_FALSE(timer.enabled);
     EXPECT_EQ(Header().frameCount, 0);
     EXPECT_EQ(shell.boxes.size(), 1u);
+}
+
+// The start key on a paused recording, stopped by `stop` while its prompt is open.
+void StopDuringTheStartPrompt(FakeShell& shell, FrmMain& form, const std::function<void()>& stop) {
+    bool stopped = false;
+    shell.duringBox = [&] {
+        if (stopped) return;  // the stop summary
+        stopped = true;
+        stop();
+    };
+    form.WMHotKey(form.hotKeys().Id(desktop::HotKeyCommand::Start));
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(shell.dialogs, 1);  // the first start's only
+    EXPECT_FALSE(form.isRecording());
+    EXPECT_EQ(shell.pressed, ToolButton::Stop);
+    EXPECT_EQ(form.tray().picture(), desktop::TrayPicture::Idle);
+}
+
+TEST_F(MainWindowTest, StopFromTheTrayDuringTheStartPromptOpensNoSettingsDialog) {
+    Create();
+    StartWithKeys(/*dynamicTray=*/true);
+    form.ToolBarClick(ToolButton::Pause);
+    StopDuringTheStartPrompt(shell, form, [this] { form.MenuClick(MenuItem::N3); });
+    EXPECT_FALSE(timer.enabled);
+}
+
+TEST_F(MainWindowTest, StopKeyDuringTheStartPromptOpensNoSettingsDialog) {
+    Create();
+    StartWithKeys();
+    form.ToolBarClick(ToolButton::Pause);
+    StopDuringTheStartPrompt(shell, form,
+                             [this] { form.WMHotKey(Key(desktop::HotKeyCommand::Stop)); });
+    EXPECT_EQ(shell.boxes.size(), 2u);  // the prompt and the stop summary
 }
 
 TEST_F(MainWindowTest, TrayStartWhileTheDialogIsOpenOpensNoSecondDialog) {

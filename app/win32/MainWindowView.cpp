@@ -55,6 +55,7 @@ bool MainWindowView::Create(int showCommand) {
     if (!::RegisterClassExW(&wc)) return false;
 
     // The manifest makes the process DPI aware: sizes are 96-DPI units scaled to the display.
+    // Places on the screen are not: the design place, like a stored one, is in screen pixels.
     dpi_ = ScreenDpi();
     // The task bar shows the window's text, which is the application's title.
     hwnd_ = ::CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(text::kAppTitle).c_str(),
@@ -134,6 +135,15 @@ LRESULT MainWindowView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CLOSE:
             OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return form_->FormQueryEndSession() ? TRUE : FALSE;
+        case WM_ENDSESSION:
+            // The process may be ended at any moment after this returns.
+            if (wParam) {
+                form_->FormEndSession(true);
+                ::DestroyWindow(hwnd_);
+            }
             return 0;
         case WM_DESTROY:
             hwnd_ = nullptr;
@@ -331,6 +341,23 @@ void MainWindowView::ShowLabels(const std::string& label1, const std::string& la
 
 void MainWindowView::MoveWindow(int32_t left, int32_t top) {
     ::SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+ScreenSize MainWindowView::WindowSize() {
+    return {Scale(app::kPanel1.width), Scale(app::kPanel1.height)};
+}
+
+std::vector<app::Rect> MainWindowView::Screens() {
+    std::vector<app::Rect> screens;
+    ::EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR, HDC, RECT* r, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<app::Rect>*>(list)->push_back(
+                {r->left, r->top, r->right - r->left, r->bottom - r->top});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&screens));
+    return screens;
 }
 
 void MainWindowView::HideWindow() { ::ShowWindow(hwnd_, SW_HIDE); }

@@ -38,6 +38,8 @@ class MainWindowView final : public app::MainShell {
     void SetEditEnabled(bool enabled) override;
     void ShowLabels(const std::string& label1, const std::string& label2) override;
     void MoveWindow(int32_t left, int32_t top) override;
+    ScreenSize WindowSize() override;
+    std::vector<app::Rect> Screens() override;
     void HideWindow() override;
     void ShowWindowInFront() override;
     void CloseWindow() override;

@@ -21,6 +21,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"MorvantaSettings";
 constexpr int kClientWidth = 295;
 constexpr int kClientHeight = 352;
+// In screen pixels, as the main window's place is: only sizes follow the display's DPI.
 constexpr int kDesignLeft = 290;
 constexpr int kDesignTop = 118;
 
@@ -411,9 +412,9 @@ app::ModalResult SettingsWindow::Run(HWND owner) {
     RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     UniqueWindow window(::CreateWindowExW(kExStyle, kClassName, Widen(text::kSetCaption).c_str(),
-                                          kStyle, Scale(kDesignLeft), Scale(kDesignTop),
-                                          frame.right - frame.left, frame.bottom - frame.top, owner,
-                                          nullptr, ::GetModuleHandleW(nullptr), this));
+                                          kStyle, kDesignLeft, kDesignTop, frame.right - frame.left,
+                                          frame.bottom - frame.top, owner, nullptr,
+                                          ::GetModuleHandleW(nullptr), this));
     if (!window) return app::ModalResult::Cancel;
 
     CreateControls();

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "recorder/MemoryScreen.h"
+#include "recorder/tests/Fakes.h"
 #include "recorder/tests/TestItems.h"
 
 namespace mrv {
@@ -19,9 +20,10 @@ class ChangeCaptureTest : public ::testing::Test {
         screen = std::make_unique<MemoryScreen>(w, h, bpp);
         detector.Reset(MakeGeometry(w, h, bpp), step, kSrcCopy);
     }
-    std::vector<Rect> Tick() {
+    std::vector<Rect> Tick() { return TickOn(*screen); }
+    std::vector<Rect> TickOn(ScreenSource& source) {
         buffer.clear();
-        detector.FindAndCaptureBands(*screen, buffer);
+        detector.FindAndCaptureBands(source, buffer);
         return ParseItems(buffer, screen->geometry().bitsPerPixel);
     }
     // Ticks until the phase is back at 0, so every line has been looked at once more.
@@ -179,6 +181,40 @@ TEST_F(ChangeCaptureTest, ItemsCarryTheScreenPixelsAndPaddingAtOddWidths) {
     EXPECT_EQ(buffer[17], 0x12);
     EXPECT_EQ(buffer[16 + 64], 0x34);
     EXPECT_EQ(buffer[16 + 66], 0);  // padding
+}
+
+TEST_F(ChangeCaptureTest, FailedBandGrabSendsNothingAndTheChangeComesOnALaterTick) {
+    SetUpScreen(64, 48, 32, 7);
+    testing::FailingScreen failing(*screen);
+    failing.fails = [](int32_t, int32_t height) { return height > 1; };
+    screen->FillRect({8, 10, 40, 30}, 0x00336699);
+    const std::vector<uint8_t> before(detector.referenceImage().begin(),
+                                      detector.referenceImage().end());
+    EXPECT_TRUE(TickOn(failing).empty());
+    EXPECT_EQ(failing.failures, 1);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), detector.referenceImage().begin()));
+    // The grab works again: the next tick's sampled lines still differ from the reference.
+    failing.fails = nullptr;
+    EXPECT_EQ(TickOn(failing).size(), 1u);
+    SettleFullCycle();
+    EXPECT_TRUE(ReferenceMatchesScreen());
+}
+
+TEST_F(ChangeCaptureTest, FailedLineGrabIsTakenAsUnchangedWithoutLosingRows) {
+    SetUpScreen(64, 48, 32, 7);
+    testing::FailingScreen failing(*screen);
+    screen->Fill(0x00FFFFFF);
+    // No line can be read: nothing is compared, nothing sent, the reference stays all zero.
+    failing.fails = [](int32_t, int32_t height) { return height == 1; };
+    EXPECT_TRUE(TickOn(failing).empty());
+    EXPECT_EQ(failing.failures, 7);
+    EXPECT_TRUE(std::all_of(detector.referenceImage().begin(), detector.referenceImage().end(),
+                            [](uint8_t b) { return b == 0; }));
+    // One unreadable line in the middle ends the band above it; the next band starts there.
+    failing.fails = [](int32_t y, int32_t height) { return height == 1 && y == 17; };
+    ASSERT_EQ(detector.phase(), 3);
+    EXPECT_EQ(TickOn(failing), (std::vector<Rect>{{0, 0, 64, 17}, {0, 17, 64, 48}}));
+    EXPECT_TRUE(ReferenceMatchesScreen());
 }
 
 }  // namespace

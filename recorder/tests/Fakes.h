@@ -1,6 +1,8 @@
 // Fakes of the platform for the recorder's tests: they record what they were asked.
 #pragma once
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,6 +12,32 @@
 #include "recorder/Platform.h"
 
 namespace mrv::testing {
+
+// A memory screen whose grabs fail where `fails` (top row, height) says; a failed grab scribbles
+// over the buffer as a half-done copy might.
+class FailingScreen : public ScreenSource {
+  public:
+    explicit FailingScreen(MemoryScreen& screen) : screen_(screen) {}
+    ScreenSize Size() override { return screen_.Size(); }
+    void BeginTick() override {}
+    void EndTick() override {}
+    bool GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+                  std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) override {
+        if (fails && fails(y, height)) {
+            ++failures;
+            const int64_t rowBytes =
+                (int64_t{width} * screen_.geometry().bitsPerPixel + 31) / 32 * 4;
+            if (bits) std::fill_n(bits, static_cast<size_t>(rowBytes * height), uint8_t{0xA5});
+            return false;
+        }
+        return screen_.GrabRect(x, y, width, height, bitmapInfo, bits, rasterOp);
+    }
+    std::function<bool(int32_t y, int32_t height)> fails;
+    int failures = 0;
+
+  private:
+    MemoryScreen& screen_;
+};
 
 class FakeClock : public Clock {
   public:
@@ -126,17 +154,48 @@ class FakeOutput : public OutputFile {
     int64_t& capacity_;
 };
 
+// Hands out the file's bytes a few at a time, and fails once `failAt` bytes have been read.
+class FakeInput : public InputFile {
+  public:
+    FakeInput(const std::vector<uint8_t>& bytes, int64_t failAt) : bytes_(bytes), failAt_(failAt) {}
+    int64_t Read(std::span<uint8_t> b) override {
+        ++reads;
+        if (position_ >= failAt_) return -1;
+        const size_t at = static_cast<size_t>(position_);
+        const size_t n = std::min({b.size(), bytes_.size() - at, kPiece});
+        std::copy_n(bytes_.begin() + static_cast<ptrdiff_t>(at), n, b.begin());
+        position_ += static_cast<int64_t>(n);
+        return static_cast<int64_t>(n);
+    }
+    std::string LastError() override {
+        return "The process cannot access the file because another process has locked a portion "
+               "of the file.";
+    }
+    int reads = 0;
+
+  private:
+    static constexpr size_t kPiece = 3;
+    const std::vector<uint8_t>& bytes_;
+    int64_t position_ = 0;
+    int64_t failAt_;
+};
+
 class FakeFiles : public FileSystem {
   public:
     bool Exists(const std::string& p) override { return files.count(p) != 0; }
-    bool ReadWhole(const std::string& p, std::vector<uint8_t>& out, std::string& error) override {
+    std::unique_ptr<InputFile> OpenRead(const std::string& p, std::string& error) override {
         auto it = files.find(p);
         if (it == files.end() || unreadable.count(p)) {
             error = "Access is denied.";
-            return false;
+            return nullptr;
         }
-        out = it->second.bytes;
-        return true;
+        const auto fail = readFailsAt.find(p);
+        return std::make_unique<FakeInput>(it->second.bytes,
+                                           fail == readFailsAt.end() ? INT64_MAX : fail->second);
+    }
+    bool Remove(const std::string& p) override {
+        removed.push_back(p);
+        return files.erase(p) != 0;
     }
     std::unique_ptr<OutputFile> Create(const std::string& p, std::string& error) override {
         if (p.find("missing/") != std::string::npos) {
@@ -149,6 +208,8 @@ class FakeFiles : public FileSystem {
     bool SameFile(const std::string& a, const std::string& b) override { return a == b; }
     std::map<std::string, FakeFileData> files;
     std::map<std::string, bool> unreadable;
+    std::map<std::string, int64_t> readFailsAt;  // a locked range from this offset on
+    std::vector<std::string> removed;
     int64_t capacity = INT64_MAX;
 };
 

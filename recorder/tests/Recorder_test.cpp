@@ -334,6 +334,52 @@ TEST_F(RecorderTest, UnreadableStubIsReportedWithItsPath) {
     EXPECT_EQ(files.files.count(kOut), 0u);
 }
 
+TEST_F(RecorderTest, StubGoesOverInPiecesAndOneThatCannotBeReadWholeLeavesNoFile) {
+    options.showClick = true;
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    EXPECT_EQ(std::vector<uint8_t>(Output().begin(), Output().begin() + 5),
+              (std::vector<uint8_t>{'M', 'Z', 1, 2, 3}));
+    EXPECT_EQ(Header().screenWidth, 64);
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+
+    // A range locked by another program from byte 4 on.
+    files.readFailsAt[kStub] = 4;
+    StartResult r = Start();
+    EXPECT_EQ(r.outcome, StartResult::Outcome::Failed);
+    EXPECT_EQ(r.error,
+              "Cannot open file \"C:/app/HeadFile.hdf\". The process cannot access the file "
+              "because another process has locked a portion of the file.");
+    EXPECT_EQ(files.files.count(kOut), 0u);
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(timer.enabled);
+    EXPECT_FALSE(hook.Installed());
+
+    // A disk too full for the stub: the begun file goes as well.
+    files.readFailsAt.clear();
+    files.capacity = 3;
+    r = Start();
+    EXPECT_EQ(r.error,
+              "Cannot write file \"C:/rec/out.exe\". There is not enough space on the disk.");
+    EXPECT_EQ(files.files.count(kOut), 0u);
+    EXPECT_FALSE(recorder.isRecording());
+}
+
+TEST_F(RecorderTest, UnreadableScreenStartsNothing) {
+    FailingScreen failing(screen);
+    failing.fails = [](int32_t, int32_t) { return true; };
+    Recorder onFailing(
+        RecorderPlatform{failing, clock, cursor, hook, files, audio, timer, view, "."});
+    options.showClick = true;
+    options.sound = true;
+    const StartResult r = onFailing.StartRecording(kOut, options, programFiles);
+    EXPECT_EQ(r.outcome, StartResult::Outcome::Failed);
+    EXPECT_EQ(r.error, "The screen could not be read; nothing was recorded.");
+    EXPECT_EQ(files.files.count(kOut), 0u);
+    EXPECT_FALSE(hook.Installed());
+    EXPECT_EQ(audio.closes, 1);
+    EXPECT_FALSE(timer.enabled);
+}
+
 TEST_F(RecorderTest, FullDiskStopsTheRecordingAndKeepsAReadableStream) {
     ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
     screen.Fill(0x00112233);

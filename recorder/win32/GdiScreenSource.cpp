@@ -12,26 +12,28 @@ BITMAPINFO* AsBitmapInfo(std::span<uint8_t> bitmapInfo) {
 }
 
 // Converts the bitmap selected in `memory` to a top-down DIB at the depth the header names.
-void ReadBits(HDC memory, HBITMAP bitmap, int32_t width, int32_t height,
+bool ReadBits(HDC memory, HBITMAP bitmap, int32_t width, int32_t height,
               std::span<uint8_t> bitmapInfo, uint8_t* bits) {
     SetBitmapInfoSize(bitmapInfo, width, height);
-    ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bits, AsBitmapInfo(bitmapInfo),
-                DIB_RGB_COLORS);
+    const int lines = ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bits,
+                                  AsBitmapInfo(bitmapInfo), DIB_RGB_COLORS);
+    // With pixels it returns the lines copied; with none, non-zero for success.
+    return bits == nullptr ? lines != 0 : lines == height;
 }
 
 }  // namespace
 
-void GrabRectFresh(HDC source, int32_t x, int32_t y, int32_t width, int32_t height,
+bool GrabRectFresh(HDC source, int32_t x, int32_t y, int32_t width, int32_t height,
                    std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) {
     UniqueMemoryDC memory(::CreateCompatibleDC(source));
-    if (!memory) return;
+    if (!memory) return false;
     UniqueBitmap bitmap(::CreateCompatibleBitmap(source, width, height));
-    if (!bitmap) return;
+    if (!bitmap) return false;
     ScopedSelect select(memory.get(), bitmap.get());
-    ::BitBlt(memory.get(), 0, 0, width, height, source, x, y, rasterOp);
+    if (!::BitBlt(memory.get(), 0, 0, width, height, source, x, y, rasterOp)) return false;
     // With null bits GetDIBits only fills in the header and the colour table (checked under
     // Wine for 4 and 8 bits by the adapter tests).
-    ReadBits(memory.get(), bitmap.get(), width, height, bitmapInfo, bits);
+    return ReadBits(memory.get(), bitmap.get(), width, height, bitmapInfo, bits);
 }
 
 GdiScreenSource::TickObjects::TickObjects(int32_t width)
@@ -55,23 +57,21 @@ void GdiScreenSource::EndTick() {
     tick_.reset();
 }
 
-void GdiScreenSource::GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+bool GdiScreenSource::GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
                                std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) {
-    if (width <= 0 || height <= 0) return;
+    if (width <= 0 || height <= 0) return false;
     if (!tick_) {
         WindowDC screen(nullptr);
-        if (screen) GrabRectFresh(screen.get(), x, y, width, height, bitmapInfo, bits, rasterOp);
-        return;
+        return screen &&
+               GrabRectFresh(screen.get(), x, y, width, height, bitmapInfo, bits, rasterOp);
     }
     if (height == 1 && width == tick_->lineWidth && tick_->selected && bits != nullptr) {
         HDC memory = tick_->memory.get();
-        ::BitBlt(memory, 0, 0, width, 1, tick_->screen.get(), x, y, rasterOp);
-        ReadBits(memory, tick_->line.get(), width, 1, bitmapInfo, bits);
-        return;
+        return ::BitBlt(memory, 0, 0, width, 1, tick_->screen.get(), x, y, rasterOp) &&
+               ReadBits(memory, tick_->line.get(), width, 1, bitmapInfo, bits);
     }
-    if (tick_->screen) {
-        GrabRectFresh(tick_->screen.get(), x, y, width, height, bitmapInfo, bits, rasterOp);
-    }
+    return tick_->screen &&
+           GrabRectFresh(tick_->screen.get(), x, y, width, height, bitmapInfo, bits, rasterOp);
 }
 
 }  // namespace mrv::win

@@ -20,7 +20,7 @@ class GdiScreenSource final : public ScreenSource {
     ScreenSize Size() override;
     void BeginTick() override;
     void EndTick() override;
-    void GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+    bool GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
                   std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) override;
 
   private:
@@ -38,7 +38,7 @@ class GdiScreenSource final : public ScreenSource {
 };
 
 // One grab the way the recording algorithm describes it: fresh memory DC and bitmap each time.
-void GrabRectFresh(HDC source, int32_t x, int32_t y, int32_t width, int32_t height,
+bool GrabRectFresh(HDC source, int32_t x, int32_t y, int32_t width, int32_t height,
                    std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp);
 
 }  // namespace mrv::win

@@ -2,7 +2,6 @@
 #include "recorder/win32/Win32Platform.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "common/PubUtils.h"
 #include "common/win32/WinText.h"
@@ -55,6 +54,26 @@ bool ReadAll(HANDLE file, std::span<uint8_t> bytes) {
     }
     return true;
 }
+
+class Win32InputFile final : public InputFile {
+  public:
+    explicit Win32InputFile(UniqueFile file) : file_(std::move(file)) {}
+
+    int64_t Read(std::span<uint8_t> bytes) override {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), kMaxChunk));
+        DWORD read = 0;
+        if (!::ReadFile(file_.get(), bytes.data(), chunk, &read, nullptr)) {
+            lastError_ = ::GetLastError();
+            return -1;
+        }
+        return read;
+    }
+    std::string LastError() override { return ErrorText(lastError_); }
+
+  private:
+    UniqueFile file_;
+    DWORD lastError_ = ERROR_SUCCESS;
+};
 
 class Win32OutputFile final : public OutputFile {
   public:
@@ -147,28 +166,16 @@ bool Win32FileSystem::Exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool Win32FileSystem::ReadWhole(const std::string& path, std::vector<uint8_t>& bytes,
-                                std::string& error) {
+std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path, std::string& error) {
     // Others may keep the stub open for reading and writing meanwhile.
     UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size)) {
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
         error = ErrorText(::GetLastError());
-        return false;
+        return nullptr;
     }
-    if (size.QuadPart < 0 ||
-        static_cast<uint64_t>(size.QuadPart) > std::numeric_limits<size_t>::max() / 2) {
-        error = ErrorText(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    if (!ReadAll(file.get(), bytes)) {
-        error = ErrorText(::GetLastError());
-        return false;
-    }
-    return true;
+    return std::make_unique<Win32InputFile>(std::move(file));
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::string& path, std::string& error) {
@@ -179,6 +186,10 @@ std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::string& path, std
         return nullptr;
     }
     return std::make_unique<Win32OutputFile>(std::move(file));
+}
+
+bool Win32FileSystem::Remove(const std::string& path) {
+    return ::DeleteFileW(Widen(path).c_str()) != 0;
 }
 
 bool Win32FileSystem::SameFile(const std::string& a, const std::string& b) {

@@ -39,9 +39,9 @@ class LowLevelMouseHook final : public MouseHook {
 class Win32FileSystem final : public FileSystem {
   public:
     bool Exists(const std::string& path) override;
-    bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes,
-                   std::string& error) override;
+    std::unique_ptr<InputFile> OpenRead(const std::string& path, std::string& error) override;
     std::unique_ptr<OutputFile> Create(const std::string& path, std::string& error) override;
+    bool Remove(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
 };
 

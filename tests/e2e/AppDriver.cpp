@@ -7,10 +7,12 @@
 //   press about|minimise|exit         a picture button
 //   menu about|start|pause|edit|stop|exit   a tray-menu command
 //   tray left|right           a click on the tray icon
+//   menu-items                waits for the open popup menu; prints one line per item:
+//                             "separator" or "item <enabled|grayed> <text, \t escaped>"
 //   box                       waits for a message box; prints caption and text (\t, \r escaped)
 //   answer ok|yes|no          presses a button of the message box
 //   no-box                    fails when a message box is open
-//   dialog                    waits for the settings dialog
+//   dialog                    waits for the settings dialog; prints its outer left and top
 //   dialog-ok | dialog-cancel
 //   dialog-path TEXT | dialog-name TEXT
 //   dialog-hotkey 1..4 VALUE  VALUE as the hot-key control holds it (vk | modifiers << 8)
@@ -18,6 +20,8 @@
 //   dialog-combo INDEX        the frame-rate item
 //   dialog-tab 0|1
 //   close                     WM_CLOSE from outside
+//   end-session               log-off as the system does it: WM_QUERYENDSESSION (the answer must
+//                             be yes), then WM_ENDSESSION
 //   wait-gone                 waits until the main window has gone
 #include <windows.h>
 // commctrl.h needs windows.h first.
@@ -70,16 +74,18 @@ std::string Escaped(const std::string& s) {
     return out;
 }
 
-// A message box of the program: a dialog-class window of its process with a static id 0xFFFF.
-HWND MessageBoxWindow() {
+// A visible top-level window of the program's process of class `cls` that `accept` takes.
+HWND ProgramWindow(const wchar_t* cls, bool (*accept)(HWND)) {
     HWND main = MainWindow();
     if (!main) return nullptr;
     DWORD pid = 0;
     ::GetWindowThreadProcessId(main, &pid);
     struct Search {
         DWORD pid;
+        const wchar_t* cls;
+        bool (*accept)(HWND);
         HWND found;
-    } search{pid, nullptr};
+    } search{pid, cls, accept, nullptr};
     ::EnumWindows(
         [](HWND w, LPARAM p) -> BOOL {
             auto* s = reinterpret_cast<Search*>(p);
@@ -87,8 +93,8 @@ HWND MessageBoxWindow() {
             ::GetWindowThreadProcessId(w, &owner);
             wchar_t cls[64] = {};
             ::GetClassNameW(w, cls, 64);
-            if (owner == s->pid && std::wstring(cls) == L"#32770" && ::IsWindowVisible(w) &&
-                ::GetDlgItem(w, 0xFFFF)) {
+            if (owner == s->pid && std::wstring(cls) == s->cls && ::IsWindowVisible(w) &&
+                s->accept(w)) {
                 s->found = w;
                 return FALSE;
             }
@@ -96,6 +102,16 @@ HWND MessageBoxWindow() {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// A message box of the program: a dialog-class window with a static id 0xFFFF.
+HWND MessageBoxWindow() {
+    return ProgramWindow(L"#32770", [](HWND w) { return ::GetDlgItem(w, 0xFFFF) != nullptr; });
+}
+
+// The program's open popup menu.
+HWND PopupMenuWindow() {
+    return ProgramWindow(L"#32768", [](HWND) { return true; });
 }
 
 HWND SettingsDialog() {
@@ -115,6 +131,40 @@ int CommandId(const std::string& name, const char* const names[], int count, int
         if (name == names[i]) return first + i;
     }
     return -1;
+}
+
+// Reads the open popup menu through the probe DLL beside this program (see MenuProbe.cpp).
+int MenuItems() {
+    HWND window = WaitFor(PopupMenuWindow);
+    if (!window) return Fail("no popup menu");
+    wchar_t self[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder(self, n);
+    folder = folder.substr(0, folder.find_last_of(L"\\/") + 1);
+    const std::wstring result = folder + L"menu-probe.txt";
+    ::DeleteFileW(result.c_str());
+    HMODULE probe = ::LoadLibraryW((folder + L"mrv_e2e_menuprobe.dll").c_str());
+    // Through void*: FARPROC and HOOKPROC differ in their parameters.
+    auto* proc = probe ? reinterpret_cast<HOOKPROC>(
+                             reinterpret_cast<void*>(::GetProcAddress(probe, "MenuProbeHook")))
+                       : nullptr;
+    if (!proc) return Fail("no menu probe DLL");
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, proc, probe,
+                                     ::GetWindowThreadProcessId(window, nullptr));
+    if (!hook) return Fail("cannot hook the menu's thread");
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(L"MorvantaMenuProbe"), 0, 0,
+                          SMTO_ABORTIFHUNG, kWaitMs, &ignored);
+    ::UnhookWindowsHookEx(hook);
+    HANDLE file = ::CreateFileW(result.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Fail("the probe wrote nothing");
+    char buffer[4096];
+    DWORD read = 0;
+    ::ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+    ::CloseHandle(file);
+    std::fwrite(buffer, 1, read, stdout);
+    return 0;
 }
 
 int State() {
@@ -149,10 +199,22 @@ int Run(int argc, char** argv) {
                    : Fail("main window still there");
     }
     if (action == "state") return State();
+    if (action == "menu-items") return MenuItems();
     HWND main = MainWindow();
     if (action == "close") {
         if (!main) return Fail("no main window");
         ::PostMessageW(main, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (action == "end-session") {
+        if (!main) return Fail("no main window");
+        DWORD_PTR answer = 0;
+        if (!::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                   kWaitMs, &answer)) {
+            return Fail("no answer to WM_QUERYENDSESSION");
+        }
+        if (!answer) return Fail("the program refused to end the session");
+        ::PostMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         return 0;
     }
     if (action == "click") {
@@ -200,7 +262,14 @@ int Run(int argc, char** argv) {
                    ? 0
                    : Fail("message box still open");
     }
-    if (action == "dialog") return WaitFor(SettingsDialog) ? 0 : Fail("no settings dialog");
+    if (action == "dialog") {
+        HWND found = WaitFor(SettingsDialog);
+        if (!found) return Fail("no settings dialog");
+        RECT r;
+        ::GetWindowRect(found, &r);
+        std::printf("left %ld top %ld\n", r.left, r.top);
+        return 0;
+    }
     HWND dialog = SettingsDialog();
     if (action.rfind("dialog-", 0) == 0 && !dialog) return Fail("no settings dialog");
     using namespace mrv::win;

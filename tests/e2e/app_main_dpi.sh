@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # On a 150 % display (144 DPI) the tool bar keeps its size in 96-DPI units scaled to the display,
-# and a recording covers the whole screen at its real resolution.
+# the tool bar and the dialog open at their design places in screen pixels, and a recording
+# covers the whole screen at its real resolution.
 set -euo pipefail
 source "$(dirname "$0")/app_main_lib.sh"
 
@@ -29,10 +30,12 @@ window=$(xdotool search --onlyvisible --name '^Morvanta$' | head -n 1)
 [ -n "$window" ] || fail "no X window for the tool bar"
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: //p')
 expect_eq "tool bar at 144 DPI" "$geometry" "552x48"
+expect_eq "tool bar's place at 144 DPI" "$(app_state left) $(app_state top)" "453 308"
 app_shot app_toolbar_144dpi 570x60+440+300
 
 drv click start
-drv dialog >/dev/null || fail "the settings dialog did not open"
+place=$(drv dialog) || fail "the settings dialog did not open"
+expect_eq "dialog's place at 144 DPI" "$place" "left 290 top 118"
 sleep 0.5
 app_shot app_dialog_144dpi 1024x768+0+0
 drv dialog-check 112 0    # CheckBox2: not to the tray

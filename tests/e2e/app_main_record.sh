@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Record with the dialog's options: Start, OK, pause, resume, stop, and read the recording back;
-# the exit question while recording (No goes on, Yes finishes the file); WM_CLOSE from outside.
+# the exit question while recording (No goes on, Yes finishes the file); WM_CLOSE from outside;
+# a log-off during a recording.
 set -euo pipefail
 source "$(dirname "$0")/app_main_lib.sh"
 app_setup 800x600x24
@@ -100,4 +101,27 @@ drv wait-gone || fail "WM_CLOSE did not close the program"
 rec=$(app_recording)
 expect_eq "finished by WM_CLOSE" "$(rec_value "$rec" valid)" 1
 expect_eq "WM_CLOSE frame count" "$(rec_value "$rec" frameCount)" "$(rec_value "$rec" records)"
+mv "$rec" "$APP_WORK/third.rec"
+
+# Log-off while recording: the program agrees, finishes the file and ends.
+app_start
+t0=$(now_ms)
+start_recording
+# The start and the first full picture at 8 bits can take seconds under Wine: wait for frames.
+for ((i = 0; i < 100; i++)); do
+    [ "$(app_state clock)" != "00:00:00" ] && break
+    sleep 0.2
+done
+sleep 1
+drv end-session || fail "the session could not end"
+drv wait-gone || fail "the program outlived the session"
+t1=$(now_ms)
+rec=$(app_recording)
+expect_eq "finished at log-off" "$(rec_value "$rec" valid)" 1
+records=$(rec_value "$rec" records)
+[ "$records" -gt 0 ] || fail "no records before the log-off"
+expect_eq "log-off frame count" "$(rec_value "$rec" frameCount)" "$records"
+duration=$(rec_value "$rec" durationMs)
+[ "$duration" -ge 1000 ] && [ "$duration" -le $((t1 - t0)) ] ||
+    fail "log-off duration $duration ms, $((t1 - t0)) ms from start to the end"
 echo PASS

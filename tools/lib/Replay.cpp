@@ -20,9 +20,9 @@ class TimedScreen : public ScreenSource {
     ScreenSize Size() override { return screen.Size(); }
     void BeginTick() override { beginMs = CpuNowMs(); }
     void EndTick() override { endMs = CpuNowMs(); }
-    void GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
+    bool GrabRect(int32_t x, int32_t y, int32_t width, int32_t height,
                   std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) override {
-        screen.GrabRect(x, y, width, height, bitmapInfo, bits, rasterOp);
+        return screen.GrabRect(x, y, width, height, bitmapInfo, bits, rasterOp);
     }
     MemoryScreen screen{1, 1, 32};
     double beginMs = 0;

@@ -6,13 +6,33 @@
 #include <cstring>
 #include <filesystem>
 
-#include "tools/lib/StreamLocator.h"
-
 namespace mrv::tools {
 
 namespace {
 
 namespace fs = std::filesystem;
+
+class StdInputFile : public InputFile {
+  public:
+    explicit StdInputFile(std::FILE* file) : file_(file) {}
+    ~StdInputFile() override { std::fclose(file_); }
+    StdInputFile(const StdInputFile&) = delete;
+    StdInputFile& operator=(const StdInputFile&) = delete;
+
+    int64_t Read(std::span<uint8_t> bytes) override {
+        const size_t read = std::fread(bytes.data(), 1, bytes.size(), file_);
+        if (read < bytes.size() && std::ferror(file_)) {
+            error_ = std::strerror(errno);
+            return -1;
+        }
+        return static_cast<int64_t>(read);
+    }
+    std::string LastError() override { return error_; }
+
+  private:
+    std::FILE* file_;
+    std::string error_;
+};
 
 class StdOutputFile : public OutputFile {
   public:
@@ -89,9 +109,18 @@ bool StdFileSystem::Exists(const std::string& path) {
     return fs::is_regular_file(path, ec);
 }
 
-bool StdFileSystem::ReadWhole(const std::string& path, std::vector<uint8_t>& bytes,
-                              std::string& error) {
-    return ReadWholeFile(path, bytes, error);
+std::unique_ptr<InputFile> StdFileSystem::OpenRead(const std::string& path, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return nullptr;
+    }
+    return std::make_unique<StdInputFile>(file);
+}
+
+bool StdFileSystem::Remove(const std::string& path) {
+    std::error_code ec;
+    return fs::remove(path, ec);
 }
 
 std::unique_ptr<OutputFile> StdFileSystem::Create(const std::string& path, std::string& error) {

@@ -34,6 +34,24 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
     return out;
 }
 
+// The whole file through the file system's reader; false when it cannot be opened or read.
+bool ReadWhole(mrv::FileSystem& files, const std::string& path, std::vector<uint8_t>& bytes,
+               std::string& error) {
+    const std::unique_ptr<mrv::InputFile> in = files.OpenRead(path, error);
+    if (!in) return false;
+    bytes.clear();
+    uint8_t piece[4096];
+    for (;;) {
+        const int64_t read = in->Read(piece);
+        if (read < 0) {
+            error = in->LastError();
+            return false;
+        }
+        if (read == 0) return true;
+        bytes.insert(bytes.end(), piece, piece + read);
+    }
+}
+
 void OutputFileKeepsWhatWasWritten(const std::string& dir) {
     mrv::win::Win32FileSystem files;
     std::string error;
@@ -53,9 +71,9 @@ void OutputFileKeepsWhatWasWritten(const std::string& dir) {
 
     // The output is not shared: nobody can open it meanwhile.
     std::vector<uint8_t> whole;
-    Check(!files.ReadWhole(path, whole, error) && !error.empty(), "output file not shared");
+    Check(!ReadWhole(files, path, whole, error) && !error.empty(), "output file not shared");
     out.reset();
-    Check(files.ReadWhole(path, whole, error) && whole == Bytes({1, 9, 9, 4, 5}),
+    Check(ReadWhole(files, path, whole, error) && whole == Bytes({1, 9, 9, 4, 5}),
           "closed output holds the bytes");
 
     // An existing file is truncated on creation.
@@ -78,7 +96,7 @@ void StubReadsWhileOthersHoldIt(const std::string& dir) {
                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::vector<uint8_t> bytes;
-    Check(files.ReadWhole(path, bytes, error) && bytes == Bytes({42}),
+    Check(ReadWhole(files, path, bytes, error) && bytes == Bytes({42}),
           "stub read while another program has it open");
     Check(files.Exists(path) && !files.Exists(dir + "\\missing.bin") && !files.Exists(dir),
           "exists for files only");
@@ -133,7 +151,7 @@ void RecorderRefusesToOverwriteTheStub(const std::string& dir) {
     std::string error;
     Check(result.outcome == mrv::StartResult::Outcome::Failed && !result.error.empty(),
           "recording over the stub refused");
-    Check(files.ReadWhole(own.stubPath, stub, error) && stub == Bytes({42}), "stub intact");
+    Check(ReadWhole(files, own.stubPath, stub, error) && stub == Bytes({42}), "stub intact");
 }
 
 void GdiColourTablesAreFilled() {
@@ -141,7 +159,8 @@ void GdiColourTablesAreFilled() {
     const mrv::ScreenSize size = screen.Size();
     for (int bpp : {4, 8}) {
         std::vector<uint8_t> info = mrv::MakeBitmapInfo(size.width, size.height, bpp);
-        screen.GrabRect(0, 0, size.width, size.height, info, nullptr, mrv::kSrcCopy);
+        Check(screen.GrabRect(0, 0, size.width, size.height, info, nullptr, mrv::kSrcCopy),
+              "colour-table grab succeeds");
         // The last entry of both standard tables is white.
         const size_t last = info.size() - 4;
         Check(info[last] == 255 && info[last + 1] == 255 && info[last + 2] == 255,
@@ -159,7 +178,8 @@ void TickGrabsEqualSingleGrabs() {
     for (int bpp : {4, 8, 16, 32}) {
         const mrv::FrameGeometry g = mrv::MakeGeometry(size.width, size.height, bpp);
         std::vector<uint8_t> info = mrv::MakeBitmapInfo(size.width, size.height, bpp);
-        screen.GrabRect(0, 0, size.width, size.height, info, nullptr, mrv::kSrcCopy);
+        Check(screen.GrabRect(0, 0, size.width, size.height, info, nullptr, mrv::kSrcCopy),
+              "colour-table grab succeeds at every depth");
         std::vector<uint8_t> single(static_cast<size_t>(g.bytesPerLine) * 3);
         std::vector<uint8_t> inTick(single.size());
         std::vector<uint8_t> band(single.size());
@@ -169,13 +189,16 @@ void TickGrabsEqualSingleGrabs() {
                             mrv::kSrcCopy);
         }
         screen.BeginTick();
+        bool grabbed = true;
         for (int i = 0; i < 3; ++i) {
-            screen.GrabRect(0, rows[i], size.width, 1, info, &inTick[i * g.bytesPerLine],
-                            mrv::kSrcCopy);
+            grabbed &= screen.GrabRect(0, rows[i], size.width, 1, info, &inTick[i * g.bytesPerLine],
+                                       mrv::kSrcCopy);
         }
         // A band grab in the same tick does not disturb the line objects.
         std::vector<uint8_t> scratch(static_cast<size_t>(g.frameBytes));
-        screen.GrabRect(0, 0, size.width, size.height, info, scratch.data(), mrv::kSrcCopy);
+        grabbed &=
+            screen.GrabRect(0, 0, size.width, size.height, info, scratch.data(), mrv::kSrcCopy);
+        Check(grabbed, "grabs in a tick report success");
         screen.GrabRect(0, rows[1], size.width, 1, info, &band[g.bytesPerLine], mrv::kSrcCopy);
         screen.EndTick();
         Check(single == inTick, "line grabs in a tick equal single grabs");
