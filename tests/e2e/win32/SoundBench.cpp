@@ -2,9 +2,10 @@
 // for a while and reports the process's CPU time per second of sound, the time spent handling
 // each returned buffer (conversion included) and how far apart the deliveries come.
 //
-//   mrv_bench_sound.exe [--rate HZ] [--seconds S] [--no-codec]
+//   mrv_bench_sound.exe [--rate HZ] [--seconds S] [--no-codec | --idle]
 //       --no-codec: the same capture with the conversion left out (blocks of zeros), to tell
-//       Wine's share of the cost from the component's
+//       Wine's share of the cost from the component's; --idle: the same message loop with no
+//       device open, the floor
 #include <windows.h>
 
 #include <algorithm>
@@ -55,9 +56,10 @@ class NoCodec final : public mrv::audio::GsmEncoder {
 int main(int argc, char** argv) {
     int rate = 44100;
     double seconds = 20;
-    bool codec = true;
+    bool codec = true, idle = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-codec") == 0) codec = false;
+        if (std::strcmp(argv[i], "--idle") == 0) idle = true;
     }
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--rate") == 0) rate = std::atoi(argv[i + 1]);
@@ -80,8 +82,8 @@ int main(int argc, char** argv) {
         deliveries.push_back(Now());
         bytes += size;
     };
-    in->Open(pair.samplesPerSec, pair.avgBytesPerSec);
-    if (!in->Active()) {
+    if (!idle) in->Open(pair.samplesPerSec, pair.avgBytesPerSec);
+    if (!idle && !in->Active()) {
         std::printf("no capture device (%s %u)\n", in->lastErrorLabel().c_str(),
                     in->lastErrorCode());
         return 1;
@@ -130,8 +132,10 @@ int main(int argc, char** argv) {
     std::printf("cpu %.3f s = %.2f %% of one core; %.2f ms per second of sound\n", cpu,
                 100 * cpu / wall, sound > 0 ? 1000 * cpu / sound : 0);
     std::printf("buffer handling (%s) median %.3f ms max %.3f ms, %.2f %% of the time\n",
-                codec ? "conversion included" : "no conversion", 1000 * handlingMedian,
-                1000 * handlingMax, 100 * handlingSum / wall);
+                idle    ? "no device open"
+                : codec ? "conversion included"
+                        : "no conversion",
+                1000 * handlingMedian, 1000 * handlingMax, 100 * handlingSum / wall);
     std::printf("deliveries every %.1f ms (max %.1f ms); one holds %.1f ms of sound\n",
                 1000 * meanGap, 1000 * maxGap,
                 deliveries.empty() ? 0 : 1000 * sound / static_cast<double>(deliveries.size()));
