@@ -7,7 +7,6 @@
 #include <functional>
 #include <map>
 
-#include "app/NoSoundDevice.h"
 #include "common/Texts.h"
 #include "desktop/tests/FakeDesktop.h"
 #include "recorder/StreamFormat.h"
@@ -122,6 +121,7 @@ class MainWindowTest : public ::testing::Test {
           form(shell, ini, hotKeySystem, trayShell, {kStub, "Z:\\app\\Morvanta.exe", ""}, &editor),
           recorder(RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, form, "."}) {
         files.files[kStub].bytes = {'M', 'Z'};
+        audio.deviceWorks = false;  // no capture device
         form.AttachRecorder(recorder);
     }
 
@@ -154,7 +154,7 @@ class MainWindowTest : public ::testing::Test {
     FakeCursor cursor;
     FakeHook hook;
     FakeFiles files;
-    NoSoundDevice audio;
+    FakeAudioFactory audio;
     FakeTimer timer;
     FakeShell shell;
     MemoryIni ini;

@@ -9,8 +9,9 @@
 #include <memory>
 
 #include "app/MainWindow.h"
-#include "app/NoSoundDevice.h"
 #include "app/win32/IniFile.h"
+#include "audio/RecorderAudio.h"
+#include "audio/win32/Win32WaveIn.h"
 #include "common/win32/Handles.h"
 #include "desktop/win32/Win32HotKeys.h"
 #include "desktop/win32/Win32Tray.h"
@@ -91,7 +92,7 @@ class MainWindowView final : public app::MainShell {
     SystemCursor cursor_;
     LowLevelMouseHook mouseHook_;
     Win32FileSystem files_;
-    app::NoSoundDevice audio_;
+    audio::GsmAudioFactory audio_{audio::win::MakeGSM610In};
     std::unique_ptr<WindowTimer> timer_;
     std::unique_ptr<Recorder> recorder_;
 };

@@ -269,6 +269,34 @@ TEST_F(RecorderTest, AudioDeliveriesAccumulateAndPausedOnesAreDropped) {
     EXPECT_EQ(reader.frame().audioSize, 0);
 }
 
+TEST_F(RecorderTest, DeliveriesAfterAResumeKeepOnlyTheBlocksRecordedSinceIt) {
+    options.sound = true;
+    options.samples = 0;  // 8000 Hz: 40 ms a block
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    std::vector<uint8_t> delivery(15 * 65);
+    for (size_t i = 0; i < delivery.size(); ++i) delivery[i] = static_cast<uint8_t>(i / 65);
+    audio.sink->OnAudioBlock(delivery.data(), 975);  // right at the start: all of it
+    Tick();
+    ASSERT_TRUE(recorder.Pause());
+    clock.tick += 5000;
+    ASSERT_TRUE(recorder.Resume());
+    clock.tick += 100;  // 600 ms of sound of which 100 ms since the resume: three blocks
+    audio.sink->OnAudioBlock(delivery.data(), 975);
+    clock.tick += 600;
+    audio.sink->OnAudioBlock(delivery.data(), 975);  // wholly after the resume
+    Tick();
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    StreamReader reader;
+    ASSERT_TRUE(reader.Open(Stream()));
+    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
+    EXPECT_EQ(reader.frame().audioSize, 975);
+    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
+    ASSERT_EQ(reader.frame().audioSize, 3 * 65 + 975);
+    EXPECT_EQ(reader.audio()[0], 12);  // the newest three blocks of the first delivery
+    EXPECT_EQ(reader.audio()[3 * 65 - 1], 14);
+    EXPECT_EQ(reader.audio()[3 * 65], 0);
+}
+
 TEST_F(RecorderTest, PendingAudioDropsOldestWholeBlocksBeyond65535Bytes) {
     options.sound = true;
     ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);

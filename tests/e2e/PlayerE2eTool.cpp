@@ -13,6 +13,8 @@
 //       button, blue for the right) when they lie inside the picture; any colour depth
 //   mrv_player_e2e blocks REC      whole GSM 6.10 blocks the recording carries
 //   mrv_player_e2e payload REC N   file offset of record N's payload
+//   mrv_player_e2e sound REC X Y [PCM]   the sound laid out as the player plays it against the
+//       picture at X, Y (tests/e2e/SoundAnalysis.h); PCM receives that sound
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,7 @@
 #include "recorder/StreamFormat.h"
 #include "recorder/StreamReader.h"
 #include "recorder/ZlibCompressor.h"
+#include "tests/e2e/SoundAnalysis.h"
 #include "tools/lib/Png.h"
 
 namespace {
@@ -308,6 +311,16 @@ int Payload(int argc, char** argv) {
     return 0;
 }
 
+int Sound(int argc, char** argv) {
+    if (argc != 5 && argc != 6) return Usage();
+    Loaded rec;
+    if (!Load(argv[2], rec)) return 1;
+    const auto stream =
+        std::span<const uint8_t>(rec.file).subspan(static_cast<size_t>(rec.streamStart));
+    return e2e::SoundReport(stream, rec.reader, rec.timeline, std::atoi(argv[3]),
+                            std::atoi(argv[4]), argc == 6 ? argv[5] : "");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -317,5 +330,6 @@ int main(int argc, char** argv) {
     if (mode == "compare") return Compare(argc, argv);
     if (mode == "blocks") return Blocks(argc, argv);
     if (mode == "payload") return Payload(argc, argv);
+    if (mode == "sound") return Sound(argc, argv);
     return Usage();
 }

@@ -34,19 +34,25 @@ player_wait_log() {
     return 1
 }
 
-# A private PulseAudio with a null sink: Wine's wave-out then has a device to play to.
+# A private PulseAudio with a null sink: Wine's wave-out then has a device to play to. Given a
+# path, it also has a capture device: a pipe source reading 16-bit mono PCM at RATE (8000) Hz
+# from a FIFO that it makes at that path, for the test to feed in real time.
 player_pulse_start() {
+    local fifo="${1:-}" rate="${2:-8000}" source=()
     export XDG_RUNTIME_DIR="$WORK/xdg"
     export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
     mkdir -p "$PULSE_RUNTIME_PATH"
     chmod 700 "$XDG_RUNTIME_DIR"
+    if [ -n "$fifo" ]; then
+        source=(-L "module-pipe-source source_name=mrv_mic file=$fifo format=s16le rate=$rate channels=1")
+    fi
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        -L module-native-protocol-unix -L "module-null-sink sink_name=mrv_null" \
+        -L module-native-protocol-unix -L "module-null-sink sink_name=mrv_null" "${source[@]}" \
         --log-target=stderr 2>"$WORK/pulse.log" &
     PLAYER_PA_PID=$!
     local i
     for ((i = 0; i < 50; i++)); do
-        [ -S "$PULSE_RUNTIME_PATH/native" ] && return 0
+        [ -S "$PULSE_RUNTIME_PATH/native" ] && { [ -z "$fifo" ] || [ -p "$fifo" ]; } && return 0
         sleep 0.1
     done
     echo "PulseAudio did not start" >&2
@@ -84,4 +90,18 @@ player_shoot_paused() {
     sleep 1.5  # let the paint reach the X server
     mrv_screenshot "$png"
     read -r _ PIC_X PIC_Y PIC_W PIC_H < <(grep '^picture' log.txt | tail -n 1)
+}
+
+# Checks the log of a recording played with /mrv-test-log: the sound device opened, every one of
+# BLOCKS GSM 6.10 blocks was decoded and queued, the sound is not silence, and the player ended.
+# WHAT names the recording in the messages.
+player_check_played_sound() {
+    local log="$1" blocks="$2" what="$3" decoded samples peak
+    grep -q '^sound on' "$log" || { echo "$what: no sound device" >&2; return 1; }
+    read -r _ _ decoded _ samples _ peak < <(grep '^audio blocks' "$log" | tr -d '\r')
+    [ "$decoded" = "$blocks" ] || { echo "$what: decoded $decoded of $blocks blocks" >&2; return 1; }
+    [ "$samples" = $((blocks * 320)) ] || { echo "$what: queued $samples samples" >&2; return 1; }
+    [ "$peak" -gt 1000 ] || { echo "$what: the sound is silent (peak $peak)" >&2; return 1; }
+    grep -q '^ended' "$log" || { echo "$what: did not play to the end" >&2; return 1; }
+    echo "$what: $decoded blocks, $samples samples, peak $peak"
 }

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# The microphone in recordings made by Morvanta.exe: without a capture device the notice, no
+# sound and Sound=0 saved; with a private PulseAudio fed in real time, the tone comes back with
+# the pictures it was switched with (pause and resume in the middle), at all four rates, and a
+# recording plays to its end in the stub with its sound.
+set -euo pipefail
+source "$(dirname "$0")/app_main_lib.sh"
+source "$(dirname "$0")/player_lib.sh"
+: "${MRV_PLAYER_E2E:?}" "${MRV_SOUND_FEED:?}"
+app_setup 640x480x24
+WORK="$APP_WORK"
+FEED_PID=""
+sound_cleanup() {
+    [ -n "$FEED_PID" ] && kill "$FEED_PID" 2>/dev/null || true
+    [ -n "${PLAYER_PA_PID:-}" ] && kill "$PLAYER_PA_PID" 2>/dev/null || true
+    app_cleanup
+}
+trap sound_cleanup EXIT
+
+# The colour the feeder switches with its sound, away from the dialog and the tool bar.
+WINDOW=160x160+0+0
+PIXEL_X=80
+PIXEL_Y=80
+
+# Starts a recording at 20 frames per second with the microphone at sample-rate item $1.
+start_with_sound() {
+    drv click start
+    drv dialog >/dev/null || fail "the settings dialog did not open"
+    drv dialog-combo 19           # 20 frames per second
+    drv dialog-check 112 0        # CheckBox2: not to the tray
+    drv dialog-check 115 1        # CheckBox5: record the microphone
+    drv dialog-tab 1
+    drv dialog-check $((160 + $1)) 1  # RadioGroup2: the sample rate
+    drv dialog-ok >/dev/null || fail "the dialog did not close"
+}
+
+# The same with a capture device: returns once the recording runs (the first open of the
+# device in a process takes Wine a while).
+record_with_sound() {
+    start_with_sound "$1"
+    wait_state pressed start
+}
+
+stop_recording() {
+    drv click stop
+    sleep 0.3
+    expect_eq "stopped" "$(app_state pressed)" "stop"
+}
+
+# The sound report of the newest recording, moved aside as NAME.exe.
+sound_report() {
+    local rec
+    rec=$(app_recording)
+    mv "$rec" "$APP_WORK/$1.exe"
+    expect_eq "$1 valid" "$(rec_value "$APP_WORK/$1.exe" valid)" 1
+    "$MRV_PLAYER_E2E" sound "$APP_WORK/$1.exe" $PIXEL_X $PIXEL_Y "$APP_WORK/$1.pcm" \
+        >"$APP_WORK/$1.report" ||
+        fail "no sound report for $1"
+    sed "s/^/$1: /" "$APP_WORK/$1.report"
+}
+report_value() { awk -v key="$2" '$1 == key {print $2}' "$APP_WORK/$1.report"; }
+ini_value() { tr -d '\r' <"$APP_WORK/Morvanta.ini" | sed -n "s/^$1=//p"; }
+
+flip() { kill -USR1 "$FEED_PID" || fail "the feeder has gone: $(cat "$APP_WORK/feed.log")"; }
+
+# --- No capture device: no sound server at all. ---
+export PULSE_SERVER="unix:$APP_WORK/no-sound-server"
+app_start
+start_with_sound 0
+expect_box "Morvanta" '启动录音设备失败!\t'
+sleep 1
+stop_recording
+sound_report nodevice
+expect_eq "no device: audio format" "$(report_value nodevice rate)" 0
+expect_eq "no device: Sound saved" "$(ini_value Sound)" 0
+drv close
+drv wait-gone || fail "the program did not close"
+unset PULSE_SERVER
+
+# --- A microphone: PulseAudio's pipe source, fed in real time. ---
+player_pulse_start "$APP_WORK/mic.fifo" || fail "PulseAudio did not start"
+"$MRV_SOUND_FEED" "$APP_WORK/mic.fifo" --window $WINDOW --rate 8000 >"$APP_WORK/feed.log" 2>&1 &
+FEED_PID=$!
+player_wait_log "$APP_WORK/feed.log" '^feeding' 10 || { cat "$WORK/pulse.log"; fail "the feeder did not start"; }
+app_start
+
+# Pictures and sound together: tone with white, silence with black; a tone during the pause
+# must stay out of the recording.
+record_with_sound 0
+drv no-box || fail "the device notice came with a capture device"
+sleep 1
+flip; sleep 1; flip; sleep 1       # on 1 s
+flip; sleep 0.8; flip; sleep 0.8   # on 0.8 s
+drv click pause
+sleep 0.8
+flip; sleep 0.4; flip; sleep 1     # paused: not recorded
+drv click start
+sleep 1
+flip; sleep 1; flip; sleep 0.8
+flip; sleep 0.8; flip; sleep 1
+stop_recording
+sound_report sync
+expect_eq "sync: 8000 Hz" "$(report_value sync rate)" 8000
+expect_eq "Sound saved" "$(ini_value Sound) $(ini_value Samples)" "1 0"
+read -r -a onsets < <(sed -n 's/^onsets *//p' "$APP_WORK/sync.report")
+read -r -a changes < <(sed -n 's/^changes *//p' "$APP_WORK/sync.report")
+expect_eq "picture changes while running" "${#changes[@]}" 4
+expect_eq "tone onsets while running (none from the pause)" "${#onsets[@]}" 4
+gap=$(report_value sync worst-gap)
+[ "$gap" -le 150 ] || fail "a tone onset is $gap ms from its picture change"
+echo "ok: every tone onset within $gap ms of its picture"
+tone=$(report_value sync tone)
+awk -v f="$tone" 'BEGIN { exit !(f >= 435 && f <= 445) }' || fail "tone at $tone Hz"
+soundMs=$(report_value sync soundMs)
+durationMs=$(report_value sync durationMs)
+awk -v s="$soundMs" -v d="$durationMs" 'BEGIN { exit !(s >= 0.9 * d && s <= 1.1 * d) }' ||
+    fail "$soundMs ms of sound in a recording of $durationMs ms"
+echo "ok: $soundMs ms of sound in $durationMs ms running, tone $tone Hz"
+
+# Every rate: a steady tone decodes to 440 Hz.
+flip
+for item in 1 2 3; do
+    record_with_sound $item
+    sleep 2.5
+    stop_recording
+    sound_report rate$item
+    expect_eq "rate item $item" "$(report_value rate$item rate)" "$(echo 8000 11025 22050 44100 |
+        cut -d' ' -f$((item + 1)))"
+    tone=$(report_value rate$item tone)
+    awk -v f="$tone" 'BEGIN { exit !(f >= 435 && f <= 445) }' || fail "rate $item: tone at $tone Hz"
+    [ "$(report_value rate$item blocks)" -gt 0 ] || fail "rate $item: no sound"
+done
+drv close
+drv wait-gone || fail "the program did not close"
+
+# The 44100 Hz recording plays to its end in the stub, with its sound.
+blocks=$(report_value rate3 blocks)
+(cd "$APP_WORK" && timeout 60 wine ./rate3.exe /mrv-test-log=play.txt /mrv-test-exit-at-end \
+    >/dev/null 2>&1) || fail "the recording did not play to its end"
+player_check_played_sound "$APP_WORK/play.txt" "$blocks" "played at 44100 Hz" ||
+    fail "the player did not play the sound"
+echo PASS
