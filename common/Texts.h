@@ -107,4 +107,39 @@ inline constexpr char kStopSummaryLength[] = "录像时长: ";
 inline constexpr char kStopSummaryEnd[] = "\t";
 // --- end mainwin ---
 
+// Annotation editor ("editor").
+inline constexpr char kEditCaption[] = "FrmEdit";
+inline constexpr char kEditHintArrow[] = "箭头";
+inline constexpr char kEditHintPen[] = "画笔";
+inline constexpr char kEditHintText[] = "文字";
+inline constexpr char kEditHintRectangle[] = "矩形";
+inline constexpr char kEditHintEllipse[] = "椭圆";
+inline constexpr char kEditHintRoundRect[] = "圆角矩形";
+inline constexpr char kEditHintUndo[] = "撤销";
+inline constexpr char kEditHintCancel[] = "取消编辑";
+inline constexpr char kEditHintApply[] = "应用编辑";
+inline constexpr char kEditApply[] = "完成";
+inline constexpr char kEditHintLineWidth[] = "线宽";
+inline constexpr char kEditHintCurrentColor[] = "当前颜色";
+inline constexpr char kEditFontLabel[] = "A";
+inline constexpr char kEditHintBlack[] = "黑色";
+inline constexpr char kEditHintGrey[] = "灰色";
+inline constexpr char kEditHintMaroon[] = "栗色";
+inline constexpr char kEditHintGreen[] = "绿色";
+inline constexpr char kEditHintTeaBrown[] = "茶色";
+inline constexpr char kEditHintNavy[] = "藏青色";
+inline constexpr char kEditHintPurple[] = "紫色";
+inline constexpr char kEditHintOlive[] = "橄榄色";
+inline constexpr char kEditHintWhite[] = "白色";
+inline constexpr char kEditHintSilver[] = "银色";
+inline constexpr char kEditHintRed[] = "红色";
+inline constexpr char kEditHintOrange[] = "橙色";
+inline constexpr char kEditHintLightGreen[] = "浅绿色";
+inline constexpr char kEditHintBlue[] = "蓝色";
+inline constexpr char kEditHintFuchsia[] = "紫红色";
+inline constexpr char kEditHintYellow[] = "黄色";
+// %s is the font size as typed.
+inline constexpr char kEditInvalidInteger[] = "'%s' is not a valid integer value";
+// --- end editor ---
+
 }  // namespace mrv::text
