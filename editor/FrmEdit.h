@@ -106,7 +106,9 @@ class TFrmEdit {
     // Makes an active shape inactive and commits it; false when none was active.
     bool EndActiveShape();
     void ClearShape();
+    void ResizeShape(Point p);
     bool GestureUnderWay() const;
+    void EndPanelDrag();
 
     EditorWindow& window_;
     Picture& picture_;
@@ -120,6 +122,7 @@ class TFrmEdit {
     Point arrowStart_;
     Point arrowTip_;
     ArrowHead arrowBarbs_{{-1, -1}, {-1, -1}};
+    bool arrowShown_ = false;  // a preview of the arrow is on the window
 
     std::unique_ptr<TextBox> textBox_;
     TextFont textBoxFont_;
@@ -139,6 +142,12 @@ class TFrmEdit {
     Rect handleRect_;
     int32_t hitZone_ = -1;
     Point lastMovePoint_;
+    // What the previews on the window were drawn with, so that they are erased exactly even
+    // after the colour or the width changed meanwhile.
+    bool outlineShown_ = false;
+    Color outlineColor_;
+    int32_t outlineWidth_ = kInitialLineWidth;
+    int32_t handleWidth_ = kInitialLineWidth;
 };
 
 }  // namespace mrv::editor
