@@ -107,6 +107,10 @@ inline constexpr char kStopSummaryLength[] = "录像时长: ";
 inline constexpr char kStopSummaryEnd[] = "\t";
 // --- end mainwin ---
 
+// Edit-frame insertion ("editor-win32").
+inline constexpr char kEditorFailed[] = "The editor could not be opened.";
+// --- end editor-win32 ---
+
 // Annotation editor ("editor").
 inline constexpr char kEditCaption[] = "FrmEdit";
 inline constexpr char kEditHintArrow[] = "箭头";
