@@ -2,6 +2,8 @@
 // and not-xor mixes, the picture with its undo slots, the window, text boxes and tool panel.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -14,7 +16,10 @@
 #include <utility>
 #include <vector>
 
+#include "editor/Drawing.h"
 #include "editor/EditorView.h"
+#include "editor/FrmEdit.h"
+#include "editor/PanelLayout.h"
 #include "editor/Surface.h"
 
 namespace mrv::editor::test {
@@ -332,6 +337,64 @@ class FakePanel : public ToolPanel {
     bool hidden = false;
     Rect bounds{160, 88, 160 + 265, 88 + 62};
     std::string fontSizeText = "12";
+};
+
+// An editor on a 200 x 150 patterned picture, with helpers that act as the user would.
+class EditorFixture : public ::testing::Test {
+  protected:
+    EditorFixture() : picture(200, 150), window(picture), form(window, picture, panel) {
+        form.FormCreate();
+        original = picture.canvas.Pixels();
+    }
+
+    static MouseEvent At(Point p, MouseButton button = MouseButton::Left) {
+        return {button, p, {}};
+    }
+    void Press(Point p, MouseButton button = MouseButton::Left) {
+        form.FormMouseDown(At(p, button));
+    }
+    void Move(Point p) { form.FormMouseMove(At(p)); }
+    void Release(Point p, MouseButton button = MouseButton::Left) {
+        form.FormMouseUp(At(p, button));
+    }
+    // Press at `from`, move in a few steps to `to`, release there.
+    void Drag(Point from, Point to, int steps = 4) {
+        Press(from);
+        for (int i = 1; i <= steps; ++i) {
+            Move({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+        }
+        Release(to);
+    }
+    void SelectTool(EditTool tool) {
+        for (const ToolButtonInfo& b : kToolButtons) {
+            if (b.tool == tool) form.ToolButton1Click(b.tag);
+        }
+    }
+    bool PressKey(Key key, bool ctrl = false) {
+        KeyEvent e;
+        e.key = key;
+        e.mods.ctrl = ctrl;
+        return form.FormKeyDown(e);
+    }
+    // The picture as it was at opening with `draw` applied on a surface like the window's.
+    template <typename Draw>
+    std::vector<uint32_t> OriginalWith(Draw draw) const {
+        FakeSurface s(picture.canvas.Width(), picture.canvas.Height());
+        s.Pixels() = original;
+        draw(s);
+        return s.Pixels();
+    }
+    size_t CallsOn(const FakeSurface& s, Op op) const {
+        size_t n = 0;
+        for (const Drawn& d : s.calls) n += d.op == op;
+        return n;
+    }
+
+    FakePicture picture;
+    FakeWindow window;
+    FakePanel panel;
+    TFrmEdit form;
+    std::vector<uint32_t> original;
 };
 
 }  // namespace mrv::editor::test
