@@ -165,30 +165,34 @@ class FakeSurface : public Surface {
         return set;
     }
 
-    // Outline band of the pen's width inside the figure, and the interior when filled.
+    // The pen is centred on the figure's border, as a wide GDI pen is: a band of its width
+    // that reaches width / 2 pixels outside; the interior is filled when the fill is solid.
     void DrawBox(Rect r, bool ellipse) {
         if (r.left > r.right) std::swap(r.left, r.right);
         if (r.top > r.bottom) std::swap(r.top, r.bottom);
+        if (r.left == r.right || r.top == r.bottom) return;
         const int32_t w = std::max(1, width_px_);
+        const int32_t half = w / 2;
+        const Rect outer{r.left - half, r.top - half, r.right + half, r.bottom + half};
         PixelSet outline, interior;
-        const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
-        const double rx = (r.right - r.left) / 2.0, ry = (r.bottom - r.top) / 2.0;
+        const double cx = (outer.left + outer.right) / 2.0, cy = (outer.top + outer.bottom) / 2.0;
+        const double rx = (outer.right - outer.left) / 2.0, ry = (outer.bottom - outer.top) / 2.0;
         auto inside = [&](double px, double py, double shrink) {
             const double ax = rx - shrink, ay = ry - shrink;
             if (ax <= 0 || ay <= 0) return false;
             const double nx = (px - cx) / ax, ny = (py - cy) / ay;
             return nx * nx + ny * ny <= 1.0;
         };
-        for (int32_t y = r.top; y < r.bottom; ++y) {
-            for (int32_t x = r.left; x < r.right; ++x) {
+        for (int32_t y = outer.top; y < outer.bottom; ++y) {
+            for (int32_t x = outer.left; x < outer.right; ++x) {
                 bool inBand, inFigure;
                 if (ellipse) {
                     inFigure = inside(x + 0.5, y + 0.5, 0);
                     inBand = inFigure && !inside(x + 0.5, y + 0.5, w);
                 } else {
                     inFigure = true;
-                    inBand =
-                        std::min({x - r.left, r.right - 1 - x, y - r.top, r.bottom - 1 - y}) < w;
+                    inBand = std::min({x - outer.left, outer.right - 1 - x, y - outer.top,
+                                       outer.bottom - 1 - y}) < w;
                 }
                 if (inBand) {
                     outline.insert({x, y});
