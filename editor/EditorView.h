@@ -71,7 +71,11 @@ class TextBox {
     virtual bool HasFocus() = 0;
 };
 
-// The editor window.
+// The editor window. The view also: captures the mouse while a button is down on the window,
+// Panel1 or the text box, so that moves and the release reach the same handlers; paints the
+// picture at (0, 0) in WM_PAINT and nothing else (the children clip themselves); and leaves
+// the repaint of the place of a destroyed text box to the platform (DestroyWindow invalidates
+// it). Committed text is drawn into the picture by the form, through Picture::Canvas.
 class EditorWindow {
   public:
     virtual ~EditorWindow() = default;
