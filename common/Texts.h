@@ -109,6 +109,7 @@ inline constexpr char kStopSummaryEnd[] = "\t";
 
 // Edit-frame insertion ("editor-win32").
 inline constexpr char kEditorFailed[] = "The editor could not be opened.";
+inline constexpr char kEditorOutOfMemory[] = "Not enough memory for the editor.";
 // --- end editor-win32 ---
 
 // Annotation editor ("editor").
