@@ -108,8 +108,8 @@ edrv wait-closed || fail "apply did not close the editor"
 sleep 1
 expect_eq "running after the shapes" "$(app_state pressed)" "start"
 drv click stop
+wait_state pressed stop >/dev/null
 t_stop=$(date +%s%N)
-sleep 0.5
 
 rec=$(app_recording)
 expect_eq "valid" "$(rec_value "$rec" valid)" 1

@@ -37,11 +37,20 @@ ed_ini() {
         "$1" "$2" "$3" "$4" >"$APP_WORK/Morvanta.ini"
 }
 
+# Starts a recording (ARGS: driver actions on the dialog first) and waits for its first second.
 ed_start_recording() {
     drv click start
     drv dialog >/dev/null || fail "the settings dialog did not open"
+    while [ $# -gt 0 ]; do
+        drv $1 >/dev/null
+        shift
+    done
     drv dialog-ok >/dev/null || fail "the dialog did not close"
-    sleep 0.5
+    local deadline=$((SECONDS + 20))
+    until [ "$(app_state clock)" != "00:00:00" ]; do
+        [ $SECONDS -ge $deadline ] && fail "the recording's clock did not run"
+        sleep 0.2
+    done
 }
 
 # The pointer out of the way, where no tooltip can show.
