@@ -81,9 +81,11 @@ void FrmMain::ToolButton3Click() {
     isEditing_ = true;
     const ErrorText error = editor_->EditAndInsert(*recorder_, settings_);
     isEditing_ = false;
+    // The window closed meanwhile and has finished the recording itself.
+    if (closing_) return;
     if (!isRecording()) {
-        // A failed write closed the recording (or the window closed it meanwhile): the window
-        // does its part of a stop, and nothing is resumed, so no settings dialog opens.
+        // A failed write closed the recording: the window does its part of a stop, and nothing
+        // is resumed, so no settings dialog opens.
         AfterRecordingClosed();
         SyncToolBar();
         if (error) ShowError(*error);

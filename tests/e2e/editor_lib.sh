@@ -12,12 +12,8 @@ ED_UNDO_X=$((ED_PANEL_X + 1 + 23 * 6 + 8 + 11))
 ED_CANCEL_X=$((ED_PANEL_X + 179 + 11))
 ED_APPLY_X=$((ED_PANEL_X + 202 + 26))
 
-edrv() {
-    local status
-    wine "$ED_DRIVER" "$@" >"$APP_WORK/editor.out" 2>&1 && status=0 || status=$?
-    tr -d '\r' <"$APP_WORK/editor.out"
-    return $status
-}
+# The editor's driver, run as drv runs the main window's.
+edrv() { APP_DRIVER="$ED_DRIVER" drv "$@"; }
 
 # Xvfb of SIZE showing a picture of blocks in the 16 VGA colours, and the program's INI file
 # with frame rate index FRAME, colour index COLOR, EditMode and EditSleep.
