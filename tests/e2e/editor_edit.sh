@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The annotation editor at 32 bits per pixel, opened from the tool bar during a recording: an
-# edit with arrow, pen, text and undo applied; apply with an open text box; cancel; Esc while
-# paused; the shapes (resize, move, the three ways to end them, a drag too small, the split
-# cursor). Every applied edit is one whole-screen record held EditSleep ticks whose picture is
+# edit with arrow, pen, text and undo applied; a bad font size; apply with an open text box;
+# cancel; Esc while paused; the shapes (resize, move, the three ways to end them, a drag too
+# small, the split cursors). Every applied edit is one whole-screen record held EditSleep ticks whose picture is
 # what the editor showed; the recording runs afterwards.
 set -euo pipefail
 source "$(dirname "$0")/editor_lib.sh"
@@ -45,9 +45,20 @@ edrv wait-closed || fail "apply did not close the editor"
 sleep 1
 expect_eq "running after apply" "$(app_state pressed)" "start"
 
-# 2. Apply with a text box open keeps its text (the real button this time).
+# 2. A font size that is no whole number opens no box; apply with a text box open keeps its
+# text (the real button this time).
 ed_open $SIZE
 ed_click "$(ed_tool_x 5)" $ED_TOOL_Y
+ED_COMBO_X=$((ED_PANEL_X + 1 + 25 + 15)) ED_COMBO_Y=$((ED_PANEL_Y + 29 + 6 + 10))
+ed_combo() {
+    ed_click $ED_COMBO_X $ED_COMBO_Y
+    xdotool key End BackSpace BackSpace BackSpace BackSpace
+    xdotool type --delay 50 "$1"
+}
+ed_combo 1.5
+ed_click 560 150
+expect_box Morvanta "'1.5' is not a valid integer value."
+ed_combo 12
 ed_click 560 150
 xdotool type --delay 80 Hi
 sleep 0.3
