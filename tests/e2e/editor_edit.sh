@@ -2,8 +2,8 @@
 # The annotation editor at 32 bits per pixel, opened from the tool bar during a recording: an
 # edit with arrow, pen, text and undo applied; a bad font size; apply with an open text box;
 # cancel; Esc while paused; the shapes (resize, move, the three ways to end them, a drag too
-# small, the split cursors). Every applied edit is one whole-screen record held EditSleep ticks whose picture is
-# what the editor showed; the recording runs afterwards.
+# small, the split cursors). Every applied edit is one whole-screen record held EditSleep
+# ticks whose picture is what the editor showed; the recording runs afterwards.
 set -euo pipefail
 source "$(dirname "$0")/editor_lib.sh"
 SIZE=800x600
