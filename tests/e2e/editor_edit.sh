@@ -32,7 +32,7 @@ ed_click "$(ed_tool_x 5)" $ED_TOOL_Y            # text
 ed_click 200 420
 xdotool type --delay 80 Hi
 sleep 0.3
-cp_text_shot() { convert "$APP_WORK/$1.png" -crop 265x130+150+80 +repage "$APP_SHOTS/$2.png"; }
+cp_text_shot() { convert "$APP_WORK/$1.png" -crop 290x400+150+80 +repage "$APP_SHOTS/$2.png"; }
 mrv_screenshot "$APP_WORK/typing.png"
 cp_text_shot typing editor_text_tool
 ed_click "$(ed_tool_x 5)" $ED_TOOL_Y            # the text tool again commits the box
