@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The annotation editor at 32 bits per pixel, opened from the tool bar during a recording: an
 # edit with arrow, pen, text and undo applied; a bad font size; apply with an open text box;
-# Ctrl+Z and Ctrl+Y, cancel; Esc while paused; the shapes (resize, move, the three ways to end
-# them, a drag too small, the split cursors). Every applied edit is one whole-screen record
-# held EditSleep ticks whose picture is what the editor showed; the recording runs afterwards.
+# Ctrl+Z and Ctrl+Y, a panel drag, cancel; Esc while paused; the shapes (resize, move, the
+# three ways to end them, a drag too small, the split cursors). Every applied edit is one
+# whole-screen record held EditSleep ticks whose picture is what the editor showed; the
+# recording runs afterwards.
 set -euo pipefail
 source "$(dirname "$0")/editor_lib.sh"
 SIZE=800x600
@@ -66,7 +67,7 @@ ed_click $ED_APPLY_X $ED_TOOL_Y
 edrv wait-closed || fail "the apply button did not close the editor"
 sleep 1
 
-# 3. Ctrl+Z undoes and Ctrl+Y redoes; cancel writes nothing and the recording runs on.
+# 3. Ctrl+Z undoes and Ctrl+Y redoes; the panel drags; cancel writes nothing and the recording runs on.
 ed_open $SIZE
 mrv_screenshot "$APP_WORK/keys0.png"
 ed_drag 600 500 700 550
@@ -81,7 +82,11 @@ mrv_screenshot "$APP_WORK/keys3.png"
 expect_eq "Ctrl+Z" "$(ed_diff "$APP_WORK/keys0.png" "$APP_WORK/keys2.png")" 0
 expect_eq "Ctrl+Y" "$(ed_diff "$APP_WORK/keys1.png" "$APP_WORK/keys3.png")" 0
 [ "$(ed_diff "$APP_WORK/keys0.png" "$APP_WORK/keys1.png")" -gt 100 ] || fail "no arrow drawn"
-ed_click $ED_CANCEL_X $ED_TOOL_Y
+# The panel moves with a drag of its bare surface (right of the apply button).
+ed_drag $((ED_PANEL_X + 259)) $((ED_PANEL_Y + 14)) $((ED_PANEL_X + 359)) $((ED_PANEL_Y + 114)) 5
+expect_eq "panel dragged" "$(edrv wait-open | sed -n 's/^panel //p')" \
+    "$((ED_PANEL_X + 100)) $((ED_PANEL_Y + 100)) 265 62"
+ed_click $((ED_CANCEL_X + 100)) $((ED_TOOL_Y + 100))
 edrv wait-closed || fail "cancel did not close the editor"
 sleep 0.5
 expect_eq "running after cancel" "$(app_state pressed)" "start"
