@@ -113,8 +113,24 @@ void FrmMain::ToolButton3Click() {
     if (!isRecording() || editor_ == nullptr) return;
     if (!isPaused()) ToolButton2Click();
     isEditing_ = true;
-    editor_->EditAndInsert(*recorder_, settings_);
+    const ErrorText error = editor_->EditAndInsert(*recorder_, settings_);
     isEditing_ = false;
+    // The window closed meanwhile and has finished the recording itself.
+    if (closing_) return;
+    if (!isRecording()) {
+        // A failed write closed the recording: the window does its part of a stop, and nothing
+        // is resumed, so no settings dialog opens.
+        AfterRecordingClosed();
+        SyncToolBar();
+        if (error) ShowError(*error);
+        return;
+    }
+    if (error) {
+        // The recording stays paused.
+        SyncToolBar();
+        ShowError(*error);
+        return;
+    }
     ToolButton1Click();
     shell_.PressButton(ToolButton::Start);
 }

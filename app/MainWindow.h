@@ -97,10 +97,12 @@ class MainShell {
 };
 
 // The annotation editor with the insertion of its picture; the form brackets it with isEditing.
+// It runs on a paused recording and returns an error for the general error box, reported once
+// the editor is gone (see EditAndInsertFrame).
 class FrameEditor {
   public:
     virtual ~FrameEditor() = default;
-    virtual void EditAndInsert(Recorder& recorder, const CaptureSettings& settings) = 0;
+    virtual ErrorText EditAndInsert(Recorder& recorder, const CaptureSettings& settings) = 0;
 };
 
 class FrmMain final : private StartHost, public RecorderView {

@@ -133,4 +133,46 @@ inline constexpr char kToolOutOfMemory[] = "not enough memory for this recording
 inline constexpr char kScreenUnreadable[] = "The screen could not be read; nothing was recorded.";
 // --- end shell ---
 
+// Edit-frame insertion ("editor-win32").
+inline constexpr char kEditorFailed[] = "The editor could not be opened.";
+inline constexpr char kEditorOutOfMemory[] = "Not enough memory for the editor.";
+inline constexpr char kEditPictureUnreadable[] =
+    "The edited picture could not be read; nothing was inserted.";
+// --- end editor-win32 ---
+
+// Annotation editor ("editor").
+inline constexpr char kEditCaption[] = "FrmEdit";
+inline constexpr char kEditHintArrow[] = "箭头";
+inline constexpr char kEditHintPen[] = "画笔";
+inline constexpr char kEditHintText[] = "文字";
+inline constexpr char kEditHintRectangle[] = "矩形";
+inline constexpr char kEditHintEllipse[] = "椭圆";
+inline constexpr char kEditHintRoundRect[] = "圆角矩形";
+inline constexpr char kEditHintUndo[] = "撤销";
+inline constexpr char kEditHintCancel[] = "取消编辑";
+inline constexpr char kEditHintApply[] = "应用编辑";
+inline constexpr char kEditApply[] = "完成";
+inline constexpr char kEditHintLineWidth[] = "线宽";
+inline constexpr char kEditHintCurrentColor[] = "当前颜色";
+inline constexpr char kEditFontLabel[] = "A";
+inline constexpr char kEditHintBlack[] = "黑色";
+inline constexpr char kEditHintGrey[] = "灰色";
+inline constexpr char kEditHintMaroon[] = "栗色";
+inline constexpr char kEditHintGreen[] = "绿色";
+inline constexpr char kEditHintTeaBrown[] = "茶色";
+inline constexpr char kEditHintNavy[] = "藏青色";
+inline constexpr char kEditHintPurple[] = "紫色";
+inline constexpr char kEditHintOlive[] = "橄榄色";
+inline constexpr char kEditHintWhite[] = "白色";
+inline constexpr char kEditHintSilver[] = "银色";
+inline constexpr char kEditHintRed[] = "红色";
+inline constexpr char kEditHintOrange[] = "橙色";
+inline constexpr char kEditHintLightGreen[] = "浅绿色";
+inline constexpr char kEditHintBlue[] = "蓝色";
+inline constexpr char kEditHintFuchsia[] = "紫红色";
+inline constexpr char kEditHintYellow[] = "黄色";
+// %s is the font size as typed.
+inline constexpr char kEditInvalidInteger[] = "'%s' is not a valid integer value";
+// --- end editor ---
+
 }  // namespace mrv::text

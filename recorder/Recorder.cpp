@@ -186,7 +186,7 @@ ErrorText Recorder::Timer1Timer() {
     return ScanTick();
 }
 
-ErrorText Recorder::ScanTick() {
+ErrorText Recorder::ScanTick(HoldTicks hold) {
     tickBuffer_.clear();
     platform_.screen.BeginTick();
     const Point cursor = platform_.cursor.CursorPos();
@@ -194,7 +194,7 @@ ErrorText Recorder::ScanTick() {
     next_.cursorY = cursor.y;
     detector_.FindAndCaptureBands(platform_.screen, tickBuffer_);
     platform_.screen.EndTick();
-    ErrorText error = WriteFrame(tickBuffer_);
+    ErrorText error = WriteFrame(tickBuffer_, hold);
     next_.click = 0;
     return error;
 }
@@ -219,7 +219,7 @@ ErrorText Recorder::WriteFrame(std::vector<uint8_t>& payload, HoldTicks hold) {
     std::copy(header.begin(), header.end(), compressed_.begin());
     next_.holdTicks = 0;
 
-    if (!output_->Append(compressed_)) return FailWrite();
+    if (!output_->Append(compressed_)) return FailWrite(hold);
     fileSize_ += static_cast<int64_t>(compressed_.size());
     ++frameCounter_;
     sizeText_ = SizeText(fileSize_, platform_.decimalSeparator);
@@ -228,11 +228,13 @@ ErrorText Recorder::WriteFrame(std::vector<uint8_t>& payload, HoldTicks hold) {
     return std::nullopt;
 }
 
-ErrorText Recorder::FailWrite() {
+ErrorText Recorder::FailWrite(HoldTicks hold) {
     // Keep what was written a whole, readable stream: cut the partial record off, then finish
-    // the header as a stop would.
+    // the header as a stop would. The ticks a lost record was to be held for are not in it.
     const std::string system = output_->LastError();
     output_->Truncate(fileSize_);
+    frameCounter_ -= hold.value;
+    accumulatedMs_ -= options_.tickIntervalMs * hold.value;
     CloseRecording();
     return FileError(text::kCannotWriteFile, outputPath_, system);
 }
@@ -294,6 +296,30 @@ bool Recorder::Resume() {
 void Recorder::AccountHold(uint8_t hold) {
     accumulatedMs_ += options_.tickIntervalMs * hold;
     frameCounter_ += hold;
+}
+
+ErrorText Recorder::InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource& picture) {
+    if (!isRecording_) return std::nullopt;
+    if (mode == EditMode::Scan) {
+        AccountHold(hold);
+        return ScanTick(HoldTicks{hold});
+    }
+    // The picture becomes the reference image too, so the next tick stores only what differs
+    // from it on the screen.
+    tickBuffer_.clear();
+    const ScreenSize size = picture.Size();
+    Rect whole{0, 0, size.width, size.height};
+    // A picture that cannot be read would go in as whatever the grab buffer last held; nothing
+    // is inserted or accounted then.
+    if (!detector_.CaptureRect(picture, whole, tickBuffer_)) {
+        tickBuffer_.clear();
+        return std::string(text::kEditPictureUnreadable);
+    }
+    AccountHold(hold);
+    ErrorText error = WriteFrame(tickBuffer_, HoldTicks{hold});
+    // A press is reported by one record only, as after a scan tick.
+    next_.click = 0;
+    return error;
 }
 
 int32_t Recorder::RunningDurationMs() {

@@ -43,6 +43,9 @@ struct HoldTicks {
     uint8_t value = 0;
 };
 
+// How an edited frame enters the recording (the EditMode option).
+enum class EditMode { FullScreenCopy = 0, Scan = 1 };
+
 // Error text for the caller's general error box; empty when all went well.
 using ErrorText = std::optional<std::string>;
 
@@ -58,7 +61,7 @@ class Recorder final : public MouseSink, public AudioSink {
                                const ProgramFiles& files);
     // The timer's handler. A failed write stops the recording and returns its error.
     ErrorText Timer1Timer();
-    ErrorText ScanTick();
+    ErrorText ScanTick(HoldTicks hold = {});
     ErrorText WriteFrame(std::vector<uint8_t>& payload, HoldTicks hold = {});
     bool Pause();   // true when this call paused a running recording
     bool Resume();  // true when this call resumed a paused recording
@@ -69,6 +72,10 @@ class Recorder final : public MouseSink, public AudioSink {
 
     // Adds hold ticks of an inserted frame to the accounting.
     void AccountHold(uint8_t hold);
+    // Writes the frame an edit inserts into a paused recording, held for `hold` more ticks:
+    // a scan of the screen, or the whole of `picture` as one item. A failed write closes the
+    // recording, as a tick's does.
+    ErrorText InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource& picture);
 
     bool isRecording() const { return isRecording_; }
     bool isPaused() const { return isPaused_; }
@@ -90,7 +97,7 @@ class Recorder final : public MouseSink, public AudioSink {
     ErrorText FailStart();
     void DiscardOutput();
     ErrorText FinishStream(int32_t durationMs);
-    ErrorText FailWrite();
+    ErrorText FailWrite(HoldTicks hold);
     ErrorText CloseRecording();
     void ReleaseDevices();
     int32_t RunningDurationMs();

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Turns the pixel art of images.txt into the tool-bar strip (toolbar.bmp) and the icons.
+"""Turns pixel art into an image strip, icons and cursors.
 
-Usage: make_images.py images.txt OUTDIR
-The strip is 24-bit with magenta (255, 0, 255) for transparent pixels, the icons 16 x 16 in
-16 colours with an AND mask.
+Usage: make_images.py images.txt OUTDIR [STRIP]
+The strip (STRIP, toolbar.bmp by default) is 24-bit with magenta (255, 0, 255) for transparent
+pixels, the icons 16 x 16 in 16 colours with an AND mask, the cursors 32 x 32 monochrome
+(k black, W white, . transparent) with their hot spot.
 """
 import struct
 import sys
@@ -13,6 +14,7 @@ RGB = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0,
        (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
        (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
 SIZE = 16
+CURSOR_SIZE = 32
 MASK_RGB = (255, 0, 255)
 
 
@@ -27,12 +29,19 @@ def parse(path):
             current = (words[0], words[1], [])
             pictures.append(current)
             continue
-        if current is None or len(line) != SIZE or any(c not in PALETTE + "." for c in line):
+        if words[0] == "cursor" and len(words) == 4:
+            current = ("cursor", words[1], [], (int(words[2]), int(words[3])))
+            pictures.append(current)
+            continue
+        size = CURSOR_SIZE if current and current[0] == "cursor" else SIZE
+        colours = "kW." if current and current[0] == "cursor" else PALETTE + "."
+        if current is None or len(line) != size or any(c not in colours for c in line):
             sys.exit(f"{path}: bad line {line!r}")
         current[2].append(line)
-    for kind, name, rows in pictures:
-        if len(rows) != SIZE:
-            sys.exit(f"{path}: {name} has {len(rows)} rows")
+    for picture in pictures:
+        size = CURSOR_SIZE if picture[0] == "cursor" else SIZE
+        if len(picture[2]) != size:
+            sys.exit(f"{path}: {picture[1]} has {len(picture[2])} rows")
     return pictures
 
 
@@ -76,13 +85,41 @@ def write_icon(path, rows):
         f.write(image)
 
 
+def write_cursor(path, rows, hot_spot):
+    # XOR bits: 1 white; AND bits: 1 transparent. Rows bottom-up, 4 bytes each.
+    xor = bytearray()
+    mask = bytearray()
+    for y in reversed(range(CURSOR_SIZE)):
+        white = transparent = 0
+        for x, c in enumerate(rows[y]):
+            bit = 1 << (CURSOR_SIZE - 1 - x)
+            if c == "W":
+                white |= bit
+            elif c == ".":
+                transparent |= bit
+        xor += struct.pack(">I", white)
+        mask += struct.pack(">I", transparent)
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    info = struct.pack("<IiiHHIIiiII", 40, CURSOR_SIZE, CURSOR_SIZE * 2, 1, 1, 0,
+                       len(xor) + len(mask), 0, 0, 2, 0)
+    image = info + palette + xor + mask
+    with open(path, "wb") as f:
+        f.write(struct.pack("<HHH", 0, 2, 1))
+        f.write(struct.pack("<BBBBHHII", CURSOR_SIZE, CURSOR_SIZE, 2, 0, hot_spot[0],
+                            hot_spot[1], len(image), 22))
+        f.write(image)
+
+
 def main():
     source, out = sys.argv[1], sys.argv[2]
+    strip = sys.argv[3] if len(sys.argv) > 3 else "toolbar.bmp"
     pictures = parse(source)
-    write_strip(f"{out}/toolbar.bmp", [p for p in pictures if p[0] == "image"])
-    for kind, name, rows in pictures:
-        if kind == "icon":
-            write_icon(f"{out}/{name}.ico", rows)
+    write_strip(f"{out}/{strip}", [p for p in pictures if p[0] == "image"])
+    for picture in pictures:
+        if picture[0] == "icon":
+            write_icon(f"{out}/{picture[1]}.ico", picture[2])
+        elif picture[0] == "cursor":
+            write_cursor(f"{out}/{picture[1]}.cur", picture[2], picture[3])
 
 
 if __name__ == "__main__":

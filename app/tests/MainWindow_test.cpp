@@ -7,9 +7,11 @@
 #include <functional>
 #include <map>
 
+#include "app/EditCommand.h"
 #include "common/Texts.h"
 #include "desktop/tests/FakeDesktop.h"
 #include "recorder/StreamFormat.h"
+#include "recorder/StreamReader.h"
 #include "recorder/tests/Fakes.h"
 
 namespace mrv::app {
@@ -102,14 +104,16 @@ class FakeShell final : public MainShell {
 
 class FakeEditor final : public FrameEditor {
   public:
-    void EditAndInsert(Recorder& recorder, const CaptureSettings&) override {
+    ErrorText EditAndInsert(Recorder& recorder, const CaptureSettings&) override {
         ++runs;
         wasPaused = recorder.isPaused();
         if (during) during();
+        return result ? result(recorder) : std::nullopt;
     }
     int runs = 0;
     bool wasPaused = false;
     std::function<void()> during;
+    std::function<ErrorText(Recorder&)> result;
 };
 
 constexpr uint16_t kF5 = 0x74, kF6 = 0x75, kF7 = 0x76, kF8 = 0x77;
@@ -679,6 +683,113 @@ TEST_F(MainWindowTest, WhileEditingEveryHotKeyAndMenuCommandShowsOnlyTheNotice) 
     for (const Box& box : shell.boxes) EXPECT_EQ(box.text, "请先退出编辑状态再进行改操作!\t");
     EXPECT_EQ(shell.closeRequests, 0);
     EXPECT_TRUE(form.isRecording());
+}
+
+TEST_F(MainWindowTest, EditWhilePausedResumesAfterwardsWithoutASecondPause) {
+    Create();
+    StartWithKeys();
+    clock.tick += 300;
+    form.ToolBarClick(ToolButton::Pause);
+    clock.tick += 1000;
+    form.ToolBarClick(ToolButton::Edit);
+    EXPECT_EQ(editor.runs, 1);
+    EXPECT_FALSE(form.isEditing());
+    EXPECT_FALSE(form.isPaused());
+    EXPECT_EQ(shell.pressed, ToolButton::Start);
+    EXPECT_EQ(form.tray().picture(), desktop::TrayPicture::Recording);
+    clock.tick += 200;
+    form.ToolBarClick(ToolButton::Stop);
+    EXPECT_EQ(Header().durationMs, 500);
+}
+
+TEST_F(MainWindowTest, EditorFailureIsShownAfterItAndLeavesTheRecordingPaused) {
+    Create();
+    StartWithKeys();
+    bool editingAtTheBox = true;
+    shell.duringBox = [&] { editingAtTheBox = form.isEditing(); };
+    editor.result = [](Recorder&) -> ErrorText { return "Out of memory"; };
+    form.ToolBarClick(ToolButton::Edit);
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0].text, "Out of memory.");
+    EXPECT_EQ(shell.boxes[0].flags, kMbIconError);
+    EXPECT_FALSE(editingAtTheBox);
+    EXPECT_TRUE(form.isRecording());
+    EXPECT_TRUE(form.isPaused());
+    EXPECT_EQ(shell.pressed, ToolButton::Pause);
+    EXPECT_EQ(form.tray().picture(), desktop::TrayPicture::Paused);
+    EXPECT_EQ(shell.dialogs, 1);
+}
+
+TEST_F(MainWindowTest, FailedWriteOfTheEditedFrameEndsTheRecordingAsAStop) {
+    Create();
+    StartWithKeys();
+    Tick(200);
+    MemoryScreen picture(64, 48, 8);
+    editor.result = [&](Recorder& recorder) {
+        files.capacity = static_cast<int64_t>(files.files[form.outputPath()].bytes.size()) + 4;
+        return recorder.InsertEditedFrame(EditMode::FullScreenCopy, 20, picture);
+    };
+    form.WMHotKey(Key(desktop::HotKeyCommand::Edit));
+    EXPECT_FALSE(form.isRecording());
+    EXPECT_FALSE(form.isEditing());
+    EXPECT_EQ(shell.dialogs, 1);  // nothing was resumed, so no new start
+    EXPECT_FALSE(shell.editEnabled);
+    EXPECT_EQ(shell.pressed, ToolButton::Stop);
+    EXPECT_TRUE(hotKeySystem.byId.empty());
+    EXPECT_EQ(form.tray().picture(), desktop::TrayPicture::Idle);
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0].flags, kMbIconError);
+    EXPECT_EQ(Header().frameCount, 1);
+}
+
+// The real hook over a fake editor: the options reach the insertion.
+class PictureSession final : public EditorSession {
+  public:
+    explicit PictureSession(MemoryScreen& picture) : picture_(picture) {}
+    Result ShowModal(std::string&) override { return Result::Ok; }
+    ScreenSource& Picture() override { return picture_; }
+
+  private:
+    MemoryScreen& picture_;
+};
+
+class PictureFactory final : public EditorFactory {
+  public:
+    std::unique_ptr<EditorSession> Create(std::string&) override {
+        return std::make_unique<PictureSession>(picture);
+    }
+    MemoryScreen picture{64, 48, 8};
+};
+
+TEST_F(MainWindowTest, EditCommandInsertsWithTheModeAndHoldOfTheSettings) {
+    PictureFactory factory;
+    EditCommand command(factory);
+    FrmMain withEditor(shell, ini, hotKeySystem, trayShell, {kStub, "Z:\\app\\Morvanta.exe", ""},
+                       &command);
+    Recorder ownRecorder(
+        RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, withEditor, "."});
+    withEditor.AttachRecorder(ownRecorder);
+    ini.values["Option/EditSleep"] = "9";
+    ini.values["Option/EditMode"] = "0";
+    withEditor.FormCreate();
+    withEditor.ToolBarClick(ToolButton::Start);
+    withEditor.ToolBarClick(ToolButton::Edit);
+    ini.values["Option/EditMode"] = "1";
+    withEditor.FormCreate();  // the options as the dialog would have left them
+    withEditor.ToolBarClick(ToolButton::Edit);
+    EXPECT_FALSE(withEditor.isPaused());
+    const std::string path = withEditor.outputPath();
+    withEditor.ToolBarClick(ToolButton::Stop);
+
+    StreamReader reader;
+    ASSERT_TRUE(reader.Open(std::span<const uint8_t>(files.files[path].bytes).subspan(2)));
+    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
+    EXPECT_EQ(reader.frame().holdTicks, 9);
+    EXPECT_EQ(reader.rects(), (std::vector<mrv::Rect>{{0, 0, 64, 48}}));
+    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
+    EXPECT_EQ(reader.frame().holdTicks, 9);
+    EXPECT_TRUE(reader.rects().empty());  // a scan: the screen is as the picture left it
+    EXPECT_EQ(reader.header().frameCount, 20);
 }
 
 TEST_F(MainWindowTest, UnknownHotKeyIdDoesNothing) {

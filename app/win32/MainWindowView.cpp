@@ -234,8 +234,8 @@ void MainWindowView::OnCreate() {
 
     hotKeys_ = std::make_unique<Win32HotKeys>(hwnd_);
     tray_ = std::make_unique<Win32Tray>(hwnd_, instance_);
-    form_ =
-        std::make_unique<app::FrmMain>(*this, ini_, *hotKeys_, *tray_, ProgramFilesBesideProgram());
+    form_ = std::make_unique<app::FrmMain>(*this, ini_, *hotKeys_, *tray_,
+                                           ProgramFilesBesideProgram(), &editCommand_);
     timer_ = std::make_unique<WindowTimer>(hwnd_, kTimerId);
     recorder_ = std::make_unique<Recorder>(RecorderPlatform{
         screen_, clock_, cursor_, mouseHook_, files_, audio_, *timer_, *form_, DecimalSeparator()});

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "app/EditCommand.h"
 #include "app/MainWindow.h"
 #include "app/win32/IniFile.h"
 #include "audio/RecorderAudio.h"
@@ -15,6 +16,7 @@
 #include "common/win32/Handles.h"
 #include "desktop/win32/Win32HotKeys.h"
 #include "desktop/win32/Win32Tray.h"
+#include "editor/win32/EditorSession.h"
 #include "recorder/win32/GdiScreenSource.h"
 #include "recorder/win32/Win32Platform.h"
 
@@ -95,6 +97,8 @@ class MainWindowView final : public app::MainShell {
     audio::GsmAudioFactory audio_{audio::win::MakeGSM610In};
     std::unique_ptr<WindowTimer> timer_;
     std::unique_ptr<Recorder> recorder_;
+    Win32EditorFactory editorFactory_{instance_};
+    app::EditCommand editCommand_{editorFactory_};
 };
 
 }  // namespace mrv::win

@@ -9,6 +9,11 @@
 //   mrv_e2e_check events REC STUB              one line per record: cursor x, y and click
 //   mrv_e2e_check first REC STUB SHOT.png X Y W H
 //       the number of records after which the region first equals the screenshot's (0: never)
+//   mrv_e2e_check held REC STUB                one line per record with hold ticks: its number
+//       (counting from 1), hold ticks, items, and whether its one item is the whole screen
+//   mrv_e2e_check count REC STUB RECORDS X Y W H RRGGBB
+//       pixels of the region holding the colour after RECORDS records
+//   mrv_e2e_check render REC STUB RECORDS OUT.png   the picture after RECORDS records
 //
 // The recording starts after the stub, whose length is taken from the file STUB. Pixels are
 // compared exactly: 32 bits by blue, green, red; 16 bits against the screenshot's colour
@@ -227,6 +232,73 @@ int First(const char* rec, const char* stub, const char* shotPath, int x, int y,
     return 0;
 }
 
+// --- editor (helper "editor-win32") ---
+int Held(const char* rec, const char* stub) {
+    Recording r;
+    if (!r.Open(rec, stub)) return 1;
+    const mrv::FrameGeometry& g = r.reader.geometry();
+    while (r.reader.ReadNext() == mrv::StreamReader::Next::Frame) {
+        const mrv::FrameHeader& f = r.reader.frame();
+        if (f.holdTicks == 0) continue;
+        const auto& items = r.reader.rects();
+        const bool whole = items.size() == 1 && items[0] == mrv::Rect{0, 0, g.width, g.height};
+        std::printf("%d %d %zu %d\n", r.reader.recordIndex(), f.holdTicks, items.size(),
+                    whole ? 1 : 0);
+    }
+    return 0;
+}
+
+int Count(const char* rec, const char* stub, long records, int x0, int y0, int w, int h,
+          const char* hex) {
+    Recording r;
+    if (!r.Open(rec, stub)) return 1;
+    for (long i = 0; i < records; ++i) {
+        if (r.reader.ReadNext() != mrv::StreamReader::Next::Frame) return 1;
+    }
+    const unsigned long v = std::strtoul(hex, nullptr, 16);
+    const Rgb colour{static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
+                     static_cast<uint8_t>(v)};
+    long count = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) count += r.Matches(x, y, colour) ? 1 : 0;
+    std::printf("%ld\n", count);
+    return 0;
+}
+
+int Render(const char* rec, const char* stub, long records, const char* out) {
+    Recording r;
+    if (!r.Open(rec, stub)) return 1;
+    for (long i = 0; i < records; ++i) {
+        if (r.reader.ReadNext() != mrv::StreamReader::Next::Frame) return 1;
+    }
+    const mrv::FrameGeometry& g = r.reader.geometry();
+    Image image{g.width, g.height, {}};
+    const auto table = r.reader.colorTable();
+    for (int y = 0; y < g.height; ++y) {
+        const auto row = r.reader.image().subspan(static_cast<size_t>(y) * g.bytesPerLine,
+                                                  static_cast<size_t>(g.bytesPerLine));
+        for (int x = 0; x < g.width; ++x) {
+            const uint32_t v = mrv::ReadPixel(row, x, g.bitsPerPixel);
+            uint8_t rgb[3];
+            if (g.bitsPerPixel == 32) {
+                rgb[0] = static_cast<uint8_t>(v >> 16), rgb[1] = static_cast<uint8_t>(v >> 8);
+                rgb[2] = static_cast<uint8_t>(v);
+            } else if (g.bitsPerPixel == 16) {
+                for (int c = 0; c < 3; ++c) {
+                    const uint32_t five = (v >> (10 - 5 * c)) & 31;
+                    rgb[c] = static_cast<uint8_t>(five << 3 | five >> 2);
+                }
+            } else {
+                const uint8_t* e = &table[static_cast<size_t>(v) * 4];
+                rgb[0] = e[2], rgb[1] = e[1], rgb[2] = e[0];
+            }
+            image.rgb.insert(image.rgb.end(), rgb, rgb + 3);
+        }
+    }
+    return SavePng(out, image) ? 0 : 1;
+}
+// --- end editor ---
+
 int Usage() {
     std::fprintf(
         stderr,
@@ -249,6 +321,12 @@ int main(int argc, char** argv) {
     if (command == "events" && argc == 4) return Events(argv[2], argv[3]);
     if (command == "compare" && argc == 6)
         return Compare(argv[2], argv[3], std::atol(argv[4]), argv[5]);
+    if (command == "held" && argc == 4) return Held(argv[2], argv[3]);
+    if (command == "render" && argc == 6)
+        return Render(argv[2], argv[3], std::atol(argv[4]), argv[5]);
+    if (command == "count" && argc == 10)
+        return Count(argv[2], argv[3], std::atol(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
+                     std::atoi(argv[7]), std::atoi(argv[8]), argv[9]);
     if (command == "first" && argc == 9)
         return First(argv[2], argv[3], argv[4], std::atoi(argv[5]), std::atoi(argv[6]),
                      std::atoi(argv[7]), std::atoi(argv[8]));

@@ -46,6 +46,17 @@ for ((i = 0; i < 100; i++)); do
     sleep 0.2
 done
 sleep 1
+# --- editor-win32: the editor's panel keeps its size in 96-DPI units too ---
+drv click edit
+out=$(wine "$APP_BIN/mrv_e2e_editor.exe" wait-open | tr -d '\r') || fail "the editor did not open"
+expect_eq "editor panel at 144 DPI" "$(sed -n 's/^panel //p' <<<"$out")" "240 132 398 93"
+xdotool mousemove --sync 1000 740
+sleep 0.5
+app_shot editor_panel_144dpi 460x180+220+110
+xdotool key Escape
+wine "$APP_BIN/mrv_e2e_editor.exe" wait-closed || fail "Esc did not close the editor"
+sleep 0.5
+# --- end editor-win32 ---
 drv click stop
 sleep 0.3
 expect_eq "stopped" "$(app_state pressed)" "stop"

@@ -1,0 +1,22 @@
+// The editor's figures: shape outlines, selection handles and committed text.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "editor/Geometry.h"
+#include "editor/Surface.h"
+
+namespace mrv::editor {
+
+// With the pen and fill the caller has set; other tools draw nothing.
+void DrawShape(Surface& surface, EditTool tool, const Rect& rect);
+
+// Eight 5 x 5 inverted squares (black, not-xor, solid); drawing them again removes them.
+void DrawHandles(Surface& surface, const Rect& rect);
+
+// Draws `lines` of a text box whose top-left corner is `boxTopLeft`, transparently, in `font`.
+void DrawTextLines(Surface& surface, const TextFont& font, Point boxTopLeft,
+                   std::span<const std::string> lines);
+
+}  // namespace mrv::editor
