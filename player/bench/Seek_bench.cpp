@@ -10,7 +10,7 @@
 #include "player/Timeline.h"
 #include "recorder/StreamFormat.h"
 #include "recorder/StreamReader.h"
-#include "recorder/ZlibCompressor.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace {
 
@@ -23,40 +23,22 @@ constexpr int kRecords = 1200;  // a minute at 20 per second
 // Every record repaints a 48-line band with noisy pixels, like a scrolling page.
 const std::vector<uint8_t>& LongStream() {
     static const std::vector<uint8_t> bytes = [] {
-        const FrameGeometry g = MakeGeometry(kWidth, kHeight, 32);
-        StreamHeader h;
-        h.frameCount = kRecords;
-        h.durationMs = kRecords * 50;
-        h.screenWidth = kWidth;
-        h.screenHeight = kHeight;
-        h.bytesPerLine = g.bytesPerLine;
-        h.frameBytes = static_cast<int32_t>(g.frameBytes);
-        h.bitmapInfoSize = g.bitmapInfoSize;
-        const auto header = EncodeStreamHeader(h);
-        std::vector<uint8_t> out(header.begin(), header.end());
-        const auto info = MakeBitmapInfo(kWidth, kHeight, 32);
-        out.insert(out.end(), info.begin(), info.end());
-        ZlibCompressor compressor;
+        testing::StreamBuilder stream(kWidth, kHeight);
+        stream.Stop(kRecords, kRecords * 50);
         uint32_t seed = 1;
         for (int r = 0; r < kRecords; ++r) {
             std::vector<uint8_t> items;
             const int32_t top = (r * 48) % (kHeight - 48);
             AppendRectHeader(items, Rect{0, top, kWidth, top + 48});
             const size_t at = items.size();
-            items.resize(at + static_cast<size_t>(48) * g.bytesPerLine);
+            items.resize(at + static_cast<size_t>(48) * stream.geometry.bytesPerLine);
             for (size_t p = at; p < items.size(); p += 4) {
                 seed = seed * 1103515245u + 12345u;
                 PutU32(items.data() + p, (seed >> 24) & 0x0F0F0Fu);  // few colours, like text
             }
-            std::vector<uint8_t> payload;
-            compressor.Compress(items, payload);
-            FrameHeader f;
-            f.payloadSize = static_cast<int32_t>(payload.size());
-            const auto fh = EncodeFrameHeader(f);
-            out.insert(out.end(), fh.begin(), fh.end());
-            out.insert(out.end(), payload.begin(), payload.end());
+            stream.AddItems(items);
         }
-        return out;
+        return stream.Bytes();
     }();
     return bytes;
 }

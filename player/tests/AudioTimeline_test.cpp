@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "player/tests/StreamBuilder.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace mrv::player {
 namespace {
 
-using testing::Blocks;
+using testing::GsmBlocks;
 using testing::StreamBuilder;
 
 // Every sample of a block becomes the block's first byte, so the PCM shows its source.
@@ -31,7 +31,7 @@ class FakeDecoder : public GsmDecoder {
 class AudioTimelineTest : public ::testing::Test {
   protected:
     void Build(const StreamBuilder& b) {
-        bytes_ = b.bytes();
+        bytes_ = b.Bytes();
         const auto header =
             DecodeStreamHeader(std::span<const uint8_t>(bytes_).first<kStreamHeaderSize>());
         ASSERT_EQ(timeline_.Build(bytes_, header), Timeline::Scan::Complete);
@@ -45,11 +45,12 @@ class AudioTimelineTest : public ::testing::Test {
 
 TEST_F(AudioTimelineTest, ChunksEndAtTheirRecordsTimeAfterThePreviousOne) {
     // 1 s ticks; 8000 samples per tick; a block is 320 samples.
-    StreamBuilder b(8, 2, 4, 4000, 1);
-    b.Fill(1, 0, 0, Blocks(10, 1))  // due at 0: cannot start before 0
-        .Same(0, 0, Blocks(10, 2))  // due at 8000, after the first chunk's end (3200)
-        .Same(0, 0, Blocks(30, 3))  // 9600 samples due by 16000: would start at 6400
-        .Same(0, 0, Blocks(0, 4, 64));
+    StreamBuilder b(8, 2, 32, 1);
+    b.Stop(4, 4000).CursorAt(0, 7);
+    b.Fill(1, {.audio = GsmBlocks(10, 1)})  // due at 0: cannot start before 0
+        .Same({.audio = GsmBlocks(10, 2)})  // due at 8000, after the first chunk's end (3200)
+        .Same({.audio = GsmBlocks(30, 3)})  // 9600 samples due by 16000: would start at 6400
+        .Same({.audio = GsmBlocks(0, 4, 64)});
     Build(b);
     ASSERT_EQ(audio_.chunks().size(), 3u);
     EXPECT_EQ(audio_.chunks()[0].startSample, 0);
@@ -59,8 +60,9 @@ TEST_F(AudioTimelineTest, ChunksEndAtTheirRecordsTimeAfterThePreviousOne) {
 }
 
 TEST_F(AudioTimelineTest, FillPutsSilenceInGapsAndSoundWhereChunksPlay) {
-    StreamBuilder b(8, 2, 2, 2000, 1);
-    b.Fill(1, 0, 0, Blocks(1, 5)).Same(0, 0, Blocks(2, 6, 7));
+    StreamBuilder b(8, 2, 32, 1);
+    b.Stop(2, 2000).CursorAt(0, 7);
+    b.Fill(1, {.audio = GsmBlocks(1, 5)}).Same({.audio = GsmBlocks(2, 6, 7)});
     Build(b);
     std::vector<int16_t> pcm(16000, -1);
     EXPECT_EQ(audio_.Fill(bytes_, decoder_, 0, pcm), 3 * 320);
@@ -75,8 +77,11 @@ TEST_F(AudioTimelineTest, FillPutsSilenceInGapsAndSoundWhereChunksPlay) {
 }
 
 TEST_F(AudioTimelineTest, FillingInPiecesDecodesEachChunkOnceAndMatchesOneFill) {
-    StreamBuilder b(8, 2, 3, 600, 1);
-    b.Fill(1, 0, 0, Blocks(3, 1)).Same(0, 0, Blocks(3, 2)).Same(0, 0, Blocks(3, 3));
+    StreamBuilder b(8, 2, 32, 1);
+    b.Stop(3, 600).CursorAt(0, 7);
+    b.Fill(1, {.audio = GsmBlocks(3, 1)})
+        .Same({.audio = GsmBlocks(3, 2)})
+        .Same({.audio = GsmBlocks(3, 3)});
     Build(b);
     std::vector<int16_t> whole(static_cast<size_t>(audio_.totalSamples()));
     audio_.Fill(bytes_, decoder_, 0, whole);
@@ -95,9 +100,10 @@ TEST_F(AudioTimelineTest, FillingInPiecesDecodesEachChunkOnceAndMatchesOneFill) 
 }
 
 TEST_F(AudioTimelineTest, PlayedToTheLastSampleTheClockReachesThePicturesEnd) {
-    StreamBuilder b(8, 2, 6, 996, 2);  // 996 ms at 11025 Hz: 10980.9 samples
-    b.Fill(1, 0, 0, Blocks(1, 1)).Same().Same().Same().Same().Same();
-    bytes_ = b.bytes();
+    StreamBuilder b(8, 2, 32, 2);
+    b.Stop(6, 996).CursorAt(0, 7);  // 996 ms at 11025 Hz: 10980.9 samples
+    b.Fill(1, {.audio = GsmBlocks(1, 1)}).Same().Same().Same().Same().Same();
+    bytes_ = b.Bytes();
     const auto header =
         DecodeStreamHeader(std::span<const uint8_t>(bytes_).first<kStreamHeaderSize>());
     ASSERT_EQ(timeline_.Build(bytes_, header), Timeline::Scan::Complete);
@@ -107,8 +113,9 @@ TEST_F(AudioTimelineTest, PlayedToTheLastSampleTheClockReachesThePicturesEnd) {
 }
 
 TEST_F(AudioTimelineTest, UndecodableChunkIsSilence) {
-    StreamBuilder b(8, 2, 1, 1000, 1);
-    b.Fill(1, 0, 0, Blocks(2, 9));
+    StreamBuilder b(8, 2, 32, 1);
+    b.Stop(1, 1000).CursorAt(0, 7);
+    b.Fill(1, {.audio = GsmBlocks(2, 9)});
     Build(b);
     decoder_.fail = true;
     std::vector<int16_t> pcm(640, 1);

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "player/tests/StreamBuilder.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace mrv::player {
 namespace {
@@ -14,7 +14,8 @@ class FrameSeekerTest : public ::testing::Test {
   protected:
     // 40 records of a 64 x 64 screen; every record repaints one band of 8 lines.
     void SetUp() override {
-        StreamBuilder b(64, 64, 40, 4000);
+        StreamBuilder b(64, 64);
+        b.Stop(40, 4000).CursorAt(0, 7);
         for (int i = 0; i < 40; ++i) {
             std::vector<uint8_t> items;
             const int32_t top = (i * 8) % 64;
@@ -22,9 +23,9 @@ class FrameSeekerTest : public ::testing::Test {
             const size_t at = items.size();
             items.resize(at + 8 * 64 * 4);
             for (size_t p = at; p < items.size(); p += 4) PutU32(items.data() + p, 0x010101u * i);
-            b.Record(items, 0, 0, {}, 0);
+            b.AddItems(items);
         }
-        bytes_ = b.bytes();
+        bytes_ = b.Bytes();
         ASSERT_TRUE(reader_.Open(bytes_));
         ASSERT_EQ(timeline_.Build(bytes_, reader_.header()), Timeline::Scan::Complete);
     }

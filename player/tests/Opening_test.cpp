@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Texts.h"
-#include "player/tests/StreamBuilder.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace mrv::player {
 namespace {
@@ -22,9 +22,10 @@ class OpeningTest : public ::testing::Test {
         return file;
     }
     static std::vector<uint8_t> ThreeRecords() {
-        StreamBuilder b(8, 2, 3, 300);
+        StreamBuilder b(8, 2);
+        b.Stop(3, 300).CursorAt(0, 7);
         b.Fill(1).Fill(2).Fill(3);
-        return b.bytes();
+        return b.Bytes();
     }
     Opening Open(const std::vector<uint8_t>& file, Source source = Source::OwnFile) {
         file_ = file;

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "player/tests/StreamBuilder.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace mrv::player {
 namespace {

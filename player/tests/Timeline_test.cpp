@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "player/tests/StreamBuilder.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace mrv::player {
 namespace {
 
-using testing::Blocks;
+using testing::GsmBlocks;
 using testing::StreamBuilder;
 
 StreamHeader HeaderOf(const std::vector<uint8_t>& bytes) {
@@ -52,7 +52,7 @@ TEST(PacingTest, AbsurdHeaderValuesAreClamped) {
 class TimelineTest : public ::testing::Test {
   protected:
     Timeline::Scan Build(const StreamBuilder& b) {
-        bytes_ = b.bytes();
+        bytes_ = b.Bytes();
         return timeline_.Build(bytes_, HeaderOf(bytes_));
     }
     std::vector<uint8_t> bytes_;
@@ -60,8 +60,9 @@ class TimelineTest : public ::testing::Test {
 };
 
 TEST_F(TimelineTest, HoldTicksExtendARecordsPicture) {
-    StreamBuilder b(8, 2, 6, 600);
-    b.Fill(1).Fill(2, 3).Same();
+    StreamBuilder b(8, 2);
+    b.Stop(6, 600).CursorAt(0, 7);
+    b.Fill(1).Fill(2, {.hold = 3}).Same();
     ASSERT_EQ(Build(b), Timeline::Scan::Complete);
     EXPECT_EQ(timeline_.pacing().totalTicks, 6);
     EXPECT_EQ(timeline_.RecordAtTick(0), 0);
@@ -75,9 +76,10 @@ TEST_F(TimelineTest, HoldTicksExtendARecordsPicture) {
 }
 
 TEST_F(TimelineTest, CutOffTailIsReportedAndCompleteRecordsKept) {
-    StreamBuilder b(8, 2, 3, 300);
+    StreamBuilder b(8, 2);
+    b.Stop(3, 300).CursorAt(0, 7);
     b.Fill(1).Fill(2).Fill(3);
-    bytes_ = b.bytes();
+    bytes_ = b.Bytes();
     bytes_.resize(bytes_.size() - 3);
     EXPECT_EQ(timeline_.Build(bytes_, HeaderOf(bytes_)), Timeline::Scan::Truncated);
     EXPECT_EQ(timeline_.records().size(), 2u);
@@ -87,9 +89,10 @@ TEST_F(TimelineTest, CutOffTailIsReportedAndCompleteRecordsKept) {
 }
 
 TEST_F(TimelineTest, PayloadSizesNoRecorderWritesAreDamage) {
-    StreamBuilder b(8, 2, 2, 200);
+    StreamBuilder b(8, 2);
+    b.Stop(2, 200).CursorAt(0, 7);
     b.Fill(1).Fill(2);
-    bytes_ = b.bytes();
+    bytes_ = b.Bytes();
     // Negative would step backwards; below 8 bytes lets a run of zeros pass as millions of
     // records, each costing an index entry.
     for (int32_t size : {-5, 0, 7}) {
@@ -100,8 +103,12 @@ TEST_F(TimelineTest, PayloadSizesNoRecorderWritesAreDamage) {
 }
 
 TEST_F(TimelineTest, CutAtADamagedRecordKeepsWhatCameBeforeIt) {
-    StreamBuilder b(8, 2, 8, 800, 1);  // 100 ms ticks
-    b.Fill(1, 0, 1, Blocks(1, 9)).Fill(2, 2, 0, Blocks(2, 9)).Same(0, 2, Blocks(1, 9)).Same(3);
+    StreamBuilder b(8, 2, 32, 1);
+    b.Stop(8, 800).CursorAt(0, 7);  // 100 ms ticks
+    b.Fill(1, {.click = 1, .audio = GsmBlocks(1, 9)})
+        .Fill(2, {.hold = 2, .audio = GsmBlocks(2, 9)})
+        .Same({.click = 2, .audio = GsmBlocks(1, 9)})
+        .Same({.hold = 3});
     ASSERT_EQ(Build(b), Timeline::Scan::Complete);
     EXPECT_FALSE(timeline_.CutAt(0));  // nothing would be left: the caller refuses instead
     EXPECT_EQ(timeline_.records().size(), 4u);
@@ -117,15 +124,26 @@ TEST_F(TimelineTest, CutAtADamagedRecordKeepsWhatCameBeforeIt) {
 }
 
 TEST_F(TimelineTest, EmptyRecordingHasNoRecordAtAnyTime) {
-    StreamBuilder b(8, 2, 0, 40);
+    StreamBuilder b(8, 2);
+    b.Stop(0, 40).CursorAt(0, 7);
     ASSERT_EQ(Build(b), Timeline::Scan::Complete);
     EXPECT_EQ(timeline_.RecordAtMs(0), -1);
     EXPECT_EQ(timeline_.ClickRecordAtMs(0), -1);
 }
 
 TEST_F(TimelineTest, ClickStaysVisibleForHalfASecondAfterItsPicture) {
-    StreamBuilder b(8, 2, 10, 1000);  // 100 ms ticks
-    b.Fill(1).Same(0, 1).Same().Same().Same().Same().Same(0, 2).Same().Same().Same();
+    StreamBuilder b(8, 2);
+    b.Stop(10, 1000).CursorAt(0, 7);  // 100 ms ticks
+    b.Fill(1)
+        .Same({.click = 1})
+        .Same()
+        .Same()
+        .Same()
+        .Same()
+        .Same({.click = 2})
+        .Same()
+        .Same()
+        .Same();
     ASSERT_EQ(Build(b), Timeline::Scan::Complete);
     EXPECT_EQ(timeline_.ClickRecordAtMs(50), -1);
     EXPECT_EQ(timeline_.ClickRecordAtMs(100), 1);
@@ -136,8 +154,9 @@ TEST_F(TimelineTest, ClickStaysVisibleForHalfASecondAfterItsPicture) {
 }
 
 TEST_F(TimelineTest, CountsWholeAudioBlocksOnly) {
-    StreamBuilder b(8, 2, 2, 200, 1);
-    b.Fill(1, 0, 0, Blocks(2, 9, 30)).Same(0, 0, Blocks(1, 9));
+    StreamBuilder b(8, 2, 32, 1);
+    b.Stop(2, 200).CursorAt(0, 7);
+    b.Fill(1, {.audio = GsmBlocks(2, 9, 30)}).Same({.audio = GsmBlocks(1, 9)});
     ASSERT_EQ(Build(b), Timeline::Scan::Complete);
     EXPECT_EQ(timeline_.audioBlocks(), 3);
 }

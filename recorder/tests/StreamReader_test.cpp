@@ -8,47 +8,13 @@
 #include "recorder/ChangeCapture.h"
 #include "recorder/MemoryScreen.h"
 #include "recorder/ZlibCompressor.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace mrv {
 namespace {
 
-// Builds streams record by record, the way the recorder lays them out.
-struct StreamBuilder {
-    StreamBuilder(int32_t w, int32_t h, int bpp) : geometry(MakeGeometry(w, h, bpp)) {
-        StreamHeader header;
-        header.screenWidth = w;
-        header.screenHeight = h;
-        header.bytesPerLine = geometry.bytesPerLine;
-        header.frameBytes = static_cast<int32_t>(geometry.frameBytes);
-        header.bitmapInfoSize = geometry.bitmapInfoSize;
-        const auto hb = EncodeStreamHeader(header);
-        bytes.assign(hb.begin(), hb.end());
-        const auto info = MakeBitmapInfo(w, h, bpp);
-        bytes.insert(bytes.end(), info.begin(), info.end());
-    }
-    void AddRaw(const std::vector<uint8_t>& payload, uint16_t audio = 0, uint8_t hold = 0) {
-        std::vector<uint8_t> z;
-        compressor.Compress(payload, z);
-        FrameHeader f;
-        f.payloadSize = static_cast<int32_t>(z.size());
-        f.audioSize = audio;
-        f.holdTicks = hold;
-        const auto fb = EncodeFrameHeader(f);
-        bytes.insert(bytes.end(), fb.begin(), fb.end());
-        bytes.insert(bytes.end(), audio, 0x55);
-        bytes.insert(bytes.end(), z.begin(), z.end());
-    }
-    void AddItem(std::vector<uint8_t>& payload, Rect r, uint8_t fill) {
-        AppendRectHeader(payload, r);
-        const int64_t rowBytes = (int64_t{r.right - r.left} * geometry.bitsPerPixel + 31) / 32 * 4;
-        payload.insert(payload.end(), static_cast<size_t>(rowBytes * (r.bottom - r.top)), fill);
-    }
-    void PatchI32(size_t offset, int32_t v) { PutI32(&bytes[offset], v); }
-
-    FrameGeometry geometry;
-    ZlibCompressor compressor;
-    std::vector<uint8_t> bytes;
-};
+using testing::GsmBlocks;
+using testing::StreamBuilder;
 
 TEST(StreamReader, RoundTripsCapturedTicksAtEveryDepth) {
     for (int bpp : {4, 8, 16, 32}) {
@@ -61,10 +27,11 @@ TEST(StreamReader, RoundTripsCapturedTicksAtEveryDepth) {
                             static_cast<uint32_t>(tick + 1));
             std::vector<uint8_t> payload;
             detector.FindAndCaptureBands(screen, payload);
-            s.AddRaw(payload);
+            s.AddItems(payload);
         }
+        const auto bytes = s.Bytes();
         StreamReader reader;
-        ASSERT_TRUE(reader.Open(s.bytes)) << reader.error();
+        ASSERT_TRUE(reader.Open(bytes)) << reader.error();
         int records = 0;
         while (reader.ReadNext() == StreamReader::Next::Frame) ++records;
         EXPECT_EQ(records, 20);
@@ -79,10 +46,10 @@ TEST(StreamReader, RoundTripsCapturedTicksAtEveryDepth) {
 
 TEST(StreamReader, AcceptsAStreamThatWasNeverStopped) {
     StreamBuilder s(32, 8, 32);
-    s.AddRaw({});
-    s.AddRaw({}, 130, 5);
+    s.Same().Same({.hold = 5, .audio = GsmBlocks(2, 0x55)});
+    const auto bytes = s.Bytes();
     StreamReader reader;
-    ASSERT_TRUE(reader.Open(s.bytes)) << reader.error();
+    ASSERT_TRUE(reader.Open(bytes)) << reader.error();
     EXPECT_EQ(reader.header().frameCount, 0);
     EXPECT_EQ(reader.header().durationMs, 1024);
     ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
@@ -94,13 +61,12 @@ TEST(StreamReader, AcceptsAStreamThatWasNeverStopped) {
 
 TEST(StreamReader, ReturnsEveryWholeRecordOfACutOffFile) {
     StreamBuilder s(32, 8, 32);
-    std::vector<uint8_t> payload;
-    s.AddItem(payload, {0, 0, 32, 8}, 0x11);
-    s.AddRaw(payload);
-    const size_t whole = s.bytes.size();
-    s.AddRaw(payload);
-    for (size_t cut : {whole + 3, whole + 16, s.bytes.size() - 1}) {
-        std::vector<uint8_t> bytes(s.bytes.begin(), s.bytes.begin() + static_cast<ptrdiff_t>(cut));
+    s.Add({0, 0, 32, 8}, 0x11);
+    const size_t whole = s.Bytes().size();
+    s.Add({0, 0, 32, 8}, 0x11);
+    const auto all = s.Bytes();
+    for (size_t cut : {whole + 3, whole + 16, all.size() - 1}) {
+        std::vector<uint8_t> bytes(all.begin(), all.begin() + static_cast<ptrdiff_t>(cut));
         StreamReader reader;
         ASSERT_TRUE(reader.Open(bytes));
         EXPECT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
@@ -115,55 +81,56 @@ TEST(StreamReader, RejectsHostileHeadersWithoutLargeAllocations) {
         const bool opened = reader.Open(bytes, 64 * 1024 * 1024);
         return !opened && !reader.error().empty();
     };
-    StreamBuilder good(64, 32, 16);
+    const auto good = StreamBuilder(64, 32, 16).Bytes();
     EXPECT_TRUE(rejects({}));
-    EXPECT_TRUE(rejects(std::vector<uint8_t>(good.bytes.begin(), good.bytes.begin() + 36)));
-    EXPECT_TRUE(rejects(std::vector<uint8_t>(good.bytes.begin(), good.bytes.begin() + 60)));
+    EXPECT_TRUE(rejects(std::vector<uint8_t>(good.begin(), good.begin() + 36)));
+    EXPECT_TRUE(rejects(std::vector<uint8_t>(good.begin(), good.begin() + 60)));
 
     StreamBuilder huge(64, 32, 16);
-    huge.PatchI32(16, 60000);  // width
-    huge.PatchI32(20, 60000);  // height: 7 GB a frame
-    EXPECT_TRUE(rejects(huge.bytes));
+    huge.header.screenWidth = 60000;
+    huge.header.screenHeight = 60000;  // 7 GB a frame
+    EXPECT_TRUE(rejects(huge.Bytes()));
 
     StreamBuilder negative(64, 32, 16);
-    negative.PatchI32(20, -32);
-    EXPECT_TRUE(rejects(negative.bytes));
+    negative.header.screenHeight = -32;
+    EXPECT_TRUE(rejects(negative.Bytes()));
 
     StreamBuilder stride(64, 32, 16);
-    stride.PatchI32(24, 129);  // bytesPerLine
-    EXPECT_TRUE(rejects(stride.bytes));
+    stride.header.bytesPerLine = 129;
+    EXPECT_TRUE(rejects(stride.Bytes()));
 
     StreamBuilder depth(64, 32, 16);
-    depth.bytes[37 + 14] = 24;
-    EXPECT_TRUE(rejects(depth.bytes));
+    depth.bitmapInfo[14] = 24;  // biBitCount
+    EXPECT_TRUE(rejects(depth.Bytes()));
 
     StreamBuilder infoSize(64, 32, 16);
-    infoSize.PatchI32(32, 0x7FFFFFFF);
-    EXPECT_TRUE(rejects(infoSize.bytes));
+    infoSize.header.bitmapInfoSize = 0x7FFFFFFF;
+    EXPECT_TRUE(rejects(infoSize.Bytes()));
 
     StreamBuilder audio(64, 32, 16);
-    audio.bytes[36] = 9;
-    EXPECT_TRUE(rejects(audio.bytes));
+    audio.header.audioFormat = 9;
+    EXPECT_TRUE(rejects(audio.Bytes()));
 }
 
 TEST(StreamReader, RefusesScreensNoMonitorHasBeforeTakingMemory) {
     // Consistent headers, small frames: only the side itself is out of range.
     for (const auto& [w, h] :
          {std::pair{kMaxScreenSide + 1, 2}, std::pair{2, kMaxScreenSide + 1}}) {
-        StreamBuilder s(w, h, 4);
+        const auto bytes = StreamBuilder(w, h, 4).Bytes();
         StreamReader reader;
-        EXPECT_FALSE(reader.Open(s.bytes)) << w << "x" << h;
+        EXPECT_FALSE(reader.Open(bytes)) << w << "x" << h;
         EXPECT_NE(reader.error().find("screen size"), std::string::npos);
         EXPECT_TRUE(reader.image().empty());
     }
-    StreamBuilder widest(kMaxScreenSide, 2, 4);
+    const auto widest = StreamBuilder(kMaxScreenSide, 2, 4).Bytes();
     StreamReader reader;
-    EXPECT_TRUE(reader.Open(widest.bytes)) << reader.error();
+    EXPECT_TRUE(reader.Open(widest)) << reader.error();
 }
 
-StreamReader::Next ReadOneRecord(StreamBuilder& s, std::string* error = nullptr) {
+StreamReader::Next ReadOneRecord(const StreamBuilder& s, std::string* error = nullptr) {
+    const auto bytes = s.Bytes();
     StreamReader reader;
-    if (!reader.Open(s.bytes)) return StreamReader::Next::Error;
+    if (!reader.Open(bytes)) return StreamReader::Next::Error;
     const auto next = reader.ReadNext();
     if (error) *error = reader.error();
     // A rejected record leaves the image untouched.
@@ -184,48 +151,43 @@ TEST(StreamReader, RejectsMalformedRecords) {
     };
     for (const Rect& r : bad) {
         StreamBuilder s(64, 32, 16);
-        std::vector<uint8_t> payload;
-        s.AddItem(payload, r, 0xEE);
-        s.AddRaw(payload);
+        std::vector<uint8_t> items;
+        s.AppendItem(items, r, 0xEE);
+        s.AddItems(items);
         EXPECT_EQ(ReadOneRecord(s), StreamReader::Next::Error) << r.left << "," << r.right;
     }
     {
         StreamBuilder s(64, 32, 16);
-        std::vector<uint8_t> payload;
-        s.AddItem(payload, {0, 4, 64, 10}, 1);
-        s.AddItem(payload, {0, 8, 64, 12}, 2);  // overlaps the first
-        s.AddRaw(payload);
+        std::vector<uint8_t> items;
+        s.AppendItem(items, {0, 4, 64, 10}, 1);
+        s.AppendItem(items, {0, 8, 64, 12}, 2);  // overlaps the first
+        s.AddItems(items);
         EXPECT_EQ(ReadOneRecord(s), StreamReader::Next::Error);
     }
     {
         StreamBuilder s(64, 32, 16);
-        std::vector<uint8_t> payload;
-        s.AddItem(payload, {0, 4, 64, 10}, 1);
-        payload.resize(payload.size() - 1);  // pixels cut short
-        s.AddRaw(payload);
+        std::vector<uint8_t> items;
+        s.AppendItem(items, {0, 4, 64, 10}, 1);
+        items.resize(items.size() - 1);  // pixels cut short
+        s.AddItems(items);
         EXPECT_EQ(ReadOneRecord(s), StreamReader::Next::Error);
     }
     {
         StreamBuilder s(64, 32, 16);
-        s.AddRaw(std::vector<uint8_t>(64 * 32 * 2 + 16 * 40, 0));  // inflates beyond a tick
+        s.AddItems(std::vector<uint8_t>(64 * 32 * 2 + 16 * 40, 0));  // inflates beyond a tick
         EXPECT_EQ(ReadOneRecord(s), StreamReader::Next::Error);
     }
     {
         StreamBuilder s(64, 32, 16);
-        const uint8_t junk[16] = {0x78, 0x9C, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
-        FrameHeader f;
-        f.payloadSize = 16;
-        const auto fb = EncodeFrameHeader(f);
-        s.bytes.insert(s.bytes.end(), fb.begin(), fb.end());
-        s.bytes.insert(s.bytes.end(), junk, junk + 16);
+        s.AddPayload({0x78, 0x9C, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});  // junk
         std::string error;
         EXPECT_EQ(ReadOneRecord(s, &error), StreamReader::Next::Error);
         EXPECT_FALSE(error.empty());
     }
     {
         StreamBuilder s(64, 32, 16);
-        s.AddRaw({});
-        s.PatchI32(37 + 40, -5);  // negative payload size
+        s.Same();
+        PutI32(s.records.data(), -5);  // negative payload size
         EXPECT_EQ(ReadOneRecord(s), StreamReader::Next::Error);
     }
 }
@@ -233,12 +195,11 @@ TEST(StreamReader, RejectsMalformedRecords) {
 TEST(StreamReader, SnapshotsRestorePositionAndPicture) {
     StreamBuilder s(32, 8, 32);
     for (uint8_t i = 1; i <= 6; ++i) {
-        std::vector<uint8_t> payload;
-        s.AddItem(payload, {0, 0, 32, 8}, i);
-        s.AddRaw(payload, 0, i == 2 ? 3 : 0);
+        s.Add({0, 0, 32, 8}, i, {.hold = static_cast<uint8_t>(i == 2 ? 3 : 0)});
     }
+    const auto bytes = s.Bytes();
     StreamReader reader;
-    ASSERT_TRUE(reader.Open(s.bytes));
+    ASSERT_TRUE(reader.Open(bytes));
     reader.ReadNext();
     reader.ReadNext();
     StreamReader::Snapshot snap;

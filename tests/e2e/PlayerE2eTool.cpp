@@ -28,8 +28,8 @@
 #include "player/Timeline.h"
 #include "recorder/StreamFormat.h"
 #include "recorder/StreamReader.h"
-#include "recorder/ZlibCompressor.h"
 #include "tests/e2e/SoundAnalysis.h"
+#include "tests/support/StreamBuilder.h"
 #include "tools/lib/Png.h"
 
 namespace {
@@ -109,31 +109,19 @@ int Make(int argc, char** argv) {
     if (stubPath.empty() || outPath.empty() || frames <= 0 || fps <= 0) return Usage();
     std::vector<uint8_t> out = ReadFile(stubPath);
     if (out.empty()) return Usage();
-    const size_t streamStart = out.size();
 
-    const FrameGeometry g = MakeGeometry(width, height, 32);
     const std::vector<uint8_t> gsm =
         gsmPath.empty() ? std::vector<uint8_t>{} : GsmData(ReadFile(gsmPath));
-    StreamHeader h;
-    h.screenWidth = width;
-    h.screenHeight = height;
-    h.bytesPerLine = g.bytesPerLine;
-    h.frameBytes = static_cast<int32_t>(g.frameBytes);
-    h.bitmapInfoSize = g.bitmapInfoSize;
     // The blocks do not depend on the rate: the same ones play faster at a higher one.
     static const int kRates[] = {8000, 11025, 22050, 44100};
     const auto format = std::find(std::begin(kRates), std::end(kRates), rate);
     if (format == std::end(kRates)) return Usage();
-    h.audioFormat = gsm.empty() ? 0 : static_cast<uint8_t>(format - std::begin(kRates) + 1);
-    const auto header = EncodeStreamHeader(h);
-    out.insert(out.end(), header.begin(), header.end());
-    const auto info = MakeBitmapInfo(width, height, 32);
-    out.insert(out.end(), info.begin(), info.end());
+    testing::StreamBuilder stream(
+        width, height, 32, gsm.empty() ? 0 : static_cast<uint8_t>(format - std::begin(kRates) + 1));
 
     const int tickMs = 1000 / fps;
     // Sound in step with the pictures: each record carries the blocks of its own tick.
     const size_t blocksTotal = gsm.size() / kGsmBlockBytes;
-    ZlibCompressor compressor;
     int32_t ticks = 0;
     size_t blockAt = 0, carried = 0;
     for (int rec = 0; rec < frames; ++rec) {
@@ -147,8 +135,6 @@ int Make(int argc, char** argv) {
                 PutU32(items.data() + at, Pixel(rec, x, y, height));
             }
         }
-        std::vector<uint8_t> payload;
-        compressor.Compress(items, payload);
         const int64_t blocksDue = std::min<int64_t>(
             static_cast<int64_t>(blocksTotal),
             int64_t{ticks + 1 + holdTicks} * tickMs * rate / 1000 / player::kGsmSamplesPerBlock);
@@ -159,26 +145,19 @@ int Make(int argc, char** argv) {
             blockAt += blocks;
             blocks = 0;
         }
-        FrameHeader f;
-        f.payloadSize = static_cast<int32_t>(payload.size());
-        f.cursorX = (rec * 37) % width;
-        f.cursorY = (rec * 23) % height;
-        f.click = clicks ? static_cast<uint8_t>(rec % 3) : 0;
-        f.audioSize = static_cast<uint16_t>(blocks * kGsmBlockBytes);
-        f.holdTicks = static_cast<uint8_t>(holdTicks);
-        const auto fh = EncodeFrameHeader(f);
-        out.insert(out.end(), fh.begin(), fh.end());
-        out.insert(out.end(), gsm.begin() + blockAt * kGsmBlockBytes,
-                   gsm.begin() + (blockAt + blocks) * kGsmBlockBytes);
+        const auto audio = gsm.begin() + static_cast<ptrdiff_t>(blockAt * kGsmBlockBytes);
+        stream.CursorAt((rec * 37) % width, (rec * 23) % height)
+            .AddItems(items, {.hold = static_cast<uint8_t>(holdTicks),
+                              .click = clicks ? static_cast<uint8_t>(rec % 3) : uint8_t{0},
+                              .audio = std::vector<uint8_t>(
+                                  audio, audio + static_cast<ptrdiff_t>(blocks * kGsmBlockBytes))});
         blockAt += blocks;
         carried += blocks;
-        out.insert(out.end(), payload.begin(), payload.end());
         ticks += 1 + holdTicks;
     }
-    if (!unstopped) {
-        PutI32(out.data() + streamStart + 8, ticks);
-        PutI32(out.data() + streamStart + 12, ticks * tickMs);
-    }
+    if (!unstopped) stream.Stop(ticks, ticks * tickMs);
+    const auto bytes = stream.Bytes();
+    out.insert(out.end(), bytes.begin(), bytes.end());
     std::ofstream file(outPath, std::ios::binary);
     file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
     std::printf("records %d ticks %d blocks %zu\n", frames, ticks, carried);

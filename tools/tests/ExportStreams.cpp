@@ -5,10 +5,11 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "tools/tests/TestStreams.h"
+#include "tests/support/StreamBuilder.h"
 
 int main(int argc, char** argv) {
-    using mrv::tools::testing::TestStream;
+    using mrv::testing::GsmBlocks;
+    using mrv::testing::StreamBuilder;
     if (argc != 6) {
         std::fprintf(stderr, "usage: mrv_export_streams OUT RECORDS HOLD TICK_MS END_SOUND\n");
         return 2;
@@ -16,14 +17,13 @@ int main(int argc, char** argv) {
     const int records = std::atoi(argv[2]);
     const auto hold = static_cast<uint8_t>(std::atoi(argv[3]));
     const int tickMs = std::atoi(argv[4]);
-    TestStream s(64, 48, 32, 1);
+    StreamBuilder s(64, 48, 32, 1);
     // The header's mean tick: one tick that lasted TICK_MS.
-    s.header.frameCount = 1;
-    s.header.durationMs = tickMs;
-    s.Add({0, 0, 64, 48}, 0x40, 65 * 4, hold);
+    s.Stop(1, tickMs);
+    s.Add({0, 0, 64, 48}, 0x40, {.hold = hold, .audio = GsmBlocks(4, 0x55)});
     for (int i = 1; i < records; ++i) {
         const bool sound = i + 1 == records && argv[5][0] == '1';
-        s.Add({}, 0, sound ? 65 : 0, hold);
+        s.Add({}, 0, {.hold = hold, .audio = GsmBlocks(sound ? 1 : 0, 0x55)});
     }
     std::ofstream out(argv[1], std::ios::binary);
     const auto bytes = s.Bytes();

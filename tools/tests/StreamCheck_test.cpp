@@ -4,25 +4,23 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "tools/tests/TestStreams.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace mrv::tools {
 namespace {
 
-using testing::TestStream;
+using mrv::testing::GsmBlocks;
+using mrv::testing::StreamBuilder;
 
 class StreamCheckTest : public ::testing::Test {
   protected:
-    TestStream s{10, 6, 32};
-    void Stop(int32_t frameCount, int32_t durationMs = 500) {
-        s.header.frameCount = frameCount;
-        s.header.durationMs = durationMs;
-    }
+    StreamBuilder s{10, 6, 32};
+    void Stop(int32_t frameCount, int32_t durationMs = 500) { s.Stop(frameCount, durationMs); }
 };
 
 TEST_F(StreamCheckTest, StoppedRecordingCountsRecordsAndHoldTicks) {
     s.Add({0, 0, 10, 6}, 1);
-    s.Add({0, 0, 4, 2}, 2, 0, /*hold=*/20);
+    s.Add({0, 0, 4, 2}, 2, {.hold = 20});
     s.Add({}, 0);
     Stop(23);
     const StreamSummary summary = CheckStream(s.Bytes());
@@ -35,7 +33,7 @@ TEST_F(StreamCheckTest, StoppedRecordingCountsRecordsAndHoldTicks) {
 
 TEST_F(StreamCheckTest, FrameCountThatForgetsHoldTicksIsInvalid) {
     s.Add({0, 0, 10, 6}, 1);
-    s.Add({0, 0, 4, 2}, 2, 0, 20);
+    s.Add({0, 0, 4, 2}, 2, {.hold = 20});
     Stop(2);
     const StreamSummary summary = CheckStream(s.Bytes());
     ASSERT_EQ(summary.problems.size(), 1u);
@@ -56,7 +54,7 @@ TEST_F(StreamCheckTest, StopBeforeTheFirstTickIsValid) {
 }
 
 TEST_F(StreamCheckTest, AudioInARecordingWithoutSoundIsInvalid) {
-    s.Add({}, 0, /*audio=*/65);
+    s.Add({}, 0, {.audio = GsmBlocks(1, 0x55)});
     Stop(1);
     const StreamSummary summary = CheckStream(s.Bytes());
     ASSERT_EQ(summary.problems.size(), 1u);
@@ -64,12 +62,12 @@ TEST_F(StreamCheckTest, AudioInARecordingWithoutSoundIsInvalid) {
 }
 
 TEST_F(StreamCheckTest, AudioMustBeWholeGsmBlocks) {
-    TestStream withSound(10, 6, 32, /*audioFormat=*/2);
-    withSound.Add({}, 0, 130);
-    withSound.Add({}, 0, 0);
+    StreamBuilder withSound(10, 6, 32, /*audioFormat=*/2);
+    withSound.Add({}, 0, {.audio = GsmBlocks(2, 0x55)});
+    withSound.Add({}, 0);
     withSound.header.frameCount = 2;
     EXPECT_TRUE(CheckStream(withSound.Bytes()).valid());
-    withSound.Add({}, 0, 64);
+    withSound.Add({}, 0, {.audio = GsmBlocks(0, 0x55, 64)});
     withSound.header.frameCount = 3;
     const StreamSummary summary = CheckStream(withSound.Bytes());
     ASSERT_EQ(summary.problems.size(), 1u);
@@ -84,7 +82,7 @@ TEST_F(StreamCheckTest, PayloadFromAnotherCompressionLevelIsInvalid) {
     uLongf size = z.size();
     ASSERT_EQ(compress2(z.data(), &size, &empty, 0, 9), Z_OK);
     z.resize(size);
-    s.AddRaw(z);
+    s.AddPayload(z);
     Stop(1);
     const StreamSummary summary = CheckStream(s.Bytes());
     ASSERT_EQ(summary.problems.size(), 1u);

@@ -3,15 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/tests/TestStreams.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace mrv::tools {
 namespace {
 
 std::vector<uint8_t> Stream() {
-    testing::TestStream s(8, 4, 16);
-    s.Add({0, 0, 8, 4}, 3);
-    return s.Bytes();
+    return mrv::testing::StreamBuilder(8, 4, 16).Add({0, 0, 8, 4}, 3).Bytes();
 }
 
 // A one-section PE image of 0x400 bytes: headers up to 0x200, the section after them.
