@@ -9,8 +9,7 @@ namespace mrv {
 int64_t BytesPerRow(int64_t bits) { return (bits + 31) / 32 * 4; }
 
 std::string DurationText(int32_t ms) {
-    // Delphi's div and mod truncate toward zero, as C++ does, so negative input keeps its sign
-    // in each field just as the original formatting would show it.
+    // Division truncates toward zero, so a negative time keeps its sign in each field.
     const int32_t hours = ms / 3600000;
     const int32_t minutes = (ms % 3600000) / 60000;
     const int32_t seconds = (ms % 60000) / 1000;

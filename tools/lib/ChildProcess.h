@@ -38,7 +38,7 @@ struct ChildSpec {
 // A new name for a child's extra input ("pipe:3" or a named pipe), as the child must open it.
 std::string ExtraInputName();
 
-std::unique_ptr<ChildProcess> StartChild(const ChildSpec& spec, std::string& error);
+std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& error);
 
 // The folder holding the running program, or empty.
 std::string SelfDirectory();

@@ -111,13 +111,13 @@ class PosixChild : public ChildProcess {
 
 std::string ExtraInputName() { return "pipe:3"; }
 
-std::unique_ptr<ChildProcess> StartChild(const ChildSpec& spec, std::string& error) {
+std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& error) {
     // A child that stops reading must show as a failed write, not kill us.
     ::signal(SIGPIPE, SIG_IGN);
     Fd inRead, inWrite, outRead, outWrite, extraRead, extraWrite;
-    if ((spec.pipeInput && !MakePipe(inRead, inWrite)) ||
-        (spec.pipeOutput && !MakePipe(outRead, outWrite)) ||
-        (!spec.extraInput.empty() && !MakePipe(extraRead, extraWrite))) {
+    if ((request.pipeInput && !MakePipe(inRead, inWrite)) ||
+        (request.pipeOutput && !MakePipe(outRead, outWrite)) ||
+        (!request.extraInput.empty() && !MakePipe(extraRead, extraWrite))) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
         return nullptr;
     }
@@ -127,17 +127,17 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& spec, std::string& err
     if (outWrite.get() >= 0) posix_spawn_file_actions_adddup2(&actions, outWrite.get(), 1);
     if (extraRead.get() >= 0) posix_spawn_file_actions_adddup2(&actions, extraRead.get(), 3);
     std::vector<char*> argv;
-    std::string name = spec.program;
+    std::string name = request.program;
     argv.push_back(name.data());
-    std::vector<std::string> args = spec.args;
+    std::vector<std::string> args = request.args;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
     const int rc =
-        ::posix_spawn(&pid, spec.program.c_str(), &actions, nullptr, argv.data(), environ);
+        ::posix_spawn(&pid, request.program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
-        error = "cannot start " + spec.program + ": " + std::strerror(rc);
+        error = "cannot start " + request.program + ": " + std::strerror(rc);
         return nullptr;
     }
     return std::make_unique<PosixChild>(pid, inWrite, outRead, extraWrite);

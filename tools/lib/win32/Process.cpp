@@ -151,16 +151,16 @@ std::string ExtraInputName() {
            std::to_string(::GetTickCount64()) + "-" + std::to_string(nameCounter++);
 }
 
-std::unique_ptr<ChildProcess> StartChild(const ChildSpec& spec, std::string& error) {
+std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& error) {
     UniqueHandleOrNull childIn, ourIn, childOut, ourOut, ourExtra;
-    if ((spec.pipeInput && !MakePipe(childIn, ourIn, true)) ||
-        (spec.pipeOutput && !MakePipe(childOut, ourOut, false))) {
+    if ((request.pipeInput && !MakePipe(childIn, ourIn, true)) ||
+        (request.pipeOutput && !MakePipe(childOut, ourOut, false))) {
         error = "cannot make a pipe: " + win::ErrorText(::GetLastError());
         return nullptr;
     }
-    if (!spec.extraInput.empty()) {
+    if (!request.extraInput.empty()) {
         const HANDLE pipe = ::CreateNamedPipeW(
-            win::Widen(spec.extraInput).c_str(),
+            win::Widen(request.extraInput).c_str(),
             PIPE_ACCESS_OUTBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
             PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 1 << 16, 1 << 16, 0,
             nullptr);
@@ -179,10 +179,10 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& spec, std::string& err
         childOut ? std::move(childOut) : InheritableCopy(::GetStdHandle(STD_OUTPUT_HANDLE));
     UniqueHandleOrNull err = InheritableCopy(::GetStdHandle(STD_ERROR_HANDLE));
 
-    std::string line = QuoteWindowsArgument(spec.program);
-    for (const std::string& a : spec.args) line += " " + QuoteWindowsArgument(a);
+    std::string line = QuoteWindowsArgument(request.program);
+    for (const std::string& a : request.args) line += " " + QuoteWindowsArgument(a);
     std::wstring wline = win::Widen(line);
-    const std::wstring program = win::Widen(spec.program);
+    const std::wstring program = win::Widen(request.program);
 
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -193,7 +193,7 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& spec, std::string& err
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(program.c_str(), wline.data(), nullptr, nullptr, TRUE,
                           CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &si, &pi)) {
-        error = "cannot start " + spec.program + ": " + win::ErrorText(::GetLastError());
+        error = "cannot start " + request.program + ": " + win::ErrorText(::GetLastError());
         return nullptr;
     }
     ::CloseHandle(pi.hThread);
