@@ -41,7 +41,7 @@ void DrawTextLines(Surface& surface, const TextFont& font, Point boxTopLeft,
     const int32_t indent = surface.TextExtent(" ").width - 1;
     const int32_t lineHeight = surface.TextExtent(lines.front()).height;
     for (size_t i = 0; i < lines.size(); ++i) {
-        surface.TextOut(
+        surface.DrawTextAt(
             {boxTopLeft.x + indent, boxTopLeft.y + static_cast<int32_t>(i) * lineHeight}, lines[i]);
     }
 }

@@ -42,7 +42,7 @@ class Surface {
     virtual void Ellipse(const Rect& rect) = 0;
     virtual void RoundRect(const Rect& rect, int32_t cornerWidth, int32_t cornerHeight) = 0;
     // Text is UTF-8; drawn with the font's colour, its top-left corner at `at`.
-    virtual void TextOut(Point at, const std::string& text) = 0;
+    virtual void DrawTextAt(Point at, const std::string& text) = 0;
     // Width and height of `text` in the current font; the height is the font's line height,
     // also for an empty text.
     virtual Size TextExtent(const std::string& text) = 0;

@@ -24,13 +24,13 @@
 
 namespace mrv::editor::test {
 
-enum class Op { MoveTo, LineTo, Rectangle, Ellipse, RoundRect, TextOut };
+enum class Op { MoveTo, LineTo, Rectangle, Ellipse, RoundRect, Text };
 
 // One drawing call as the surface saw it, with the state it was drawn in.
 struct Drawn {
     Op op = Op::MoveTo;
     Point from;  // current position before a LineTo
-    Point to;    // MoveTo, LineTo, TextOut
+    Point to;    // MoveTo, LineTo, Text
     Rect rect;
     Size corner;
     std::string text;
@@ -89,8 +89,8 @@ class FakeSurface : public Surface {
         d.corner = {cornerWidth, cornerHeight};
         DrawBox(rect, false);
     }
-    void TextOut(Point at, const std::string& text) override {
-        Drawn& d = Log(Op::TextOut);
+    void DrawTextAt(Point at, const std::string& text) override {
+        Drawn& d = Log(Op::Text);
         d.to = at;
         d.text = text;
     }

@@ -276,7 +276,7 @@ TEST_F(FrmEditTest, NextPressCommitsTheBoxWithTextAndDropsAnEmptyOne) {
     EXPECT_EQ(form.UndoCount(), 1);
     std::vector<Drawn> texts;
     for (const Drawn& d : picture.canvas.calls) {
-        if (d.op == Op::TextOut) texts.push_back(d);
+        if (d.op == Op::Text) texts.push_back(d);
     }
     ASSERT_EQ(texts.size(), 2u);
     const int32_t s = picture.canvas.TextExtent(" ").width - 1;
@@ -361,7 +361,7 @@ TEST_F(FrmEditTest, ToolButtonCommitsTheTextBox) {
     window.textBoxes[0]->text = "Hi";
     SelectTool(EditTool::Text);  // the current tool's own button too
     EXPECT_FALSE(form.HasTextBox());
-    EXPECT_EQ(CallsOn(picture.canvas, Op::TextOut), 1u);
+    EXPECT_EQ(CallsOn(picture.canvas, Op::Text), 1u);
 }
 
 TEST_F(FrmEditTest, PanelDragKeepsTheGrabbedPointAndEndsAtTheWindowEdge) {
@@ -397,7 +397,7 @@ TEST_F(FrmEditTest, ApplyCommitsTheOpenTextBoxThenHidesThePanelAndRepaints) {
     window.textBoxes[0]->text = "Hi";
     form.SpeedButton2Click();
     EXPECT_TRUE(window.textBoxes[0]->destroyed);
-    EXPECT_EQ(CallsOn(picture.canvas, Op::TextOut), 1u);
+    EXPECT_EQ(CallsOn(picture.canvas, Op::Text), 1u);
     EXPECT_TRUE(panel.hidden);
     EXPECT_EQ(window.surface.Pixels(), picture.canvas.Pixels());
     EXPECT_EQ(window.result, EditResult::Ok);
@@ -409,7 +409,7 @@ TEST_F(FrmEditTest, CancelCommitsNothing) {
     window.textBoxes[0]->text = "Hi";
     form.SpeedButton1Click();
     EXPECT_EQ(window.result, EditResult::Cancel);
-    EXPECT_EQ(CallsOn(picture.canvas, Op::TextOut), 0u);
+    EXPECT_EQ(CallsOn(picture.canvas, Op::Text), 0u);
     EXPECT_EQ(picture.canvas.Pixels(), original);
     form.FormDestroy();
     EXPECT_TRUE(window.textBoxes[0]->destroyed);

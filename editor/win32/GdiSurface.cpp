@@ -92,7 +92,7 @@ void GdiSurface::RoundRect(const editor::Rect& r, int32_t cornerWidth, int32_t c
     ::RoundRect(dc_, r.left, r.top, r.right, r.bottom, cornerWidth, cornerHeight);
 }
 
-void GdiSurface::TextOut(editor::Point at, const std::string& text) {
+void GdiSurface::DrawTextAt(editor::Point at, const std::string& text) {
     const std::wstring wide = Widen(text);
     ::TextOutW(dc_, at.x, at.y, wide.c_str(), static_cast<int>(wide.size()));
 }

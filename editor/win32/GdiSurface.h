@@ -26,7 +26,7 @@ class GdiSurface final : public editor::Surface {
     void Rectangle(const editor::Rect& rect) override;
     void Ellipse(const editor::Rect& rect) override;
     void RoundRect(const editor::Rect& rect, int32_t cornerWidth, int32_t cornerHeight) override;
-    void TextOut(editor::Point at, const std::string& text) override;
+    void DrawTextAt(editor::Point at, const std::string& text) override;
     editor::Size TextExtent(const std::string& text) override;
 
   private:
