@@ -280,13 +280,13 @@ class SoundPipeline {
     ~SoundPipeline() { Finish(); }
 
     bool Start(ChildProcess& encoder, std::string& error) {
-        ChildSpec spec{ffmpeg_,
-                       {"-hide_banner", "-nostdin", "-loglevel", "error", "-f", "wav", "-i",
-                        "pipe:0", "-f", "s16le", "-acodec", "pcm_s16le", "-ac", "1", "pipe:1"},
-                       true,
-                       true,
-                       {}};
-        decoder_ = StartChild(spec, error);
+        ChildSpec request{ffmpeg_,
+                          {"-hide_banner", "-nostdin", "-loglevel", "error", "-f", "wav", "-i",
+                           "pipe:0", "-f", "s16le", "-acodec", "pcm_s16le", "-ac", "1", "pipe:1"},
+                          true,
+                          true,
+                          {}};
+        decoder_ = StartChild(request, error);
         if (!decoder_) return false;
         feeder_ = std::thread([this] { Feed(); });
         layout_ = std::thread([this, &encoder] { Lay(encoder); });
@@ -406,13 +406,13 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
         }
     }
 
-    ChildSpec spec{ffmpeg, PictureInputArgs(), true, false, {}};
-    auto& a = spec.args;
+    ChildSpec request{ffmpeg, PictureInputArgs(), true, false, {}};
+    auto& a = request.args;
     if (kind == Video::Mp4) {
         if (sound) {
-            spec.extraInput = ExtraInputName();
+            request.extraInput = ExtraInputName();
             a.insert(a.end(), {"-f", "s16le", "-ar", std::to_string(rec.rate.samplesPerSec), "-ac",
-                               "1", "-i", ExtraInputArgument(spec.extraInput), "-map", "0:v",
+                               "1", "-i", ExtraInputArgument(request.extraInput), "-map", "0:v",
                                "-map", "1:a", "-c:a", "aac", "-b:a", "64k"});
         }
         // H.264 in 4:2:0 wants even sides: pad odd ones with one black line.
@@ -427,7 +427,7 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
     }
     // Each picture keeps its own time stamp: no frame is repeated to fill a constant rate.
     a.insert(a.end(), {"-fps_mode", "passthrough", FfmpegFileArgument(made)});
-    auto encoder = StartChild(spec, error);
+    auto encoder = StartChild(request, error);
     if (!encoder) return UsageError(error);
     SoundPipeline pipeline(rec, ffmpeg);
     if (sound && !pipeline.Start(*encoder, error)) return UsageError(error);
