@@ -1,8 +1,12 @@
 // waveIn and ACM calls of the wave-in component; every rule about them is in TGSM610In.
 #include "audio/win32/Win32WaveIn.h"
 
+#include "common/win32/GsmFormat.h"
+
 namespace mrv::audio::win {
 namespace {
+using mrv::win::Gsm610Format;
+using mrv::win::PcmMono16Format;
 
 constexpr wchar_t kNotifyClass[] = L"MrvWaveInNotify";
 
@@ -65,13 +69,7 @@ LRESULT CALLBACK Win32WaveIn::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 
 uint32_t Win32WaveIn::Open(int32_t samplesPerSec) {
     if (!window_) return MMSYSERR_ERROR;
-    WAVEFORMATEX pcm{};
-    pcm.wFormatTag = WAVE_FORMAT_PCM;
-    pcm.nChannels = 1;
-    pcm.nSamplesPerSec = static_cast<DWORD>(samplesPerSec);
-    pcm.wBitsPerSample = 16;
-    pcm.nBlockAlign = 2;
-    pcm.nAvgBytesPerSec = pcm.nSamplesPerSec * pcm.nBlockAlign;
+    WAVEFORMATEX pcm = PcmMono16Format(samplesPerSec);
     HWAVEIN device = nullptr;
     const MMRESULT r = ::waveInOpen(&device, 0, &pcm, reinterpret_cast<DWORD_PTR>(window_.get()), 0,
                                     CALLBACK_WINDOW);
@@ -106,22 +104,8 @@ void Win32WaveIn::Close() {
 }
 
 uint32_t AcmGsmEncoder::Open(int32_t samplesPerSec, int32_t avgBytesPerSec) {
-    WAVEFORMATEX pcm{};
-    pcm.wFormatTag = WAVE_FORMAT_PCM;
-    pcm.nChannels = 1;
-    pcm.nSamplesPerSec = static_cast<DWORD>(samplesPerSec);
-    pcm.wBitsPerSample = 16;
-    pcm.nBlockAlign = 2;
-    pcm.nAvgBytesPerSec = pcm.nSamplesPerSec * pcm.nBlockAlign;
-    GSM610WAVEFORMAT gsm{};
-    gsm.wfx.wFormatTag = WAVE_FORMAT_GSM610;
-    gsm.wfx.nChannels = 1;
-    gsm.wfx.nSamplesPerSec = static_cast<DWORD>(samplesPerSec);
-    gsm.wfx.nAvgBytesPerSec = static_cast<DWORD>(avgBytesPerSec);
-    gsm.wfx.nBlockAlign = kGsmBlockBytes;
-    gsm.wfx.wBitsPerSample = 0;
-    gsm.wfx.cbSize = 2;
-    gsm.wSamplesPerBlock = kGsmSamplesPerBlock;
+    WAVEFORMATEX pcm = PcmMono16Format(samplesPerSec);
+    GSM610WAVEFORMAT gsm = Gsm610Format(samplesPerSec, avgBytesPerSec);
     HACMSTREAM stream = nullptr;
     const MMRESULT r = ::acmStreamOpen(&stream, nullptr, &pcm, &gsm.wfx, nullptr, 0, 0,
                                        ACM_STREAMOPENF_NONREALTIME);

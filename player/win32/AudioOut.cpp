@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/win32/GsmFormat.h"
+
 namespace mrv::player::win {
 
 AcmGsmDecoder::~AcmGsmDecoder() {
@@ -15,22 +17,8 @@ AcmGsmDecoder::~AcmGsmDecoder() {
 }
 
 bool AcmGsmDecoder::Open(int32_t sampleRate, int32_t avgBytesPerSec) {
-    GSM610WAVEFORMAT gsm{};
-    gsm.wfx.wFormatTag = WAVE_FORMAT_GSM610;
-    gsm.wfx.nChannels = 1;
-    gsm.wfx.nSamplesPerSec = static_cast<DWORD>(sampleRate);
-    gsm.wfx.nAvgBytesPerSec = static_cast<DWORD>(avgBytesPerSec);
-    gsm.wfx.nBlockAlign = kGsmBlockBytes;
-    gsm.wfx.wBitsPerSample = 0;
-    gsm.wfx.cbSize = 2;
-    gsm.wSamplesPerBlock = kGsmSamplesPerBlock;
-    WAVEFORMATEX pcm{};
-    pcm.wFormatTag = WAVE_FORMAT_PCM;
-    pcm.nChannels = 1;
-    pcm.nSamplesPerSec = static_cast<DWORD>(sampleRate);
-    pcm.wBitsPerSample = 16;
-    pcm.nBlockAlign = 2;
-    pcm.nAvgBytesPerSec = static_cast<DWORD>(sampleRate) * 2;
+    GSM610WAVEFORMAT gsm = mrv::win::Gsm610Format(sampleRate, avgBytesPerSec);
+    WAVEFORMATEX pcm = mrv::win::PcmMono16Format(sampleRate);
     return ::acmStreamOpen(&stream_, nullptr, &gsm.wfx, &pcm, nullptr, 0, 0,
                            ACM_STREAMOPENF_NONREALTIME) == 0;
 }
