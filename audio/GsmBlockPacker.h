@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "audio/WaveIn.h"
+#include "recorder/StreamFormat.h"
 
 namespace mrv::audio {
 
-inline constexpr size_t kGsmBlockBytes = 65;
-inline constexpr size_t kGsmSamplesPerBlock = 320;
-inline constexpr size_t kPcmBlockBytes = kGsmSamplesPerBlock * 2;  // 16-bit mono
+inline constexpr size_t kPcmBlockBytes = size_t{kGsmSamplesPerBlock} * 2;  // 16-bit mono
 
 class GsmBlockPacker {
   public:

@@ -13,8 +13,6 @@ namespace mrv::player {
 // Tick length used when a recording was never stopped and nothing better is known: the
 // recorder's default of 6 frames per second.
 inline constexpr double kFallbackTickMs = 1000 / 6;
-// Samples in one 65-byte GSM 6.10 block.
-inline constexpr int kGsmSamplesPerBlock = 320;
 // Index entries a stream may ask for (32 bytes each): 4.6 days at 20 ticks per second.
 inline constexpr size_t kMaxRecords = 8 * 1024 * 1024;
 // The shortest payload a recorder writes: the zlib stream of nothing.

@@ -16,7 +16,6 @@ constexpr uint32_t kWmRButtonDown = 0x0204;
 constexpr size_t kMaxPendingAudio = 0xFFFF;  // what the 16-bit audioSize can describe
 constexpr uint32_t kAudioBufferSize = 1024;
 constexpr size_t kStubPiece = 65536;
-constexpr int64_t kGsmSamples = 320;  // in one GSM 6.10 block
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
@@ -111,7 +110,7 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
     }
     next_ = FrameHeader{};
     isPaused_ = false;
-    resumeTick_.reset();
+    pausedSound_.Clear();
     frameCounter_ = 0;
     accumulatedMs_ = 0;
     isRecording_ = true;
@@ -240,10 +239,14 @@ ErrorText Recorder::FailWrite(HoldTicks hold) {
 }
 
 void Recorder::OnAudioBlock(const uint8_t* data, int32_t size) {
-    // Sound from a pause is not part of the recording.
-    if (!isRecording_ || isPaused_ || data == nullptr || size <= 0) return;
-    const int32_t kept = SoundSinceResume(size);
-    pendingAudio_.insert(pendingAudio_.end(), data + (size - kept), data + size);
+    if (!isRecording_ || data == nullptr || size <= 0) return;
+    // Sound from a pause is not part of the recording; the sound recorded before it and
+    // delivered during it is, and rides with the first record after the resume.
+    AudioRate rate{};
+    const int32_t samplesPerSec =
+        AudioRateForOption(options_.samples, rate) ? rate.samplesPerSec : 0;
+    pausedSound_.AppendRunningSound(data, size, platform_.clock.TickCount(), samplesPerSec,
+                                    pendingAudio_);
     if (pendingAudio_.size() > kMaxPendingAudio) {
         // Drop the oldest whole GSM blocks so the rest still decodes.
         const size_t excess = pendingAudio_.size() - kMaxPendingAudio;
@@ -251,25 +254,6 @@ void Recorder::OnAudioBlock(const uint8_t* data, int32_t size) {
         pendingAudio_.erase(pendingAudio_.begin(),
                             pendingAudio_.begin() + static_cast<ptrdiff_t>(drop));
     }
-}
-
-int32_t Recorder::SoundSinceResume(int32_t size) {
-    // The first deliveries after a resume also hold sound recorded during the pause (a delivery
-    // spans up to BufferSize bytes of sound). Only their whole blocks recorded since the resume
-    // belong to the recording; the rest would push all later sound behind its pictures.
-    AudioRate rate{};
-    if (!resumeTick_ || size % kGsmBlockBytes != 0 || !AudioRateForOption(options_.samples, rate)) {
-        return size;
-    }
-    const int64_t sinceResumeMs = platform_.clock.TickCount() - *resumeTick_;
-    const int64_t blocks = size / kGsmBlockBytes;
-    const int64_t samplesSince = sinceResumeMs * rate.samplesPerSec / 1000;
-    const int64_t blocksSince = (samplesSince + kGsmSamples - 1) / kGsmSamples;
-    if (blocksSince >= blocks) {
-        resumeTick_.reset();  // from now on every delivery lies wholly after the resume
-        return size;
-    }
-    return static_cast<int32_t>(blocksSince * kGsmBlockBytes);
 }
 
 void Recorder::OnMouseMessage(int nCode, uint32_t message) {
@@ -281,6 +265,7 @@ void Recorder::OnMouseMessage(int nCode, uint32_t message) {
 bool Recorder::Pause() {
     if (!timerEnabled_ || isPaused_) return false;
     isPaused_ = true;
+    pausedSound_.Paused(platform_.clock.TickCount());
     accumulatedMs_ += static_cast<int32_t>(platform_.clock.TickCount() - runStartTick_);
     return true;
 }
@@ -289,7 +274,7 @@ bool Recorder::Resume() {
     if (!timerEnabled_ || !isPaused_) return false;
     isPaused_ = false;
     runStartTick_ = platform_.clock.TickCount();
-    resumeTick_ = runStartTick_;
+    pausedSound_.Resumed(runStartTick_);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "recorder/ChangeCapture.h"
+#include "recorder/PausedSound.h"
 #include "recorder/Platform.h"
 #include "recorder/StreamFormat.h"
 #include "recorder/ZlibCompressor.h"
@@ -101,7 +102,6 @@ class Recorder final : public MouseSink, public AudioSink {
     ErrorText CloseRecording();
     void ReleaseDevices();
     int32_t RunningDurationMs();
-    int32_t SoundSinceResume(int32_t size);
 
     RecorderPlatform platform_;
     ChangeDetector detector_;
@@ -114,7 +114,7 @@ class Recorder final : public MouseSink, public AudioSink {
     int32_t frameCounter_ = 0;
     int32_t accumulatedMs_ = 0;
     uint32_t runStartTick_ = 0;
-    std::optional<uint32_t> resumeTick_;  // until the deliveries have passed the last resume
+    PausedSound pausedSound_;
     int64_t streamStart_ = 0;
     std::string outputPath_;
     std::unique_ptr<OutputFile> output_;

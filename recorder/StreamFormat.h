@@ -14,6 +14,7 @@ inline constexpr int kRectHeaderSize = 16;
 inline constexpr int kBitmapInfoHeaderSize = 40;
 inline constexpr int32_t kUnstoppedDurationMs = 1024;
 inline constexpr int kGsmBlockBytes = 65;
+inline constexpr int kGsmSamplesPerBlock = 320;  // in one GSM 6.10 block
 
 struct StreamHeader {
     double startTime = 0;  // days since 1899-12-30, local time

@@ -27,6 +27,29 @@ class RecorderTest : public ::testing::Test {
         options.tickIntervalMs = 100;
     }
 
+    // Starts a recording at 8000 Hz (40 ms a GSM block); returns a delivery of fifteen blocks,
+    // each filled with its index.
+    std::vector<uint8_t> StartWithSoundAt8000Hz() {
+        options.sound = true;
+        options.samples = 0;
+        if (Start().outcome != StartResult::Outcome::Started) return {};
+        std::vector<uint8_t> delivery(15 * 65);
+        for (size_t i = 0; i < delivery.size(); ++i) delivery[i] = static_cast<uint8_t>(i / 65);
+        return delivery;
+    }
+
+    // Stops the recording; returns the sound that each record carries.
+    std::vector<std::vector<uint8_t>> StopAndReadSound() {
+        EXPECT_FALSE(recorder.StopRecording().has_value());
+        StreamReader reader;
+        EXPECT_TRUE(reader.Open(Stream()));
+        std::vector<std::vector<uint8_t>> sound;
+        while (reader.ReadNext() == StreamReader::Next::Frame) {
+            sound.emplace_back(reader.audio().begin(), reader.audio().end());
+        }
+        return sound;
+    }
+
     StartResult Start() { return recorder.StartRecording(kOut, options, programFiles); }
     const std::vector<uint8_t>& Output() { return files.files[kOut].bytes; }
     std::span<const uint8_t> Stream() { return std::span<const uint8_t>(Output()).subspan(5); }
@@ -254,27 +277,22 @@ TEST_F(RecorderTest, AudioDeliveriesAccumulateAndPausedOnesAreDropped) {
     audio.sink->OnAudioBlock(b.data(), 325);
     Tick();
     ASSERT_TRUE(recorder.Pause());
-    audio.sink->OnAudioBlock(c.data(), 65);  // during the pause: not part of the recording
+    clock.tick += 1000;
+    audio.sink->OnAudioBlock(c.data(), 65);  // recorded during the pause: not part of it
     Tick();
     ASSERT_TRUE(recorder.Resume());
     Tick();
-    ASSERT_FALSE(recorder.StopRecording().has_value());
-    StreamReader reader;
-    ASSERT_TRUE(reader.Open(Stream()));
-    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
-    ASSERT_EQ(reader.frame().audioSize, 975);
-    EXPECT_EQ(reader.audio()[0], 0xAA);
-    EXPECT_EQ(reader.audio()[974], 0xBB);
-    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
-    EXPECT_EQ(reader.frame().audioSize, 0);
+    const auto sound = StopAndReadSound();
+    ASSERT_EQ(sound.size(), 2u);
+    ASSERT_EQ(sound[0].size(), 975u);
+    EXPECT_EQ(sound[0][0], 0xAA);
+    EXPECT_EQ(sound[0][974], 0xBB);
+    EXPECT_TRUE(sound[1].empty());
 }
 
 TEST_F(RecorderTest, DeliveriesAfterAResumeKeepOnlyTheBlocksRecordedSinceIt) {
-    options.sound = true;
-    options.samples = 0;  // 8000 Hz: 40 ms a block
-    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
-    std::vector<uint8_t> delivery(15 * 65);
-    for (size_t i = 0; i < delivery.size(); ++i) delivery[i] = static_cast<uint8_t>(i / 65);
+    const std::vector<uint8_t> delivery = StartWithSoundAt8000Hz();
+    ASSERT_TRUE(recorder.isRecording());
     audio.sink->OnAudioBlock(delivery.data(), 975);  // right at the start: all of it
     Tick();
     ASSERT_TRUE(recorder.Pause());
@@ -285,16 +303,33 @@ TEST_F(RecorderTest, DeliveriesAfterAResumeKeepOnlyTheBlocksRecordedSinceIt) {
     clock.tick += 600;
     audio.sink->OnAudioBlock(delivery.data(), 975);  // wholly after the resume
     Tick();
-    ASSERT_FALSE(recorder.StopRecording().has_value());
-    StreamReader reader;
-    ASSERT_TRUE(reader.Open(Stream()));
-    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
-    EXPECT_EQ(reader.frame().audioSize, 975);
-    ASSERT_EQ(reader.ReadNext(), StreamReader::Next::Frame);
-    ASSERT_EQ(reader.frame().audioSize, 3 * 65 + 975);
-    EXPECT_EQ(reader.audio()[0], 12);  // the newest three blocks of the first delivery
-    EXPECT_EQ(reader.audio()[3 * 65 - 1], 14);
-    EXPECT_EQ(reader.audio()[3 * 65], 0);
+    const auto sound = StopAndReadSound();
+    ASSERT_EQ(sound.size(), 2u);
+    EXPECT_EQ(sound[0].size(), 975u);
+    ASSERT_EQ(sound[1].size(), 3u * 65 + 975);
+    EXPECT_EQ(sound[1][0], 12);  // the newest three blocks of the first delivery
+    EXPECT_EQ(sound[1][3 * 65 - 1], 14);
+    EXPECT_EQ(sound[1][3 * 65], 0);
+}
+
+TEST_F(RecorderTest, SoundRecordedBeforeAPauseButDeliveredDuringItRidesWithTheNextRecord) {
+    const std::vector<uint8_t> delivery = StartWithSoundAt8000Hz();
+    ASSERT_TRUE(recorder.isRecording());
+    clock.tick += 600;
+    Tick();
+    clock.tick += 400;
+    ASSERT_TRUE(recorder.Pause());
+    clock.tick += 200;  // 600 ms of sound: the oldest 400 ms were recorded while running
+    audio.sink->OnAudioBlock(delivery.data(), 975);
+    clock.tick += 600;
+    audio.sink->OnAudioBlock(delivery.data(), 975);  // wholly in the pause
+    ASSERT_TRUE(recorder.Resume());
+    Tick();
+    const auto sound = StopAndReadSound();
+    ASSERT_EQ(sound.size(), 2u);
+    ASSERT_EQ(sound[1].size(), 10u * 65);
+    EXPECT_EQ(sound[1].front(), 0);
+    EXPECT_EQ(sound[1].back(), 9);
 }
 
 TEST_F(RecorderTest, PendingAudioDropsOldestWholeBlocksBeyond65535Bytes) {

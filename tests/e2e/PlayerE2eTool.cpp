@@ -137,7 +137,7 @@ int Make(int argc, char** argv) {
         }
         const int64_t blocksDue = std::min<int64_t>(
             static_cast<int64_t>(blocksTotal),
-            int64_t{ticks + 1 + holdTicks} * tickMs * rate / 1000 / player::kGsmSamplesPerBlock);
+            int64_t{ticks + 1 + holdTicks} * tickMs * rate / 1000 / kGsmSamplesPerBlock);
         size_t blocks = blocksDue > static_cast<int64_t>(blockAt)
                             ? static_cast<size_t>(blocksDue) - blockAt
                             : 0;

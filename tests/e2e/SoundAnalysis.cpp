@@ -34,7 +34,7 @@ class LibGsmDecoder final : public player::GsmDecoder {
         std::vector<uint8_t> frame(blocks.begin(), blocks.end());
         for (size_t b = 0; b * kGsmBlockBytes < frame.size(); ++b) {
             uint8_t* in = frame.data() + b * kGsmBlockBytes;
-            int16_t* out = pcm.data() + b * player::kGsmSamplesPerBlock;
+            int16_t* out = pcm.data() + b * kGsmSamplesPerBlock;
             if (gsm_decode(gsm_, in, out) < 0 || gsm_decode(gsm_, in + 33, out + 160) < 0) {
                 return false;
             }
@@ -73,10 +73,10 @@ int SoundReport(std::span<const uint8_t> stream, StreamReader& reader,
     }
     int64_t soundSamples = 0;
     for (const auto& c : audio.chunks())
-        soundSamples += int64_t{c.blocks} * player::kGsmSamplesPerBlock;
+        soundSamples += int64_t{c.blocks} * kGsmSamplesPerBlock;
     std::printf("rate %d\nblocks %lld\nsoundMs %lld\ndurationMs %d\ndecoded %lld\n",
                 rate.samplesPerSec,
-                static_cast<long long>(soundSamples / player::kGsmSamplesPerBlock),
+                static_cast<long long>(soundSamples / kGsmSamplesPerBlock),
                 static_cast<long long>(soundSamples * 1000 / rate.samplesPerSec),
                 reader.header().durationMs, static_cast<long long>(audio.blocksDecoded()));
 

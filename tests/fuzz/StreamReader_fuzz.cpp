@@ -52,7 +52,7 @@ class PassThroughDecoder : public mrv::player::GsmDecoder {
   public:
     bool Decode(std::span<const uint8_t> blocks, std::span<int16_t> pcm) override {
         Check(blocks.size() % mrv::kGsmBlockBytes == 0);
-        Check(pcm.size() == blocks.size() / mrv::kGsmBlockBytes * mrv::player::kGsmSamplesPerBlock);
+        Check(pcm.size() == blocks.size() / mrv::kGsmBlockBytes * mrv::kGsmSamplesPerBlock);
         for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = blocks[i % blocks.size()];
         return !blocks.empty() && blocks[0] != 0xEE;  // now and then a block that fails
     }
@@ -98,7 +98,7 @@ void DriveSound(std::span<const uint8_t> stream, const mrv::StreamHeader& header
     int64_t previousEnd = 0;
     for (const AudioChunk& c : sound.chunks()) {
         Check(c.startSample >= previousEnd && c.blocks > 0);
-        previousEnd = c.startSample + int64_t{c.blocks} * kGsmSamplesPerBlock;
+        previousEnd = c.startSample + int64_t{c.blocks} * mrv::kGsmSamplesPerBlock;
     }
     Check(sound.totalSamples() >= previousEnd);
     // A few windows spread over the whole line, as the sound device asks for them.
@@ -166,9 +166,9 @@ void DriveExport(const mrv::StreamHeader& header, const mrv::player::Timeline& t
     int64_t end = 0;
     if (!sound.chunks().empty()) {
         const auto& last = sound.chunks().back();
-        end = last.startSample + int64_t{last.blocks} * mrv::player::kGsmSamplesPerBlock;
+        end = last.startSample + int64_t{last.blocks} * mrv::kGsmSamplesPerBlock;
     }
-    (void)CheckSoundTimeline(timeline.audioBlocks() * mrv::player::kGsmSamplesPerBlock, end,
+    (void)CheckSoundTimeline(timeline.audioBlocks() * mrv::kGsmSamplesPerBlock, end,
                              rate.samplesPerSec);
     (void)CheckWavSize(timeline.audioBlocks() * mrv::kGsmBlockBytes);
 }

@@ -157,7 +157,7 @@ int ExportPng(Recording& rec, const std::string& dir) {
 int64_t SoundEnd(const player::AudioTimeline& audio) {
     const auto& chunks = audio.chunks();
     if (chunks.empty()) return 0;
-    return chunks.back().startSample + int64_t{chunks.back().blocks} * player::kGsmSamplesPerBlock;
+    return chunks.back().startSample + int64_t{chunks.back().blocks} * kGsmSamplesPerBlock;
 }
 
 // Where the sound lies: every record's whole blocks, in order; a stray tail is not sound.
@@ -369,7 +369,7 @@ int ExportVideo(Recording& rec, const std::string& out, Video kind) {
     if (auto why = CheckPictureTimeline(pacing.totalTicks, pacing.tickMs)) return Fail(*why);
     const bool sound = kind == Video::Mp4 && !rec.audio.chunks().empty();
     if (sound) {
-        const int64_t carried = rec.timeline.audioBlocks() * player::kGsmSamplesPerBlock;
+        const int64_t carried = rec.timeline.audioBlocks() * kGsmSamplesPerBlock;
         if (auto why = CheckSoundTimeline(carried, SoundEnd(rec.audio), rec.rate.samplesPerSec)) {
             return Fail(*why);
         }

@@ -44,7 +44,7 @@ class NoCodec final : public mrv::audio::GsmEncoder {
   public:
     uint32_t Open(int32_t, int32_t) override { return 0; }
     size_t Encode(std::span<const uint8_t> pcm, std::span<uint8_t> gsm) override {
-        const size_t n = pcm.size() / mrv::audio::kPcmBlockBytes * mrv::audio::kGsmBlockBytes;
+        const size_t n = pcm.size() / mrv::audio::kPcmBlockBytes * mrv::kGsmBlockBytes;
         std::fill_n(gsm.begin(), n, uint8_t{0});
         return n;
     }
