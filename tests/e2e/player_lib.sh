@@ -36,18 +36,21 @@ player_wait_log() {
 
 # A private PulseAudio with a null sink: Wine's wave-out then has a device to play to. Given a
 # path, it also has a capture device: a pipe source reading 16-bit mono PCM at RATE (8000) Hz
-# from a FIFO that it makes at that path, for the test to feed in real time.
+# from a FIFO that it makes at that path, for the test to feed in real time. With the path
+# "none" it has no device at all: a running server without any source or sink.
 player_pulse_start() {
-    local fifo="${1:-}" rate="${2:-8000}" source=()
+    local fifo="${1:-}" rate="${2:-8000}" source=() sink=(-L "module-null-sink sink_name=mrv_null")
     export XDG_RUNTIME_DIR="$WORK/xdg"
     export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
     mkdir -p "$PULSE_RUNTIME_PATH"
     chmod 700 "$XDG_RUNTIME_DIR"
-    if [ -n "$fifo" ]; then
+    if [ "$fifo" = none ]; then
+        fifo="" sink=()
+    elif [ -n "$fifo" ]; then
         source=(-L "module-pipe-source source_name=mrv_mic file=$fifo format=s16le rate=$rate channels=1")
     fi
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        -L module-native-protocol-unix -L "module-null-sink sink_name=mrv_null" "${source[@]}" \
+        -L module-native-protocol-unix "${sink[@]}" "${source[@]}" \
         --log-target=stderr 2>"$WORK/pulse.log" &
     PLAYER_PA_PID=$!
     local i
