@@ -62,6 +62,10 @@ int Run(const std::string& action, const std::string& arg) {
         ::Sleep(300);
         return 0;
     }
+    if (action == "close") {  // as the task bar or Alt+F4 would close it
+        ::PostMessageW(editor, WM_CLOSE, 0, 0);
+        return 0;
+    }
     if (action == "apply") {
         HWND button = ::GetDlgItem(panel, kIdApply);
         ::PostMessageW(panel, WM_COMMAND, MAKEWPARAM(kIdApply, BN_CLICKED),

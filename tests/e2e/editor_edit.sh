@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The annotation editor at 32 bits per pixel, opened from the tool bar during a recording: an
 # edit with arrow, pen, text and undo applied; a bad font size; apply with an open text box;
-# Ctrl+Z and Ctrl+Y, a panel drag, cancel; Esc while paused; the shapes (resize, move, the
-# three ways to end them, a drag too small, the split cursors). Every applied edit is one
+# Ctrl+Z and Ctrl+Y, a panel drag, cancel; Esc while paused; closing the window; the shapes
+# (resize, move, the three ways to end them, a drag too small, the split cursors). Every applied edit is one
 # whole-screen record held EditSleep ticks whose picture is what the editor showed; the
 # recording runs afterwards.
 set -euo pipefail
@@ -100,6 +100,13 @@ xdotool key Escape
 edrv wait-closed || fail "Esc did not cancel the editor"
 sleep 0.5
 expect_eq "running after an edit while paused" "$(app_state pressed)" "start"
+# Any other close is a cancel too: the arrow drawn before it is not written.
+ed_open $SIZE
+ed_drag 600 500 700 550
+edrv close
+edrv wait-closed || fail "closing the window did not close the editor"
+sleep 0.5
+expect_eq "running after closing the editor" "$(app_state pressed)" "start"
 
 # 5. Shapes.
 ed_open $SIZE
