@@ -6,6 +6,7 @@
 //   panel hide|show hides or shows the tool panel (for a screenshot of the picture alone)
 //   apply           presses the apply button ("完成") as its click would
 //   title           prints the window's title and whether it is top-level and unowned
+//   tooltip         waits for a shown tooltip and prints its text
 #include <windows.h>
 
 #include <cstdio>
@@ -45,6 +46,24 @@ int Run(const std::string& action, const std::string& arg) {
         for (int waited = 0; waited < kWaitMs; waited += 50) {
             HWND editor = Editor();
             if (!editor || !::IsWindowVisible(editor)) return 0;
+            ::Sleep(50);
+        }
+        return 1;
+    }
+    if (action == "tooltip") {
+        for (int waited = 0; waited < kWaitMs; waited += 50) {
+            for (HWND tip = ::FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); tip;
+                 tip = ::FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) {
+                wchar_t text[64] = {};
+                DWORD_PTR length = 0;
+                if (::IsWindowVisible(tip) &&
+                    ::SendMessageTimeoutW(tip, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text),
+                                          SMTO_ABORTIFHUNG, 2000, &length) &&
+                    length > 0) {
+                    std::printf("%s\n", mrv::win::Narrow(text).c_str());
+                    return 0;
+                }
+            }
             ::Sleep(50);
         }
         return 1;

@@ -100,8 +100,11 @@ xdotool key Escape
 edrv wait-closed || fail "Esc did not cancel the editor"
 sleep 0.5
 expect_eq "running after an edit while paused" "$(app_state pressed)" "start"
-# Any other close is a cancel too: the arrow drawn before it is not written.
+# Any other close is a cancel too: the arrow drawn before it is not written. On the way, a
+# tool's hint shows when the mouse rests on it.
 ed_open $SIZE
+xdotool mousemove --sync "$(ed_tool_x 3)" $ED_TOOL_Y
+expect_eq "hint of the rounded rectangle" "$(edrv tooltip)" "圆角矩形"
 ed_drag 600 500 700 550
 edrv close
 edrv wait-closed || fail "closing the window did not close the editor"
