@@ -23,6 +23,15 @@ void DrawShape(Surface& surface, EditTool tool, const Rect& rect) {
     }
 }
 
+void DrawArrowStrokes(Surface& surface, Point start, Point tip, const ArrowHead& barbs) {
+    surface.MoveTo(start);
+    surface.LineTo(tip);
+    surface.MoveTo(tip);
+    surface.LineTo(barbs.barb1);
+    surface.MoveTo(tip);
+    surface.LineTo(barbs.barb2);
+}
+
 void DrawHandles(Surface& surface, const Rect& rect) {
     // The pen width is left as the outline drawing set it.
     surface.SetPenColor(kBlack);

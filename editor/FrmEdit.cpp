@@ -45,17 +45,6 @@ std::string InvalidIntegerText(const std::string& text) {
     return std::string(pattern.substr(0, at)) + text + std::string(pattern.substr(at + 2));
 }
 
-// Each stroke starts afresh, so that drawing the same arrow again in the not-xor mix erases it
-// exactly.
-void DrawArrowPreview(Surface& w, Point start, Point tip, const ArrowHead& barbs) {
-    w.MoveTo(start);
-    w.LineTo(tip);
-    w.MoveTo(tip);
-    w.LineTo(barbs.barb1);
-    w.MoveTo(tip);
-    w.LineTo(barbs.barb2);
-}
-
 }  // namespace
 
 TFrmEdit::TFrmEdit(EditorWindow& window, Picture& picture, ToolPanel& panel)
@@ -125,10 +114,10 @@ void TFrmEdit::ArrowMouseMove(Point p) {
     w.SetPenColor(penColor_);
     w.SetPenWidth(lineWidth_);
     // Drawing the old arrow again erases it; before the first move nothing was drawn.
-    if (arrowShown_) DrawArrowPreview(w, arrowStart_, arrowTip_, arrowBarbs_);
+    if (arrowShown_) DrawArrowStrokes(w, arrowStart_, arrowTip_, arrowBarbs_);
     arrowTip_ = p;
     arrowBarbs_ = editor::ArrowBarbs(arrowStart_, arrowTip_);
-    DrawArrowPreview(w, arrowStart_, arrowTip_, arrowBarbs_);
+    DrawArrowStrokes(w, arrowStart_, arrowTip_, arrowBarbs_);
     arrowShown_ = true;
 }
 

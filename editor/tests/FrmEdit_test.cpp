@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/Drawing.h"
 #include "editor/tests/Fakes.h"
 
 namespace mrv::editor {
@@ -24,12 +25,7 @@ void DrawArrow(FakeSurface& s, Point start, Point tip, Color color, int32_t widt
     s.SetMix(mix);
     s.SetPenColor(color);
     s.SetPenWidth(width);
-    s.MoveTo(start);
-    s.LineTo(tip);
-    s.MoveTo(tip);
-    s.LineTo(head.barb1);
-    s.MoveTo(tip);
-    s.LineTo(head.barb2);
+    DrawArrowStrokes(s, start, tip, head);
 }
 
 TEST_F(FrmEditTest, OpensWithTheArrowRedWidthThreeAndUndoDisabled) {

@@ -114,12 +114,7 @@ TEST(ReversibleMix, ArrowDrawnTwiceRestoresEveryPixel) {
             s.SetMix(PenMix::NotXor);
             s.SetPenColor(kRed);
             s.SetPenWidth(width);
-            s.MoveTo(start);
-            s.LineTo(tip);
-            s.MoveTo(tip);
-            s.LineTo(head.barb1);
-            s.MoveTo(tip);
-            s.LineTo(head.barb2);
+            DrawArrowStrokes(s, start, tip, head);
         });
     }
 }
