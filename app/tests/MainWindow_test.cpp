@@ -118,12 +118,12 @@ class FakeEditor final : public FrameEditor {
 
 constexpr uint16_t kF5 = 0x74, kF6 = 0x75, kF7 = 0x76, kF8 = 0x77;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected RecorderFakes {
   protected:
     MainWindowTest()
         : screen(64, 48, 8),  // the default colour depth: the memory screen does not convert
           form(shell, ini, hotKeySystem, trayShell, {kStub, "Z:\\app\\Morvanta.exe", ""}, &editor),
-          recorder(RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, form, "."}) {
+          recorder(Platform(screen, form)) {
         files.files[kStub].bytes = {'M', 'Z'};
         audio.deviceWorks = false;  // no capture device
         form.AttachRecorder(recorder);
@@ -154,12 +154,6 @@ class MainWindowTest : public ::testing::Test {
     }
 
     MemoryScreen screen;
-    FakeClock clock;
-    FakeCursor cursor;
-    FakeHook hook;
-    FakeFiles files;
-    FakeAudioFactory audio;
-    FakeTimer timer;
     FakeShell shell;
     MemoryIni ini;
     FakeHotKeySystem hotKeySystem;
@@ -766,8 +760,7 @@ TEST_F(MainWindowTest, EditCommandInsertsWithTheModeAndHoldOfTheSettings) {
     EditCommand command(factory);
     FrmMain withEditor(shell, ini, hotKeySystem, trayShell, {kStub, "Z:\\app\\Morvanta.exe", ""},
                        &command);
-    Recorder ownRecorder(
-        RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, withEditor, "."});
+    Recorder ownRecorder(Platform(screen, withEditor));
     withEditor.AttachRecorder(ownRecorder);
     ini.values["Option/EditSleep"] = "9";
     ini.values["Option/EditMode"] = "0";

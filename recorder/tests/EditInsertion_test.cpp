@@ -69,13 +69,13 @@ class FakeFactory final : public EditorFactory {
     MemoryScreen& picture_;
 };
 
-class EditInsertionTest : public ::testing::Test {
+class EditInsertionTest : public ::testing::Test, protected RecorderFakes {
   protected:
     EditInsertionTest()
         : screen(64, 48, 32),
           picture(64, 48, 32),
           factory(picture),
-          recorder(RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, view, "."}) {
+          recorder(Platform(screen, view)) {
         files.files[kStub].bytes = {'M', 'Z'};
         options.bitsPerPixel = 32;
         options.scanStep = 7;
@@ -113,12 +113,6 @@ class EditInsertionTest : public ::testing::Test {
     MemoryScreen screen;
     MemoryScreen picture;
     FakeFactory factory;
-    FakeClock clock;
-    FakeCursor cursor;
-    FakeHook hook;
-    FakeFiles files;
-    FakeAudioFactory audio;
-    FakeTimer timer;
     FakeView view;
     Recorder recorder;
     RecordingOptions options;

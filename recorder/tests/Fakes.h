@@ -235,4 +235,18 @@ class FakeView : public RecorderView {
     int updates = 0;
 };
 
+// The recorder's devices other than its screen and view, for fixtures to inherit.
+struct RecorderFakes {
+    RecorderPlatform Platform(ScreenSource& screen, RecorderView& view) {
+        return RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, view, "."};
+    }
+
+    FakeClock clock;
+    FakeCursor cursor;
+    FakeHook hook;
+    FakeFiles files;
+    FakeAudioFactory audio;
+    FakeTimer timer;
+};
+
 }  // namespace mrv::testing

@@ -15,11 +15,9 @@ using namespace mrv::testing;
 constexpr char kStub[] = "C:/app/HeadFile.hdf";
 constexpr char kOut[] = "C:/rec/out.exe";
 
-class RecorderTest : public ::testing::Test {
+class RecorderTest : public ::testing::Test, protected RecorderFakes {
   protected:
-    RecorderTest()
-        : screen(64, 48, 32),
-          recorder(RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, view, "."}) {
+    RecorderTest() : screen(64, 48, 32), recorder(Platform(screen, view)) {
         files.files[kStub].bytes = {'M', 'Z', 1, 2, 3};
         programFiles = {kStub, "C:/app/Morvanta.exe", "C:/app/Morvanta.ini"};
         options.bitsPerPixel = 32;
@@ -70,12 +68,6 @@ class RecorderTest : public ::testing::Test {
     }
 
     MemoryScreen screen;
-    FakeClock clock;
-    FakeCursor cursor;
-    FakeHook hook;
-    FakeFiles files;
-    FakeAudioFactory audio;
-    FakeTimer timer;
     FakeView view;
     Recorder recorder;
     ProgramFiles programFiles;
@@ -430,8 +422,7 @@ TEST_F(RecorderTest, StubGoesOverInPiecesAndOneThatCannotBeReadWholeLeavesNoFile
 TEST_F(RecorderTest, UnreadableScreenStartsNothing) {
     FailingScreen failing(screen);
     failing.fails = [](int32_t, int32_t) { return true; };
-    Recorder onFailing(
-        RecorderPlatform{failing, clock, cursor, hook, files, audio, timer, view, "."});
+    Recorder onFailing(Platform(failing, view));
     options.showClick = true;
     options.sound = true;
     const StartResult r = onFailing.StartRecording(kOut, options, programFiles);
