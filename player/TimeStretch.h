@@ -78,7 +78,7 @@ class TimeStretcher {
     void Process();
     bool Step();
     void PassThrough();
-    int64_t BestMatch(int64_t centre) const;
+    int64_t BestMatch(int64_t lo, int64_t hi, int64_t centre) const;
     const int16_t* At(int64_t pos) const { return in_.data() + (pos - inBase_); }
     void EnsureInput(int64_t end);
     void DropConsumedInput();
