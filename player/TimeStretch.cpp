@@ -147,6 +147,9 @@ bool TimeStretcher::Step() {
         hi = std::max(lo, centre + seek_ / 2);
         need = std::max(hi + hop_, readPos_ + overlap_);
     }
+    // A piece also waits until the clock after it stays within the input pushed so far, or
+    // Finish would give a length shorter than what was already made.
+    need = std::max(need, (idealHalf_ + hop_ * halves_ + 1) / 2);
     if (inBase_ + static_cast<int64_t>(in_.size()) < need) {
         if (!finished_) return false;
         EnsureInput(need);

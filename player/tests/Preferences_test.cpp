@@ -47,14 +47,15 @@ TEST(Preferences, BadValuesAreClampedOrTakeTheirDefaults) {
 }
 
 TEST(Preferences, WindowMostlyOffEveryMonitorIsDropped) {
-    auto place = [](ScreenRect r, const char* state = "normal") {
-        return ParsePreferences({{"WindowLeft", std::to_string(r.left)},
-                                 {"WindowTop", std::to_string(r.top)},
-                                 {"WindowRight", std::to_string(r.right)},
-                                 {"WindowBottom", std::to_string(r.bottom)},
-                                 {"WindowState", state}},
-                                kTwoMonitors)
-            .window;
+    const auto values = [](ScreenRect r, const char* state = "normal") {
+        return PreferenceValues{{"WindowLeft", std::to_string(r.left)},
+                                {"WindowTop", std::to_string(r.top)},
+                                {"WindowRight", std::to_string(r.right)},
+                                {"WindowBottom", std::to_string(r.bottom)},
+                                {"WindowState", state}};
+    };
+    const auto place = [&](ScreenRect r, const char* state = "normal") {
+        return ParsePreferences(values(r, state), kTwoMonitors).window;
     };
     EXPECT_EQ(place({100, 100, 900, 700}, "fullscreen"),
               (WindowPlace{{100, 100, 900, 700}, WindowState::FullScreen}));
@@ -69,15 +70,10 @@ TEST(Preferences, WindowMostlyOffEveryMonitorIsDropped) {
     EXPECT_FALSE(place({100, 100, 100, 700}));
     EXPECT_FALSE(place({900, 100, 100, 700}));
     // No monitors known: nowhere is safe.
-    PlayerPreferences placed;
-    placed.window = WindowPlace{{100, 100, 900, 700}};
-    EXPECT_FALSE(ParsePreferences(SerialisePreferences(placed), {}).window);
-    EXPECT_FALSE(ParsePreferences({{"WindowLeft", "100"},
-                                   {"WindowTop", "100"},
-                                   {"WindowRight", "x"},
-                                   {"WindowBottom", "700"}},
-                                  kTwoMonitors)
-                     .window);
+    EXPECT_FALSE(ParsePreferences(values({100, 100, 900, 700}), {}).window);
+    PreferenceValues garbled = values({100, 100, 900, 700});
+    garbled["WindowRight"] = "x";
+    EXPECT_FALSE(ParsePreferences(garbled, kTwoMonitors).window);
 }
 
 TEST(Preferences, FfmpegIsKeptOnlyAsAnAbsolutePath) {
