@@ -28,14 +28,6 @@ int16_t Saturate(int64_t v) {
 
 }  // namespace
 
-Speed FasterSpeed(Speed s) {
-    return s == kFastestSpeed ? s : static_cast<Speed>(static_cast<int32_t>(s) + 1);
-}
-
-Speed SlowerSpeed(Speed s) {
-    return s == kSlowestSpeed ? s : static_cast<Speed>(static_cast<int32_t>(s) - 1);
-}
-
 TimeStretcher::TimeStretcher(int32_t sampleRate) : sampleRate_(std::max(sampleRate, 1000)) {
     // 10 ms cross-fades, 30 ms pieces and a 15 ms search: long enough to hold a couple of voice
     // periods (the search must span one period of the lowest voices, about 70 Hz), short

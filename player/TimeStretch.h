@@ -16,9 +16,6 @@ enum class Speed : int32_t { Half = 1, Normal = 2, OneAndHalf = 3, Double = 4 };
 inline constexpr Speed kSlowestSpeed = Speed::Half;
 inline constexpr Speed kFastestSpeed = Speed::Double;
 inline double SpeedFactor(Speed s) { return static_cast<int32_t>(s) / 2.0; }
-// One step faster or slower, staying at the ends.
-Speed FasterSpeed(Speed s);
-Speed SlowerSpeed(Speed s);
 
 // Push recording sound in, pull sound to play out, in chunks of any size. At Normal speed the
 // samples pass through unchanged (volume 100, not muted: bit for bit); at the other speeds they

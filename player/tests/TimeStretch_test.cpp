@@ -208,12 +208,5 @@ TEST(TimeStretch, VolumeAndMuteScaleTheSamplesWithoutClicksOrWrapping) {
     EXPECT_EQ(ts.volume(), 0);
 }
 
-TEST(TimeStretch, SpeedStepsStopAtTheEnds) {
-    EXPECT_EQ(FasterSpeed(Speed::OneAndHalf), Speed::Double);
-    EXPECT_EQ(FasterSpeed(Speed::Double), Speed::Double);
-    EXPECT_EQ(SlowerSpeed(Speed::Normal), Speed::Half);
-    EXPECT_EQ(SlowerSpeed(Speed::Half), Speed::Half);
-}
-
 }  // namespace
 }  // namespace mrv::player
