@@ -20,7 +20,7 @@ constexpr uint32_t kMove = 0x0200;
 // begun after a burst, the tick must have reported the burst's last press (right), at least once
 // and no more often than there were presses.
 TEST(ClickStateTest, TickTakingConcurrentlyReportsTheLastPressOfEveryBurstOnce) {
-    constexpr int kBursts = 5000;
+    constexpr int kBursts = 2000;
     constexpr int kPressesPerBurst = 8;
     ClickState clicks;
     std::atomic<int> reports{0};
