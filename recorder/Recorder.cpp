@@ -11,8 +11,6 @@ namespace mrv {
 
 namespace {
 
-constexpr uint32_t kWmLButtonDown = 0x0201;
-constexpr uint32_t kWmRButtonDown = 0x0204;
 constexpr size_t kMaxPendingAudio = 0xFFFF;  // what the 16-bit audioSize can describe
 constexpr uint32_t kAudioBufferSize = 1024;
 constexpr size_t kStubPiece = 65536;
@@ -27,7 +25,10 @@ std::string FileError(const char* what, const std::string& path, const std::stri
 
 Recorder::Recorder(RecorderPlatform platform) : platform_(std::move(platform)) {}
 
-Recorder::~Recorder() = default;
+// The hook's thread writes into this recorder's click state: it must be gone before the state is.
+Recorder::~Recorder() {
+    if (platform_.mouseHook.Installed()) platform_.mouseHook.Remove();
+}
 
 StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOptions& options,
                                      const ProgramFiles& files) {
@@ -101,7 +102,11 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         return result;
     }
 
-    if (options_.showClick && !platform_.mouseHook.Installed()) platform_.mouseHook.Install(*this);
+    // A press left from an earlier recording is not this one's; presses from here on are.
+    clicks_.Clear();
+    if (options_.showClick && !platform_.mouseHook.Installed()) {
+        platform_.mouseHook.Install(clicks_);
+    }
 
     if (ErrorText error = StartStream(outputPath, files.stubPath, audioFormat)) {
         ReleaseDevices();
@@ -188,6 +193,9 @@ ErrorText Recorder::Timer1Timer() {
 ErrorText Recorder::ScanTick(HoldTicks hold) {
     tickBuffer_.clear();
     platform_.screen.BeginTick();
+    // The press is taken at the tick's instant, with the cursor: one made while the tick runs
+    // belongs to the next record.
+    next_.click = clicks_.Take();
     const Point cursor = platform_.cursor.CursorPos();
     next_.cursorX = cursor.x;
     next_.cursorY = cursor.y;
@@ -256,12 +264,6 @@ void Recorder::OnAudioBlock(const uint8_t* data, int32_t size) {
     }
 }
 
-void Recorder::OnMouseMessage(int nCode, uint32_t message) {
-    if (nCode < 0) return;
-    if (message == kWmLButtonDown) next_.click = static_cast<uint8_t>(Click::Left);
-    if (message == kWmRButtonDown) next_.click = static_cast<uint8_t>(Click::Right);
-}
-
 bool Recorder::Pause() {
     if (!timerEnabled_ || isPaused_) return false;
     isPaused_ = true;
@@ -301,6 +303,7 @@ ErrorText Recorder::InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource&
         return std::string(text::kEditPictureUnreadable);
     }
     AccountHold(hold);
+    next_.click = clicks_.Take();
     ErrorText error = WriteFrame(tickBuffer_, HoldTicks{hold});
     // A press is reported by one record only, as after a scan tick.
     next_.click = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "recorder/ChangeCapture.h"
+#include "recorder/ClickState.h"
 #include "recorder/PausedSound.h"
 #include "recorder/Platform.h"
 #include "recorder/StreamFormat.h"
@@ -50,7 +51,7 @@ enum class EditMode { FullScreenCopy = 0, Scan = 1 };
 // Error text for the caller's general error box; empty when all went well.
 using ErrorText = std::optional<std::string>;
 
-class Recorder final : public MouseSink, public AudioSink {
+class Recorder final : public AudioSink {
   public:
     explicit Recorder(RecorderPlatform platform);
     ~Recorder() override;
@@ -68,7 +69,6 @@ class Recorder final : public MouseSink, public AudioSink {
     bool Resume();  // true when this call resumed a paused recording
     ErrorText StopRecording();
 
-    void OnMouseMessage(int nCode, uint32_t message) override;
     void OnAudioBlock(const uint8_t* data, int32_t size) override;
 
     // Adds hold ticks of an inserted frame to the accounting.
@@ -120,6 +120,7 @@ class Recorder final : public MouseSink, public AudioSink {
     std::unique_ptr<OutputFile> output_;
     std::unique_ptr<AudioInput> audio_;
     FrameHeader next_;
+    ClickState clicks_;  // written by the mouse hook's thread
     int64_t fileSize_ = 0;
 
     std::vector<uint8_t> tickBuffer_;

@@ -49,8 +49,12 @@ class FakeClock : public Clock {
 
 class FakeCursor : public CursorSource {
   public:
-    Point CursorPos() override { return pos; }
+    Point CursorPos() override {
+        if (onRead) onRead();  // what happens elsewhere while a tick runs
+        return pos;
+    }
     Point pos{10, 20};
+    std::function<void()> onRead;
 };
 
 class FakeHook : public MouseHook {

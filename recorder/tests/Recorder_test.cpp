@@ -221,14 +221,42 @@ TEST_F(RecorderTest, ClickStateFollowsTheLastPressUntilTheNextRecord) {
     Tick();
     ASSERT_TRUE(recorder.Resume());
     Tick();
+    // A press while a tick runs (the hook has its own thread) belongs to the next record.
+    cursor.onRead = [this] { hook.sink->OnMouseMessage(0, 0x0204); };
+    Tick();
+    cursor.onRead = nullptr;
+    Tick();
     ASSERT_FALSE(recorder.StopRecording().has_value());
     EXPECT_FALSE(hook.Installed());
     StreamReader reader;
     const auto records = Records(reader);
-    ASSERT_EQ(records.size(), 3u);
+    ASSERT_EQ(records.size(), 5u);
     EXPECT_EQ(records[0].click, 2);
     EXPECT_EQ(records[1].click, 0);
     EXPECT_EQ(records[2].click, 1);
+    EXPECT_EQ(records[3].click, 0);
+    EXPECT_EQ(records[4].click, 2);
+}
+
+// A press left from a paused recording is not the next one's. The hook's thread writes into the
+// recorder: one that goes away takes its hook along.
+TEST_F(RecorderTest, PressesAndTheHookEndWithTheirRecorder) {
+    options.showClick = true;
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    ASSERT_TRUE(recorder.Pause());
+    hook.sink->OnMouseMessage(0, 0x0201);
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    Tick();
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+    StreamReader reader;
+    EXPECT_EQ(Records(reader).at(0).click, 0);
+    {
+        Recorder other(Platform(screen, view));
+        ASSERT_EQ(other.StartRecording(kOut, options, programFiles).outcome,
+                  StartResult::Outcome::Started);
+    }
+    EXPECT_FALSE(hook.Installed());
 }
 
 TEST_F(RecorderTest, NoHookWithoutClicks) {
@@ -435,6 +463,7 @@ TEST_F(RecorderTest, UnreadableScreenStartsNothing) {
 }
 
 TEST_F(RecorderTest, FullDiskStopsTheRecordingAndKeepsAReadableStream) {
+    options.showClick = true;
     ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
     screen.Fill(0x00112233);
     Tick();
@@ -450,6 +479,7 @@ TEST_F(RecorderTest, FullDiskStopsTheRecordingAndKeepsAReadableStream) {
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_FALSE(timer.enabled);
     EXPECT_FALSE(files.files[kOut].open);
+    EXPECT_FALSE(hook.Installed());
 
     StreamReader reader;
     StreamReader::Next last;

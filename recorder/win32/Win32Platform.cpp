@@ -2,6 +2,8 @@
 #include "recorder/win32/Win32Platform.h"
 
 #include <algorithm>
+#include <future>
+#include <system_error>
 
 #include "common/PubUtils.h"
 #include "common/win32/WinText.h"
@@ -12,13 +14,40 @@ namespace {
 
 constexpr DWORD kMaxChunk = 1u << 30;  // ReadFile/WriteFile take 32-bit counts
 
-// A low-level hook procedure gets no context pointer; there is one hook per process.
+// A low-level hook procedure gets no context pointer; there is one hook per process. The sink
+// and handle are written by the hook's thread before it pumps and after it stops, and read only
+// by the procedure on that thread.
 MouseSink* gMouseSink = nullptr;
-UniqueHook gHook;
+HHOOK gHook = nullptr;
+bool gHookHeld = false;  // Install and Remove run on the user-interface thread only
 
 LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (gMouseSink) gMouseSink->OnMouseMessage(nCode, static_cast<uint32_t>(wParam));
-    return ::CallNextHookEx(gHook.get(), nCode, wParam, lParam);
+    return ::CallNextHookEx(gHook, nCode, wParam, lParam);
+}
+
+// Windows calls a low-level hook on the thread that set it, inside that thread's message
+// retrieval, and holds every mouse event of the desktop until the call returns; a call that
+// takes too long makes Windows drop the hook without a word. So the hook lives here, where
+// nothing else runs: a slow tick on the user-interface thread can neither stall the pointer nor
+// lose the hook.
+void RunHookThread(MouseSink& sink, HANDLE stop, std::promise<bool> installed) {
+    gMouseSink = &sink;
+    UniqueHook hook(
+        ::SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, ::GetModuleHandleW(nullptr), 0));
+    gHook = hook.get();
+    const bool ok = static_cast<bool>(hook);
+    installed.set_value(ok);
+    // The stop event rather than WM_QUIT: posting to a thread can fail, setting an event cannot.
+    while (ok && ::MsgWaitForMultipleObjectsEx(1, &stop, INFINITE, QS_ALLINPUT,
+                                               MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
+    // Should unhooking fail, the thread's end takes the hook with it.
+    hook.reset();
+    gHook = nullptr;
+    gMouseSink = nullptr;
 }
 
 bool SeekTo(HANDLE file, int64_t offset, DWORD method) {
@@ -144,22 +173,37 @@ Point SystemCursor::CursorPos() {
 LowLevelMouseHook::~LowLevelMouseHook() { Remove(); }
 
 bool LowLevelMouseHook::Install(MouseSink& sink) {
-    if (gHook) return false;
-    gMouseSink = &sink;
-    gHook.reset(::SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, ::GetModuleHandleW(nullptr), 0));
-    if (!gHook) gMouseSink = nullptr;
-    return static_cast<bool>(gHook);
-}
-
-bool LowLevelMouseHook::Remove() {
-    if (!gHook) return true;
-    if (!::UnhookWindowsHookEx(gHook.get())) return false;
-    gHook.release();
-    gMouseSink = nullptr;
+    if (gHookHeld) return false;
+    UniqueHandleOrNull stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!stop) return false;
+    std::promise<bool> installed;
+    std::future<bool> result = installed.get_future();
+    std::thread thread;
+    try {
+        thread = std::thread(RunHookThread, std::ref(sink), stop.get(), std::move(installed));
+    } catch (const std::system_error&) {
+        return false;
+    }
+    if (!result.get()) {
+        thread.join();
+        return false;
+    }
+    thread_ = std::move(thread);
+    stop_ = std::move(stop);
+    gHookHeld = true;
     return true;
 }
 
-bool LowLevelMouseHook::Installed() const { return static_cast<bool>(gHook); }
+bool LowLevelMouseHook::Remove() {
+    if (!thread_.joinable()) return true;
+    ::SetEvent(stop_.get());
+    thread_.join();
+    stop_.reset();
+    gHookHeld = false;
+    return true;
+}
+
+bool LowLevelMouseHook::Installed() const { return thread_.joinable(); }
 
 bool Win32FileSystem::Exists(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());

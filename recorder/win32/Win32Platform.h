@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "common/win32/Handles.h"
 #include "recorder/Platform.h"
@@ -23,7 +24,8 @@ class SystemCursor final : public CursorSource {
     Point CursorPos() override;
 };
 
-// WH_MOUSE_LL for the whole desktop; its calls arrive on the installing thread.
+// WH_MOUSE_LL for the whole desktop, on a thread of its own that only pumps messages; the sink
+// is called on that thread. One per process.
 class LowLevelMouseHook final : public MouseHook {
   public:
     LowLevelMouseHook() = default;
@@ -31,9 +33,15 @@ class LowLevelMouseHook final : public MouseHook {
     LowLevelMouseHook(const LowLevelMouseHook&) = delete;
     LowLevelMouseHook& operator=(const LowLevelMouseHook&) = delete;
 
+    // Returns once the hook is in place (true) or could not be set (false).
     bool Install(MouseSink& sink) override;
+    // Removes the hook and joins its thread.
     bool Remove() override;
     bool Installed() const override;
+
+  private:
+    std::thread thread_;
+    UniqueHandleOrNull stop_;  // set to end the hook's thread
 };
 
 class Win32FileSystem final : public FileSystem {
