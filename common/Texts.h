@@ -173,6 +173,11 @@ inline constexpr char kEditHintFuchsia[] = "紫红色";
 inline constexpr char kEditHintYellow[] = "黄色";
 // %s is the font size as typed.
 inline constexpr char kEditInvalidInteger[] = "'%s' is not a valid integer value";
+// A whole number that no font size can be (font size must be between 1 and 1638).
+inline constexpr char kEditFontSizeRange[] = "字号必须在 1 到 1638 之间\t";
+// An undo step that could not be saved (not enough memory to save the undo step; this step was
+// not carried out).
+inline constexpr char kEditUndoSaveFailed[] = "内存不足,无法保存撤销步骤,这一步没有执行\t";
 // --- end editor ---
 
 }  // namespace mrv::text

@@ -41,17 +41,15 @@ void DrawHandles(Surface& surface, const Rect& rect) {
         surface.Rectangle({p.x - 2, p.y - 2, p.x + 3, p.y + 3});
 }
 
-void DrawTextLines(Surface& surface, const TextFont& font, Point boxTopLeft,
+void DrawTextLines(Surface& surface, const TextFont& font, Point firstLine,
                    std::span<const std::string> lines) {
     if (lines.empty()) return;
     surface.SetFill(Fill::Hollow, kBlack);
     surface.SetFont(font);
-    // The edit control leaves a margin of about a space before its text.
-    const int32_t indent = surface.TextExtent(" ").width - 1;
     const int32_t lineHeight = surface.TextExtent(lines.front()).height;
     for (size_t i = 0; i < lines.size(); ++i) {
-        surface.DrawTextAt(
-            {boxTopLeft.x + indent, boxTopLeft.y + static_cast<int32_t>(i) * lineHeight}, lines[i]);
+        surface.DrawTextAt({firstLine.x, firstLine.y + static_cast<int32_t>(i) * lineHeight},
+                           lines[i]);
     }
 }
 

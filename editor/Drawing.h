@@ -19,8 +19,9 @@ void DrawArrowStrokes(Surface& surface, Point start, Point tip, const ArrowHead&
 // Eight 5 x 5 inverted squares (black, not-xor, solid); drawing them again removes them.
 void DrawHandles(Surface& surface, const Rect& rect);
 
-// Draws `lines` of a text box whose top-left corner is `boxTopLeft`, transparently, in `font`.
-void DrawTextLines(Surface& surface, const TextFont& font, Point boxTopLeft,
+// Draws the `lines` of a text box transparently in `font`, the first with its top-left corner
+// at `firstLine` and each next one a line height (the first line's) lower.
+void DrawTextLines(Surface& surface, const TextFont& font, Point firstLine,
                    std::span<const std::string> lines);
 
 }  // namespace mrv::editor

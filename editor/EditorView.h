@@ -30,9 +30,13 @@ struct MouseEvent {
 // Only the keys the form acts on; everything else is Other.
 enum class Key { Other, Escape, Z, Y };
 
+// Where the keyboard focus was when the key was pressed.
+enum class KeyFocus { Window, PanelControl, TextBox };
+
 struct KeyEvent {
     Key key = Key::Other;
     Modifiers mods;
+    KeyFocus focus = KeyFocus::Window;
 };
 
 enum class EditResult { Ok = 1, Cancel = 2 };
@@ -48,8 +52,9 @@ class Picture {
   public:
     virtual ~Picture() = default;
     virtual Surface& Canvas() = 0;
-    // Copies the picture into undo slot 0..3 (allocating the slot's bitmap on first use).
-    virtual void SaveToSlot(int32_t slot) = 0;
+    // Copies the picture into undo slot 0..3; false when the copy could not be made, in which
+    // case the slot holds what it held before.
+    virtual bool SaveToSlot(int32_t slot) = 0;
     // Exchanges the picture's pixels with those of slot 0..3 (undo and redo); swapping the
     // bitmaps is enough. The canvas keeps its pen, font and current position.
     virtual void ExchangeWithSlot(int32_t slot) = 0;
@@ -68,7 +73,9 @@ class TextBox {
     // The lines as the box shows them, and the index of the one holding the caret.
     virtual std::vector<std::string> Lines() = 0;
     virtual int32_t CaretLine() = 0;
-    virtual bool HasFocus() = 0;
+    // Where the box draws the top-left corner of its first line, relative to its own top-left
+    // corner (its margins and scrolling included).
+    virtual Point TextOrigin() = 0;
 };
 
 // The editor window. The view also: captures the mouse while a button is down on the window,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 #include <string_view>
 
 #include "common/PubUtils.h"
@@ -21,22 +22,25 @@ int64_t EditorMemoryBytes(Size screen, int32_t bitsPerPixel) {
 
 namespace {
 
-// A whole number as the combo box holds it: leading blanks, a sign and digits, nothing more.
-std::optional<int32_t> ParseFontSize(const std::string& text) {
+enum class FontSizeCheck { Ok, NotWholeNumber, OutOfRange };
+
+// The font-size box's text: leading blanks, a sign and digits, nothing more, of 1..1638.
+FontSizeCheck ParseFontSize(const std::string& text, int32_t& sizePt) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i == text.size()) return std::nullopt;
+    if (i == text.size()) return FontSizeCheck::NotWholeNumber;
     int64_t value = 0;
     for (; i < text.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            return FontSizeCheck::NotWholeNumber;
         value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{1} << 40);
     }
     if (negative) value = -value;
-    // A size no font can have is refused like a text that is no number.
-    if (value < 1 || value > kMaxFontSizePt) return std::nullopt;
-    return static_cast<int32_t>(value);
+    if (value < 1 || value > kMaxFontSizePt) return FontSizeCheck::OutOfRange;
+    sizePt = static_cast<int32_t>(value);
+    return FontSizeCheck::Ok;
 }
 
 std::string InvalidIntegerText(const std::string& text) {
@@ -46,6 +50,8 @@ std::string InvalidIntegerText(const std::string& text) {
 }
 
 }  // namespace
+
+const char* OutOfMemoryText() { return text::kEditorOutOfMemory; }
 
 TFrmEdit::TFrmEdit(EditorWindow& window, Picture& picture, ToolPanel& panel)
     : window_(window), picture_(picture), panel_(panel) {}
@@ -98,6 +104,16 @@ void TFrmEdit::FormMouseUp(const MouseEvent&) {
     if (!dragging_) return;
     dragging_ = false;
     if (currentTool_ == EditTool::Arrow) ArrowMouseUp();
+}
+
+void TFrmEdit::FormCaptureLost() {
+    // The release will not come; what it would have done is done now, so that no drag stays
+    // half-way and Ctrl+Z works again at once.
+    if (IsShapeTool(currentTool_)) {
+        if (dragging_ || resizing_ || moving_) ShapeMouseUp();
+        return;
+    }
+    FormMouseUp({});
 }
 
 void TFrmEdit::ArrowMouseDown(Point p) {
@@ -159,13 +175,17 @@ void TFrmEdit::PenMouseMove(Point p) {
 
 void TFrmEdit::OpenTextBox(Point at) {
     const std::string sizeText = panel_.FontSizeText();
-    const std::optional<int32_t> sizePt = ParseFontSize(sizeText);
-    if (!sizePt) {
-        // No box; the next press with the text tool tries again.
-        window_.ShowError(InvalidIntegerText(sizeText));
-        return;
+    int32_t sizePt = 0;
+    // Refused, no box opens; the next press with the text tool tries again.
+    switch (ParseFontSize(sizeText, sizePt)) {
+        case FontSizeCheck::NotWholeNumber:
+            return window_.ShowError(InvalidIntegerText(sizeText));
+        case FontSizeCheck::OutOfRange:
+            return window_.ShowError(text::kEditFontSizeRange);
+        case FontSizeCheck::Ok:
+            break;
     }
-    textBoxFont_ = {kTextBoxFace, *sizePt, textColor_};
+    textBoxFont_ = {kTextBoxFace, sizePt, textColor_};
     textBox_ = window_.CreateTextBox(
         {at.x, at.y, at.x + kTextBoxSize.width, at.y + kTextBoxSize.height}, textBoxFont_);
 }
@@ -189,18 +209,23 @@ void TFrmEdit::TextBoxChange() {
     }
 }
 
-void TFrmEdit::CommitTextBox() {
+void TFrmEdit::CommitTextBox(Step step) {
     if (!textBox_) return;
     if (!textBox_->Text().empty()) {
-        RecordUndoStep();
+        if (step == Step::Record) RecordUndoStep();
+        // Where the box shows its first line, so that the text stays where it was typed.
         const Rect b = textBox_->Bounds();
-        DrawTextLines(picture_.Canvas(), textBoxFont_, {b.left, b.top}, textBox_->Lines());
+        const Point origin = textBox_->TextOrigin();
+        DrawTextLines(picture_.Canvas(), textBoxFont_, {b.left + origin.x, b.top + origin.y},
+                      textBox_->Lines());
     }
     textBox_.reset();
 }
 
 void TFrmEdit::RecordUndoStep() {
-    picture_.SaveToSlot(undoIndex_);
+    // A slot that was not written must not count as a step: a later undo would bring back
+    // whatever it held before. The caller's action is not carried out either.
+    if (!picture_.SaveToSlot(undoIndex_)) throw std::runtime_error(text::kEditUndoSaveFailed);
     panel_.SetUndoEnabled(true);
     undoIndex_ = (undoIndex_ + 1) % kUndoSlots;
     undoCount_ = std::min(undoCount_ + 1, kUndoSlots);
@@ -263,9 +288,9 @@ void TFrmEdit::SpeedButton1Click() { window_.EndModal(EditResult::Cancel); }
 
 void TFrmEdit::SpeedButton2Click() {
     // What the user can see is what goes into the recording: the shape being adjusted and the
-    // text being typed are committed first.
-    if (IsShapeTool(currentTool_)) EndActiveShape();
-    if (currentTool_ == EditTool::Text) CommitTextBox();
+    // text being typed are committed first, without an undo step that nobody could use.
+    if (IsShapeTool(currentTool_)) EndActiveShape(Step::Skip);
+    if (currentTool_ == EditTool::Text) CommitTextBox(Step::Skip);
     panel_.HidePanel();
     window_.Repaint();
     window_.EndModal(EditResult::Ok);
@@ -312,9 +337,9 @@ bool TFrmEdit::GestureUnderWay() const {
 }
 
 bool TFrmEdit::FormKeyDown(const KeyEvent& e) {
-    // Keys typed into a text box are its own (its Ctrl+Z undoes typing, Esc does nothing).
-    if (textBox_ && textBox_->HasFocus()) return false;
-    if (e.mods.alt) return false;
+    // Keys typed into a text box or a panel control are its own: Ctrl+Z there undoes typing,
+    // Esc in the font-size box closes its list, and neither touches the drawing.
+    if (e.focus != KeyFocus::Window || e.mods.alt) return false;
     if (e.key == Key::Escape && !e.mods.ctrl) {
         SpeedButton1Click();
         return true;

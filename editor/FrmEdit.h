@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "editor/EditorView.h"
@@ -26,6 +28,30 @@ int64_t EditorMemoryBytes(Size screen, int32_t bitsPerPixel);
 int32_t HitZoneAt(const Rect& shape, Point p);
 CursorId CursorForZone(int32_t zone);
 
+// The error box's text for an out-of-memory error.
+const char* OutOfMemoryText();
+
+// Runs one of the form's handlers for the view. An error that escapes it (out of memory, a
+// text box or bitmap that cannot be made, an undo step that cannot be saved) is shown in the
+// window's error box, and the editor stays open with everything drawn so far.
+template <typename Handler>
+void RunHandler(EditorWindow& window, Handler&& handler) {
+    std::string message;
+    try {
+        handler();
+        return;
+    } catch (const std::bad_alloc&) {
+        message = OutOfMemoryText();
+    } catch (const std::exception& e) {
+        message = e.what();
+    }
+    try {
+        window.ShowError(message);
+    } catch (const std::exception&) {
+        // Nothing more can be reported; the editor goes on.
+    }
+}
+
 // How the view uses it: create the picture (the screen copy), the window and the panel, then
 // construct the form and call FormCreate; route every event to the handler named after it;
 // show modally until EndModal; on Ok the recorder reads the picture; then FormDestroy.
@@ -45,6 +71,9 @@ class TFrmEdit {
     void FormMouseMove(const MouseEvent& e);
     void FormMouseUp(const MouseEvent& e);
     void FormDblClick(const MouseEvent& e);
+    // The window lost the mouse capture (another window, a message box, Alt+Tab): a drag on
+    // the picture ends as its release would have ended it.
+    void FormCaptureLost();
     // Keys pressed while the window or one of its controls has the focus; returns whether the
     // form used the key (the view then keeps it from the focused control).
     bool FormKeyDown(const KeyEvent& e);
@@ -88,8 +117,12 @@ class TFrmEdit {
     Point LastMovePoint() const { return lastMovePoint_; }
 
   private:
+    // Whether a commit records an undo step (apply needs none: the editor ends).
+    enum class Step { Record, Skip };
+
+    // Throws, changing nothing, when the picture cannot be saved.
     void RecordUndoStep();
-    void CommitTextBox();
+    void CommitTextBox(Step step = Step::Record);
     void OpenTextBox(Point at);
     void ArrowMouseDown(Point p);
     void ArrowMouseMove(Point p);
@@ -102,9 +135,9 @@ class TFrmEdit {
     void ShapeMouseMove(Point p);
     void ShapeMouseUp();
     void RefreshOutline();
-    void CommitShape();
-    // Makes an active shape inactive and commits it; false when none was active.
-    bool EndActiveShape();
+    void CommitShape(Step step);
+    // Commits an active shape and makes it inactive; false when none was active.
+    bool EndActiveShape(Step step = Step::Record);
     void ClearShape();
     void ResizeShape(Point p);
     bool GestureUnderWay() const;

@@ -169,8 +169,8 @@ void TFrmEdit::ShapeMouseUp() {
     NormalizeRect(shapeRect_);
 }
 
-void TFrmEdit::CommitShape() {
-    RecordUndoStep();
+void TFrmEdit::CommitShape(Step step) {
+    if (step == Step::Record) RecordUndoStep();
     Surface& c = picture_.Canvas();
     c.SetPenWidth(lineWidth_);
     c.SetMix(PenMix::Copy);
@@ -179,10 +179,11 @@ void TFrmEdit::CommitShape() {
     DrawShape(c, currentTool_, shapeRect_);
 }
 
-bool TFrmEdit::EndActiveShape() {
+bool TFrmEdit::EndActiveShape(Step step) {
     if (!shapeActive_) return false;
+    // Committed first: a commit that fails leaves the shape active, not lost.
+    CommitShape(step);
     shapeActive_ = dragging_ = resizing_ = moving_ = false;
-    CommitShape();
     ClearShape();
     return true;
 }

@@ -91,6 +91,7 @@ class ScopedSelect {
     }
     ScopedSelect(const ScopedSelect&) = delete;
     ScopedSelect& operator=(const ScopedSelect&) = delete;
+    bool ok() const { return old_ != nullptr; }  // false when the object could not be selected
 
   private:
     HDC dc_;

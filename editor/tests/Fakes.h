@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -231,9 +232,11 @@ class FakePicture : public Picture {
   public:
     FakePicture(int32_t width, int32_t height) : canvas(width, height) { canvas.FillPattern(); }
     Surface& Canvas() override { return canvas; }
-    void SaveToSlot(int32_t slot) override {
+    bool SaveToSlot(int32_t slot) override {
+        if (failSaves) return false;
         ++saves;
         slots.at(slot) = canvas.Pixels();
+        return true;
     }
     void ExchangeWithSlot(int32_t slot) override {
         if (!slots.at(slot)) throw std::logic_error("exchange with an empty undo slot");
@@ -242,6 +245,7 @@ class FakePicture : public Picture {
     FakeSurface canvas;
     std::array<std::optional<std::vector<uint32_t>>, 4> slots;
     int saves = 0;
+    bool failSaves = false;  // as when no memory DC or bitmap can be made
 };
 
 // What a text box went through; it outlives the box, which the form destroys.
@@ -250,7 +254,7 @@ struct TextBoxState {
     TextFont font;
     std::string text;
     int32_t caretLine = 0;
-    bool focused = true;
+    Point textOrigin{3, 1};  // the box's margins, as an edit control has them
     bool destroyed = false;
 };
 
@@ -280,7 +284,7 @@ class FakeTextBox : public TextBox {
         return lines;
     }
     int32_t CaretLine() override { return state_->caretLine; }
-    bool HasFocus() override { return state_->focused; }
+    Point TextOrigin() override { return state_->textOrigin; }
 
   private:
     std::shared_ptr<TextBoxState> state_;
@@ -302,6 +306,7 @@ class FakeWindow : public EditorWindow {
     void SetWindowCursor(CursorId cursor) override { windowCursor = cursor; }
     void SetAppCursor(CursorId cursor) override { appCursor = cursor; }
     std::unique_ptr<TextBox> CreateTextBox(const Rect& bounds, const TextFont& font) override {
+        if (failTextBox) throw std::bad_alloc();
         auto state = std::make_shared<TextBoxState>();
         state->bounds = bounds;
         state->font = font;
@@ -318,6 +323,7 @@ class FakeWindow : public EditorWindow {
     std::vector<std::shared_ptr<TextBoxState>> textBoxes;
     std::optional<EditResult> result;
     std::vector<std::string> errors;
+    bool failTextBox = false;
 
   private:
     FakePicture& picture_;
@@ -374,12 +380,14 @@ class EditorFixture : public ::testing::Test {
             if (b.tool == tool) form.ToolButton1Click(b.tag);
         }
     }
-    bool PressKey(Key key, bool ctrl = false) {
+    bool PressKey(Key key, bool ctrl = false, KeyFocus focus = KeyFocus::Window) {
         KeyEvent e;
         e.key = key;
         e.mods.ctrl = ctrl;
+        e.focus = focus;
         return form.FormKeyDown(e);
     }
+
     // The picture as it was at opening with `draw` applied on a surface like the window's.
     template <typename Draw>
     std::vector<uint32_t> OriginalWith(Draw draw) const {

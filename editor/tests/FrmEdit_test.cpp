@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/Texts.h"
 #include "editor/Drawing.h"
 #include "editor/tests/Fakes.h"
 
@@ -234,17 +236,18 @@ TEST_F(FrmEditTest, CtrlZIsIgnoredDuringADrag) {
     EXPECT_TRUE(form.Dragging());
 }
 
-TEST_F(FrmEditTest, EscapeCancelsUnlessATextBoxHasTheFocus) {
-    SelectTool(EditTool::Text);
-    Press({30, 30});
-    ASSERT_TRUE(form.HasTextBox());
-    EXPECT_FALSE(PressKey(Key::Escape));
-    EXPECT_FALSE(PressKey(Key::Z, true));  // the box's own undo
+TEST_F(FrmEditTest, KeysActOnlyWhenTheWindowItselfHasTheFocus) {
+    Drag({10, 10}, {60, 60});
+    // Typed into the font-size box or a text box, the keys are that control's own.
+    for (KeyFocus focus : {KeyFocus::PanelControl, KeyFocus::TextBox}) {
+        for (Key key : {Key::Escape, Key::Z, Key::Y})
+            EXPECT_FALSE(PressKey(key, key != Key::Escape, focus));
+    }
     EXPECT_FALSE(window.result);
-    window.textBoxes.back()->focused = false;
+    EXPECT_EQ(form.UndoCount(), 1);
+    EXPECT_FALSE(PressKey(Key::Other, true));
     EXPECT_TRUE(PressKey(Key::Escape));
     EXPECT_EQ(window.result, EditResult::Cancel);
-    EXPECT_FALSE(PressKey(Key::Other, true));
 }
 
 TEST_F(FrmEditTest, TextBoxOpensAtThePressWithTheChosenFontAndColour) {
@@ -275,8 +278,9 @@ TEST_F(FrmEditTest, NextPressCommitsTheBoxWithTextAndDropsAnEmptyOne) {
         if (d.op == Op::Text) texts.push_back(d);
     }
     ASSERT_EQ(texts.size(), 2u);
-    const int32_t s = picture.canvas.TextExtent(" ").width - 1;
-    EXPECT_EQ(texts[0].to, (Point{30 + s, 40}));
+    // Where the box showed its first line: its corner plus its margins.
+    EXPECT_EQ(texts[0].to, (Point{30 + 3, 40 + 1}));
+    EXPECT_EQ(texts[1].to.x, 30 + 3);
     EXPECT_EQ(texts[1].text, "there");
     EXPECT_EQ(texts[1].font.color, kBlue);
     EXPECT_EQ(texts[1].fill, Fill::Hollow);
@@ -312,22 +316,26 @@ TEST_F(FrmEditTest, TextBoxGrowsToItsTextAndNeverShrinks) {
     EXPECT_EQ(box.bounds.bottom - box.bounds.top, 5 * lineHeight);
 }
 
-TEST_F(FrmEditTest, FontSizeThatIsNoWholeNumberOrNoFontSizeGivesTheConversionError) {
+TEST_F(FrmEditTest, FontSizeThatIsNoWholeNumberOrOutOfRangeOpensNoBox) {
     SelectTool(EditTool::Text);
-    for (const char* text : {"abc", "12.5", "", "0", "-3", "99999999999999999999", "12 "}) {
+    for (const char* text : {"abc", "12.5", "", "12 ", "0", "-3", "1639", "99999999999999999999"}) {
         panel.fontSizeText = text;
         Press({30, 30});
         EXPECT_FALSE(form.HasTextBox()) << text;
         ASSERT_FALSE(window.errors.empty());
-        EXPECT_EQ(window.errors.back(), std::string("'") + text + "' is not a valid integer value");
+        // A whole number is not called an invalid integer.
+        EXPECT_EQ(window.errors.back(),
+                  window.errors.size() > 4
+                      ? std::string(text::kEditFontSizeRange)
+                      : std::string("'") + text + "' is not a valid integer value");
     }
     EXPECT_TRUE(window.textBoxes.empty());
-    EXPECT_EQ(window.errors.size(), 7u);
+    EXPECT_EQ(window.errors.size(), 8u);
     // The next press tries again.
-    panel.fontSizeText = "14";
+    panel.fontSizeText = " +1638";
     Press({30, 30});
     EXPECT_TRUE(form.HasTextBox());
-    EXPECT_EQ(form.TextBoxFont().sizePt, 14);
+    EXPECT_EQ(form.TextBoxFont().sizePt, 1638);
 }
 
 TEST_F(FrmEditTest, UndoWithABoxOfTextDropsOnlyTheBox) {
@@ -409,6 +417,55 @@ TEST_F(FrmEditTest, CancelCommitsNothing) {
     EXPECT_EQ(picture.canvas.Pixels(), original);
     form.FormDestroy();
     EXPECT_TRUE(window.textBoxes[0]->destroyed);
+}
+
+TEST_F(FrmEditTest, AnErrorInAHandlerIsShownAndTheEditorStaysWithItsDrawing) {
+    Drag({10, 10}, {60, 60});
+    const std::vector<uint32_t> drawn = picture.canvas.Pixels();
+    SelectTool(EditTool::Text);
+    window.failTextBox = true;
+    RunHandler(window, [&] { Press({80, 80}); });
+    RunHandler(window, [] { throw std::runtime_error("Cannot create the bitmap"); });
+    EXPECT_EQ(window.errors,
+              (std::vector<std::string>{text::kEditorOutOfMemory, "Cannot create the bitmap"}));
+    EXPECT_FALSE(window.result);
+    EXPECT_EQ(picture.canvas.Pixels(), drawn);
+    EXPECT_EQ(form.UndoCount(), 1);
+}
+
+TEST_F(FrmEditTest, AStepWhoseUndoCopyFailsIsNotDoneAndUndoStaysAsItWas) {
+    Drag({10, 10}, {60, 60});
+    const std::vector<uint32_t> one = picture.canvas.Pixels();
+    Drag({100, 10}, {150, 90});
+    const std::vector<uint32_t> two = picture.canvas.Pixels();
+    picture.failSaves = true;
+    RunHandler(window, [&] { Press({20, 120}); });
+    Release({90, 130});
+    EXPECT_EQ(picture.canvas.Pixels(), two);
+    EXPECT_EQ(window.errors, std::vector<std::string>{text::kEditUndoSaveFailed});
+    // Undo takes back the last step that was saved, not a stale slot.
+    form.ToolButton8Click();
+    EXPECT_EQ(picture.canvas.Pixels(), one);
+    // A shape that cannot be committed stays active; apply needs no undo copy.
+    SelectTool(EditTool::Rectangle);
+    Drag({20, 20}, {120, 100});
+    RunHandler(window, [&] { SelectTool(EditTool::Arrow); });
+    EXPECT_TRUE(form.ShapeActive());
+    form.SpeedButton2Click();
+    EXPECT_EQ(CallsOn(picture.canvas, Op::Rectangle), 1u);
+}
+
+TEST_F(FrmEditTest, LosingTheCaptureEndsADragAsItsReleaseWould) {
+    Press({20, 120});
+    Move({120, 60});
+    form.FormCaptureLost();
+    EXPECT_EQ(picture.canvas.Pixels(), OriginalWith([](FakeSurface& s) {
+                  DrawArrow(s, {20, 120}, {120, 60}, kRed, 3, PenMix::Copy);
+              }));
+    EXPECT_TRUE(PressKey(Key::Z, true));  // at once
+    EXPECT_EQ(picture.canvas.Pixels(), original);
+    Release({120, 60});  // late: draws nothing again
+    EXPECT_EQ(picture.canvas.Pixels(), original);
 }
 
 TEST(EditorMemory, PictureAndFourUndoSlotsOfTheScreen) {

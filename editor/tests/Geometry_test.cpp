@@ -154,17 +154,16 @@ TEST(ReversibleMix, HandlesDrawnTwiceRestoreEveryPixelAndInvert) {
     EXPECT_EQ(s.calls.front().width, 1);  // the width is left as it was
 }
 
-TEST(DrawTextLines, LinesStepByTheFirstLinesHeightAfterASpace) {
+TEST(DrawTextLines, LinesStepByTheFirstLinesHeight) {
     FakeSurface s(10, 10);
     s.SetFill(Fill::Solid, kBlack);
     const TextFont font{"MS Sans Serif", 12, kBlue};
     const std::vector<std::string> lines{"Hi", "there"};
     DrawTextLines(s, font, {200, 150}, lines);
-    const Size space = s.TextExtent(" ");
     const int32_t h = s.TextExtent("Hi").height;
     ASSERT_EQ(s.calls.size(), 2u);
-    EXPECT_EQ(s.calls[0].to, (Point{200 + space.width - 1, 150}));
-    EXPECT_EQ(s.calls[1].to, (Point{200 + space.width - 1, 150 + h}));
+    EXPECT_EQ(s.calls[0].to, (Point{200, 150}));
+    EXPECT_EQ(s.calls[1].to, (Point{200, 150 + h}));
     EXPECT_EQ(s.calls[1].text, "there");
     EXPECT_EQ(s.calls[0].fill, Fill::Hollow);
     EXPECT_EQ(s.calls[0].font, font);

@@ -306,6 +306,20 @@ TEST_F(ShapesTest, NewColourAndWidthAreUsedAndOldPreviewsStillErased) {
     EXPECT_EQ(committed->fill, Fill::Hollow);
 }
 
+TEST_F(ShapesTest, LosingTheCaptureEndsCreationAndResizingAsTheirReleaseWould) {
+    Press({20, 20});
+    Move({120, 100});
+    form.FormCaptureLost();
+    EXPECT_EQ(form.HandleRect(), (Rect{20, 20, 120, 100}));
+    ExpectPreviewsAsRecorded();
+    Move({118, 98});
+    Press({118, 98});
+    Move({24, 24});  // resized to nothing: gone, as at a release
+    form.FormCaptureLost();
+    EXPECT_FALSE(form.ShapeActive());
+    EXPECT_EQ(window.surface.Pixels(), original);
+}
+
 TEST_F(ShapesTest, ApplyCommitsTheActiveShapeAndCancelDropsIt) {
     MakeShape({20, 20, 120, 100});
     form.SpeedButton1Click();

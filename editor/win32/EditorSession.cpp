@@ -28,8 +28,9 @@ class Win32EditorSession final : public EditorSession {
         return true;
     }
 
-    Result ShowModal(std::string& error) override {
-        const editor::EditResult result = view_.ShowModal(error);
+    // Errors inside the editor are shown while it is open; none is left for afterwards.
+    Result ShowModal(std::string&) override {
+        const editor::EditResult result = view_.ShowModal();
         return result == editor::EditResult::Ok ? Result::Ok : Result::Cancel;
     }
 

@@ -90,7 +90,11 @@ class WinTextBox final : public editor::TextBox {
         : box_(box), font_(std::move(font)), slot_(slot) {}
     ~WinTextBox() override {
         slot_ = nullptr;
+        // The keys go back to the editor window, not to nowhere, once the box has gone.
+        HWND parent = ::GetParent(box_.get());
+        const bool focused = ::GetFocus() == box_.get();
         box_.reset();
+        if (focused) ::SetFocus(parent);
     }
     editor::Rect Bounds() override {
         RECT r{};
@@ -115,7 +119,16 @@ class WinTextBox final : public editor::TextBox {
     int32_t CaretLine() override {
         return static_cast<int32_t>(::SendMessageW(box_.get(), EM_LINEFROMCHAR, -1, 0));
     }
-    bool HasFocus() override { return ::GetFocus() == box_.get(); }
+    editor::Point TextOrigin() override {
+        // The edit control's own answer, with its margins and any scrolling in it.
+        const LRESULT at = ::SendMessageW(box_.get(), EM_POSFROMCHAR, 0, 0);
+        if (at != -1) {
+            return {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+        }
+        RECT format{};
+        ::SendMessageW(box_.get(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        return {format.left, format.top};
+    }
 
   private:
     UniqueWindow box_;
@@ -140,15 +153,7 @@ EditorWindowView::~EditorWindowView() {
 template <typename F>
 void EditorWindowView::Guarded(F handler) {
     if (!form_ || ended_) return;
-    try {
-        handler(*form_);
-    } catch (const std::bad_alloc&) {
-        error_ = text::kEditorOutOfMemory;
-        EndModal(editor::EditResult::Cancel);
-    } catch (const std::exception& e) {
-        error_ = e.what();
-        EndModal(editor::EditResult::Cancel);
-    }
+    editor::RunHandler(*this, [&] { handler(*form_); });
 }
 
 bool EditorWindowView::Create(std::string& error) {
@@ -329,7 +334,7 @@ void EditorWindowView::CreatePanel() {
     }
 }
 
-editor::EditResult EditorWindowView::ShowModal(std::string& error) {
+editor::EditResult EditorWindowView::ShowModal() {
     // The other windows of the program take no input while the editor is open.
     std::vector<HWND> disabled;
     ::EnumThreadWindows(
@@ -364,13 +369,16 @@ editor::EditResult EditorWindowView::ShowModal(std::string& error) {
     for (HWND w : disabled) ::EnableWindow(w, TRUE);
     // Showing modally ends by hiding the window.
     ::ShowWindow(hwnd_, SW_HIDE);
-    error = error_;
     return result_;
 }
 
 bool EditorWindowView::OnKeyDown(const MSG& msg) {
     if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
     editor::KeyEvent e;
+    // Keys go to the focused window (or, with none focused, to the editor window itself).
+    e.focus = msg.hwnd == hwnd_      ? editor::KeyFocus::Window
+              : msg.hwnd == textBox_ ? editor::KeyFocus::TextBox
+                                     : editor::KeyFocus::PanelControl;
     switch (msg.wParam) {
         case VK_ESCAPE:
             e.key = editor::Key::Escape;
@@ -445,12 +453,18 @@ LRESULT EditorWindowView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
             const MouseButton button = msg == WM_LBUTTONUP   ? MouseButton::Left
                                        : msg == WM_RBUTTONUP ? MouseButton::Right
                                                              : MouseButton::Middle;
+            // The release first, so that the capture change it brings finds nothing to end.
+            Guarded([&](TFrmEdit& f) { f.FormMouseUp(MouseAt(button, wParam, lParam)); });
             if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && ::GetCapture() == hwnd_) {
                 ::ReleaseCapture();
             }
-            Guarded([&](TFrmEdit& f) { f.FormMouseUp(MouseAt(button, wParam, lParam)); });
             return 0;
         }
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(lParam) != hwnd_) {
+                Guarded([](TFrmEdit& f) { f.FormCaptureLost(); });
+            }
+            return 0;
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
             return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
@@ -555,8 +569,9 @@ std::unique_ptr<editor::TextBox> EditorWindowView::CreateTextBox(const editor::R
     if (!box) throw std::bad_alloc();
     UniqueFont made(CreateTextFont(windowDc_, font));
     ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), FALSE);
-    // No margins, so that the committed lines fall where the typed ones stood.
-    ::SendMessageW(box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+    // The standard margins; the commit asks the box where its text stands.
+    ::SendMessageW(box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                   MAKELPARAM(EC_USEFONTINFO, EC_USEFONTINFO));
     ::SetWindowSubclass(box, TextBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
     // Over the panel, as the newest control.
     ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -592,6 +607,12 @@ LRESULT CALLBACK EditorWindowView::TextBoxProc(HWND hwnd, UINT msg, WPARAM wPara
                 f.Panel1MouseUp(DragTarget::TextBox, MouseAt(MouseButton::Left, wParam, lParam));
             });
             break;
+        case WM_CAPTURECHANGED:
+            // A drag of the box ends when the box loses the mouse, as at a release.
+            self->Guarded([](TFrmEdit& f) {
+                if (f.PanelDragging()) f.Panel1MouseUp(DragTarget::TextBox, {});
+            });
+            break;
         case WM_NCDESTROY:
             ::RemoveWindowSubclass(hwnd, TextBoxProc, 1);
             break;
@@ -610,6 +631,8 @@ void EditorWindowView::EndModal(editor::EditResult result) {
 }
 
 void EditorWindowView::ShowError(const std::string& message) {
+    // The box takes the mouse: a drag under way ends here, as at a release.
+    if (::GetCapture() == hwnd_) ::ReleaseCapture();
     std::string textWithStop = message;
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') textWithStop += ".";
     ::MessageBoxW(hwnd_, Widen(textWithStop).c_str(), Widen(text::kAppTitle).c_str(),

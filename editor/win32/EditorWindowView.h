@@ -30,8 +30,8 @@ class EditorWindowView final : public editor::EditorWindow, public editor::ToolP
     // Creates the hidden window with its panel; false with `error` when it cannot be made.
     bool Create(std::string& error);
     void AttachForm(editor::TFrmEdit& form) { form_ = &form; }
-    // Shows the window maximised and runs its modal loop; `error` is set when a handler failed.
-    editor::EditResult ShowModal(std::string& error);
+    // Shows the window maximised and runs its modal loop.
+    editor::EditResult ShowModal();
     HWND hwnd() const { return hwnd_; }
 
     // EditorWindow
@@ -63,7 +63,7 @@ class EditorWindowView final : public editor::EditorWindow, public editor::ToolP
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandlePanelMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    // Runs a handler of the form; an error that escapes it ends the editor.
+    // Runs a handler of the form; an error that escapes it is shown and the editor goes on.
     template <typename F>
     void Guarded(F handler);
 
@@ -111,7 +111,6 @@ class EditorWindowView final : public editor::EditorWindow, public editor::ToolP
     bool panelCapture_ = false;
     bool ended_ = false;
     editor::EditResult result_ = editor::EditResult::Cancel;
-    std::string error_;
 };
 
 }  // namespace mrv::win

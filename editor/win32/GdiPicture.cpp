@@ -50,12 +50,13 @@ bool GdiPicture::Create(std::string& error) {
     return true;
 }
 
-void GdiPicture::SaveToSlot(int32_t slot) {
-    if (slot < 0 || slot >= editor::kUndoSlots) return;
+bool GdiPicture::SaveToSlot(int32_t slot) {
+    if (slot < 0 || slot >= editor::kUndoSlots || !slots_[slot]) return false;
     UniqueMemoryDC memory(::CreateCompatibleDC(dc_.get()));
-    if (!memory) return;
+    if (!memory) return false;
     ScopedSelect select(memory.get(), slots_[slot].get());
-    ::BitBlt(memory.get(), 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY);
+    if (!select.ok()) return false;
+    return ::BitBlt(memory.get(), 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY) != FALSE;
 }
 
 void GdiPicture::ExchangeWithSlot(int32_t slot) {

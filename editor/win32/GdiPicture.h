@@ -34,7 +34,7 @@ class GdiPicture final : public editor::Picture, public ScreenSource {
 
     // editor::Picture
     editor::Surface& Canvas() override { return *canvas_; }
-    void SaveToSlot(int32_t slot) override;
+    bool SaveToSlot(int32_t slot) override;
     void ExchangeWithSlot(int32_t slot) override;
 
     // ScreenSource: the recorder grabs the picture from its device context.

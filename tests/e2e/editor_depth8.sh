@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The annotation editor in an 8-bit recording: the applied edit (arrow, pen, text, undo) is one
-# whole-screen record held EditSleep ticks whose picture is the editor's through the stored
-# colour table (the main window's tool bar aside, whose face colours the table lacks); then, in scan mode, the edit is one ordinary scan record carrying the hold.
+# The annotation editor in an 8-bit recording: text is committed where its box showed it; the
+# applied edit (arrow, pen, text, undo) is one whole-screen record held EditSleep ticks whose
+# picture is the editor's through the stored colour table (the main window's tool bar aside,
+# whose face colours the table lacks); then, in scan mode, the edit is one ordinary scan record
+# carrying the hold.
 set -euo pipefail
 source "$(dirname "$0")/editor_lib.sh"
 SIZE=640x480
@@ -15,10 +17,7 @@ ed_drag 300 300 400 360
 ed_click "$(ed_tool_x 4)" $ED_TOOL_Y            # pen
 ed_drag 450 200 520 260 6
 ed_click "$(ed_tool_x 5)" $ED_TOOL_Y            # text
-ed_click 200 400
-xdotool type --delay 80 Hi
-sleep 0.3
-ed_click "$(ed_tool_x 5)" $ED_TOOL_Y            # commits it
+ed_expect_text_in_place 200 400 text12          # typed, committed where the box showed it
 ed_click $ED_UNDO_X $ED_TOOL_Y                  # undo: the text goes
 ed_click "$(ed_tool_x 0)" $ED_TOOL_Y
 ed_drag 250 450 180 400

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The annotation editor at 32 bits per pixel, opened from the tool bar during a recording: an
-# edit with arrow, pen, text and undo applied; a bad font size; apply with an open text box;
+# edit with arrow, pen, text and undo applied; Esc in the font-size box, bad font sizes, text
+# committed where its box showed it, apply with an open text box;
 # Ctrl+Z and Ctrl+Y, a panel drag, cancel; Esc while paused; closing the window; the shapes
 # (resize, move, the three ways to end them, a drag too small, the split cursors). Every applied edit is one
 # whole-screen record held EditSleep ticks whose picture is what the editor showed; the
@@ -46,19 +47,25 @@ edrv wait-closed || fail "apply did not close the editor"
 sleep 1
 expect_eq "running after apply" "$(app_state pressed)" "start"
 
-# 2. A font size that is no whole number opens no box; apply with a text box open keeps its
-# text (the real button this time).
+# 2. Esc typed into the font-size box is the box's: the editor and its arrow stay. A font size
+# that is no whole number, or one out of range, opens no box. Text lands where its box showed
+# it, at sizes 9 and 20. Apply with a text box open keeps its text (the real button this time).
 ed_open $SIZE
+ed_drag 450 480 530 530                         # an arrow, for the apply at the end
 ed_click "$(ed_tool_x 5)" $ED_TOOL_Y
-ED_COMBO_X=$((ED_PANEL_X + 1 + 25 + 15)) ED_COMBO_Y=$((ED_PANEL_Y + 29 + 6 + 10))
-ed_combo() {
-    ed_click $ED_COMBO_X $ED_COMBO_Y
-    xdotool key End BackSpace BackSpace BackSpace BackSpace
-    xdotool type --delay 50 "$1"
-}
 ed_combo 1.5
+xdotool key Escape
+sleep 0.5
+edrv wait-open >/dev/null || fail "Esc in the font-size box closed the editor"
 ed_click 560 150
 expect_box Morvanta "'1.5' is not a valid integer value."
+ed_combo 0
+ed_click 560 150
+expect_box Morvanta '字号必须在 1 到 1638 之间\t'
+ed_combo 9
+ed_expect_text_in_place 250 200 text9
+ed_combo 20
+ed_expect_text_in_place 380 200 text20
 ed_combo 12
 ed_click 560 150
 xdotool type --delay 80 Hi
@@ -163,12 +170,14 @@ read -r r5 _ <<<"${held[2]}"
 [ $((r2 - r1)) -gt 1 ] && [ $((r5 - r2)) -gt 1 ] || fail "no records between the edits"
 [ "$(rec_value "$rec" records)" -gt "$r5" ] || fail "no records after the last edit"
 ed_expect_picture "$rec" "$r1" "$APP_WORK/edit1.png"
-# The text of the open box is in the picture: blue glyphs where the box stood.
+# The text of the open box is in the picture: blue glyphs where the box stood; and so is the
+# arrow drawn before Esc in the font-size box, red on a yellow block.
 blue=$(ed_count "$rec" "$r2" 560 150 60 30 0000FF)
 before_blue=$(convert "$APP_WORK/before.png" -crop 60x30+560+150 +repage -fill black +opaque '#0000FF' \
     -fill white -opaque '#0000FF' -format '%[fx:round(mean*w*h)]' info:)
 [ "$blue" -gt $((before_blue + 10)) ] || fail "the open box's text is not in the picture ($blue blue pixels)"
 echo "ok: the open box's text is in the picture"
+[ "$(ed_count "$rec" "$r2" 485 500 10 10 FF0000)" -gt 5 ] || fail "the arrow is not in the picture"
 # The shapes: the picture equals the editor but for the active rounded rectangle, which is
 # committed (no handles, copy mix); outlines stand where the drags put them.
 "$MRV_E2E_CHECK" render "$rec" "$APP_WORK/HeadFile.hdf" "$r5" "$APP_WORK/record5.png"

@@ -11,6 +11,7 @@ ED_TOOL_Y=$((ED_PANEL_Y + 12))
 ED_UNDO_X=$((ED_PANEL_X + 1 + 23 * 6 + 8 + 11))
 ED_CANCEL_X=$((ED_PANEL_X + 179 + 11))
 ED_APPLY_X=$((ED_PANEL_X + 202 + 26))
+ED_COMBO_X=$((ED_PANEL_X + 1 + 25 + 15)) ED_COMBO_Y=$((ED_PANEL_Y + 29 + 6 + 10))
 
 # The editor's driver, run as drv runs the main window's.
 edrv() { APP_DRIVER="$ED_DRIVER" drv "$@"; }
@@ -88,6 +89,39 @@ ed_open() {
     expect_eq "editor covers the screen" "$(sed -n 's/^editor //p' <<<"$out")" "0 0 ${1/x/ }"
     expect_eq "panel" "$(sed -n 's/^panel //p' <<<"$out")" "$ED_PANEL_X $ED_PANEL_Y 265 62"
     ed_park
+}
+
+# Types TEXT into the font-size box (shown with the text tool), in place of what it held.
+ed_combo() {
+    ed_click $ED_COMBO_X $ED_COMBO_Y
+    xdotool key End BackSpace BackSpace BackSpace BackSpace
+    xdotool type --delay 50 "$1"
+}
+
+# With the text tool selected: "Hi" typed into a box opened at X,Y, then committed by the text
+# tool's button, lands where the box showed it: the left and top edges of its ink within 1 px.
+ed_expect_text_in_place() {
+    local x=$1 y=$2 n="$APP_WORK/$3" crop="80x36+$1+$2" box text  # the box is 80 x 36 at least
+    ed_park
+    mrv_screenshot "$n-before.png"
+    ed_click "$x" "$y"
+    xdotool type --delay 80 Hi
+    ed_click $ED_COMBO_X $ED_COMBO_Y                # the focus, and the caret, leave the box
+    ed_park
+    mrv_screenshot "$n-box.png"
+    ed_click "$(ed_tool_x 5)" $ED_TOOL_Y            # commits it
+    ed_park
+    mrv_screenshot "$n-text.png"
+    # The box's ink is what is not silver; the text's is what differs from before.
+    box=$(convert "$n-box.png" -crop "$crop" +repage -trim -format '%X %Y' info: 2>/dev/null)
+    text=$(convert "$n-text.png" "$n-before.png" -compose difference -composite -crop "$crop" \
+        +repage -trim -format '%X %Y' info: 2>/dev/null)
+    read -r bx by <<<"$box"
+    read -r tx ty <<<"$text"
+    [ "$bx" -ge 0 ] && [ "$tx" -ge 0 ] && [ $(((bx - tx) ** 2)) -le 1 ] &&
+        [ $(((by - ty) ** 2)) -le 1 ] ||
+        fail "$3: the box showed its ink from $box, the committed text has it from $text"
+    echo "ok: $3 in place (ink from $box)"
 }
 
 # Screenshot of the editor with its panel hidden, into $APP_WORK/NAME.png.
