@@ -74,11 +74,12 @@ void TGSM610In::AddBuffer() {
     }
     if (const uint32_t r = device_->AddBuffer(header); r != kWaveOk) {
         WaveError("WaveIn-AddBuffer", r);
+        return;
     }
+    queued_.push_back(bufferList_.back().get());
 }
 
 TGSM610In::Buffer* TGSM610In::Find(const void* tag) {
-    // Only the tag is compared: a notification may name a buffer that Close has freed.
     for (auto& b : bufferList_) {
         if (b->header->Tag() == tag) return b.get();
     }
@@ -91,21 +92,20 @@ void TGSM610In::BufferDone(const void* tag) {
         if (!destroying_) FreeBuffer(tag);
         return;
     }
-    Buffer* buffer = Find(tag);
-    if (!buffer) return;
-    WaveHeader& header = *buffer->header;
-    const size_t recorded = std::min<size_t>(header.BytesRecorded(), buffer->data.size());
-    // A copy, so that a handler that closes the component cannot pull the bytes from under us.
-    const std::vector<uint8_t> pcm(buffer->data.begin(),
-                                   buffer->data.begin() + static_cast<ptrdiff_t>(recorded));
+    // Only a buffer the device holds counts: a notification may name one that Close has freed
+    // or that HandOver has already delivered.
+    const auto queued = std::find_if(queued_.begin(), queued_.end(),
+                                     [tag](const Buffer* b) { return b->header->Tag() == tag; });
+    if (queued == queued_.end()) return;
+    Buffer* buffer = *queued;
+    queued_.erase(queued);
     // Every returned buffer reaches the owner at least once, with no bytes if no block completed.
-    const int deliveries =
-        packer_.Feed(pcm, *encoder_, [this](std::span<const uint8_t> gsm) { Deliver(gsm); });
-    if (deliveries == 0) Deliver({});
+    if (Convert(*buffer) == 0) Deliver({});
     // A throwing handler leaves the buffer out of the circulation (it stays listed until Close);
     // so does a handler that closed the component.
     if (!active_ || Find(tag) != buffer) return;
 
+    WaveHeader& header = *buffer->header;
     if (const uint32_t r = device_->Unprepare(header); r != kWaveOk) {
         WaveError("WaveIn-UnprepareHeader", r);
     }
@@ -116,6 +116,30 @@ void TGSM610In::BufferDone(const void* tag) {
     }
     if (const uint32_t r = device_->AddBuffer(header); r != kWaveOk) {
         WaveError("WaveInAddBuffer", r);
+        return;
+    }
+    queued_.push_back(buffer);
+}
+
+int TGSM610In::Convert(Buffer& buffer) {
+    const size_t recorded = std::min<size_t>(buffer.header->BytesRecorded(), buffer.data.size());
+    // A copy, so that a handler that closes the component cannot pull the bytes from under us.
+    const std::vector<uint8_t> pcm(buffer.data.begin(),
+                                   buffer.data.begin() + static_cast<ptrdiff_t>(recorded));
+    return packer_.Feed(pcm, *encoder_, [this](std::span<const uint8_t> gsm) { Deliver(gsm); });
+}
+
+void TGSM610In::HandOver() {
+    if (!active_) return;
+    // The reset returns every queued buffer with what it holds; their notifications come later
+    // and find them no longer queued. PCM short of a whole block is lost.
+    device_->Reset();
+    std::deque<Buffer*> returned;
+    returned.swap(queued_);
+    for (Buffer* buffer : returned) {
+        // A handler that closed the component has freed the rest.
+        if (!active_) return;
+        Convert(*buffer);
     }
 }
 
@@ -137,6 +161,7 @@ void TGSM610In::Close() {
     device_->Close();
     encoder_->Close();
     packer_.Clear();
+    queued_.clear();
     // Headers are freed without unpreparing them: the device is closed and holds none.
     while (!bufferList_.empty()) bufferList_.pop_back();
 }

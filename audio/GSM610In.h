@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,9 @@ class TGSM610In final : private WaveInEvents {
     TGSM610In& operator=(const TGSM610In&) = delete;
 
     void Open(int32_t sampleRate, int32_t avgBytesPerSec);
+    // Stops the device and delivers at once what its buffers hold, partly filled ones included,
+    // as whole blocks; the component stays active, delivering nothing more, until Close.
+    void HandOver();
     void Close();
     bool Active() const { return active_; }
 
@@ -60,6 +64,8 @@ class TGSM610In final : private WaveInEvents {
   private:
     void BufferDone(const void* tag) override;
     void AddBuffer();
+    // Hands the buffer's PCM to the packer; returns the number of deliveries it made.
+    int Convert(Buffer& buffer);
     void FreeBuffer(const void* tag);
     void WaveError(const char* label, uint32_t code);
     void Deliver(std::span<const uint8_t> gsm);
@@ -68,6 +74,8 @@ class TGSM610In final : private WaveInEvents {
     std::unique_ptr<WaveInDevice> device_;
     std::unique_ptr<GsmEncoder> encoder_;
     std::vector<std::unique_ptr<Buffer>> bufferList_;
+    // The buffers the device holds, in the order it fills them.
+    std::deque<Buffer*> queued_;
     GsmBlockPacker packer_{8192};
     bool active_ = false;
     bool destroying_ = false;

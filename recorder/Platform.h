@@ -80,6 +80,9 @@ class AudioInput {
     virtual ~AudioInput() = default;
     virtual void Open(int32_t samplesPerSec, int32_t avgBytesPerSec, uint32_t bufferSize) = 0;
     virtual bool Active() const = 0;
+    // Stops capturing and delivers to the sink, before returning, the sound the device still
+    // holds; Close follows.
+    virtual void HandOver() = 0;
     virtual void Close() = 0;
 };
 

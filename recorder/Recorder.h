@@ -100,6 +100,7 @@ class Recorder final : public MouseSink, public AudioSink {
     ErrorText FinishStream(int32_t durationMs);
     ErrorText FailWrite(HoldTicks hold);
     ErrorText CloseRecording();
+    ErrorText WriteLastTick();
     void ReleaseDevices();
     int32_t RunningDurationMs();
 

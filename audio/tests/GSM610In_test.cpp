@@ -15,6 +15,7 @@ namespace {
 using testing::DeviceLog;
 using testing::FakeDevice;
 using testing::FakeEncoder;
+using testing::FakeHeader;
 
 constexpr uint32_t kFullBuffer = 15 * kPcmBlockBytes;  // one delivery at BufferSize 1024
 
@@ -167,6 +168,33 @@ TEST_F(GSM610InTest, NothingIsDeliveredAfterCloseEvenForBuffersTheResetHandsBack
     device->Dispatch();  // the notifications arrive after Close; their buffers are gone
     EXPECT_TRUE(sizes.empty());
     EXPECT_TRUE(in->BufferList().empty());
+}
+
+TEST_F(GSM610InTest, HandOverDeliversFilledAndPartlyFilledBuffersInOrderAndNothingTwice) {
+    in->Open(8000, 1625);
+    device->FillAndDispatch(700, 1);  // one block delivered, 60 bytes left over
+    device->Fill(kFullBuffer, 2);     // returned, its notification not yet dispatched
+    // The device holds 3 blocks and 100 bytes in the next buffer when Stop comes.
+    FakeHeader* partial = device->queue.front();
+    std::fill_n(partial->data.begin(), 3 * kPcmBlockBytes + 100, uint8_t{3});
+    partial->bytesRecorded = 3 * kPcmBlockBytes + 100;
+    sizes.clear();
+    firstBytes.clear();
+    in->HandOver();
+    EXPECT_EQ(log.Count("reset"), 1u);
+    // The leftover and the full buffer make 15 blocks and 60 bytes over, which the partial
+    // buffer completes to three more blocks; PCM short of a block is lost.
+    EXPECT_EQ(sizes, (std::vector<int32_t>{975, 3 * 65}));
+    EXPECT_EQ(firstBytes, (std::vector<uint8_t>{1, 2}));
+    EXPECT_TRUE(in->Active());
+    // The notifications of the reset arrive later and deliver nothing again.
+    device->Dispatch();
+    EXPECT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(log.Count("add"), 6u);  // five at Open, one requeue; none after the hand-over
+    in->Close();
+    EXPECT_TRUE(in->BufferList().empty());
+    in->HandOver();  // inactive: nothing
+    EXPECT_EQ(log.Count("reset"), 2u);
 }
 
 TEST_F(GSM610InTest, DestroyingAnActiveComponentClosesItFirst) {
