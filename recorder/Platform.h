@@ -72,6 +72,8 @@ class AudioSink {
   public:
     virtual ~AudioSink() = default;
     virtual void OnAudioBlock(const uint8_t* data, int32_t size) = 0;
+    // The device has delivered nothing but exact silence since it opened.
+    virtual void OnSilentInput() {}
 };
 
 // The GSM 6.10 wave-in device; deliveries reach the sink as they arrive.
@@ -142,6 +144,9 @@ class RecorderView {
     // The sound device did not open. Called before the output file is made, so that a notice
     // shown here is not recorded; the recording then goes on without sound.
     virtual void SoundDeviceFailed() {}
+    // The microphone delivers only exact silence; the recording goes on. Called from inside a
+    // delivery, so a notice is shown later, not from here.
+    virtual void SilentMicrophone() {}
 };
 
 struct RecorderPlatform {

@@ -256,6 +256,10 @@ void Recorder::OnAudioBlock(const uint8_t* data, int32_t size) {
     }
 }
 
+void Recorder::OnSilentInput() {
+    if (isRecording_) platform_.view.SilentMicrophone();
+}
+
 void Recorder::OnMouseMessage(int nCode, uint32_t message) {
     if (nCode < 0) return;
     if (message == kWmLButtonDown) next_.click = static_cast<uint8_t>(Click::Left);

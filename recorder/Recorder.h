@@ -70,6 +70,7 @@ class Recorder final : public MouseSink, public AudioSink {
 
     void OnMouseMessage(int nCode, uint32_t message) override;
     void OnAudioBlock(const uint8_t* data, int32_t size) override;
+    void OnSilentInput() override;
 
     // Adds hold ticks of an inserted frame to the accounting.
     void AccountHold(uint8_t hold);

@@ -197,6 +197,62 @@ TEST_F(GSM610InTest, HandOverDeliversFilledAndPartlyFilledBuffersInOrderAndNothi
     EXPECT_EQ(log.Count("reset"), 2u);
 }
 
+TEST_F(GSM610InTest, ReturnsOfAnEarlierOpenNeverQueueABufferOfTheNextOneTwice) {
+    in->Open(8000, 1625);
+    device->Fill(kFullBuffer, 7);  // returned, its notification not yet dispatched
+    in->Close();                   // the reset returns the other four
+    in->Open(8000, 1625);          // new buffers, at the old buffers' addresses
+    device->Dispatch();            // the earlier open's five returns
+    EXPECT_TRUE(sizes.empty());
+    EXPECT_EQ(device->queue.size(), 5u);
+    EXPECT_EQ(log.Count("add"), 10u);
+    device->FillAndDispatch(kFullBuffer, 8);
+    EXPECT_EQ(firstBytes, std::vector<uint8_t>{8});
+}
+
+TEST_F(GSM610InTest, ADeviceThatFailsToCloseIsReportedAndDeliversNothingMore) {
+    device->closeResult = 5;  // MMSYSERR_INVALHANDLE
+    in->Open(8000, 1625);
+    device->Fill(kFullBuffer);
+    in->Close();
+    EXPECT_FALSE(in->Active());
+    EXPECT_EQ(in->lastErrorLabel(), "WaveIn-Close");
+    EXPECT_TRUE(in->BufferList().empty());
+    device->Dispatch();
+    EXPECT_TRUE(sizes.empty());
+    device->closeResult = kWaveOk;
+    in->Open(8000, 1625);
+    EXPECT_TRUE(in->Active());
+}
+
+TEST_F(GSM610InTest, ThreeSecondsOfExactZerosAreReportedOnceAndAnyOtherSoundNever) {
+    int silent = 0;
+    in->OnSilentInput = [&](TGSM610In& sender) {
+        EXPECT_EQ(&sender, in.get());
+        ++silent;
+    };
+    in->Open(8000, 1625);  // 3 s at 8000 Hz are five full buffers
+    for (int i = 0; i < 4; ++i) device->FillAndDispatch(kFullBuffer, 0);
+    EXPECT_EQ(silent, 0);
+    device->FillAndDispatch(kFullBuffer, 0);
+    EXPECT_EQ(silent, 1);
+    for (int i = 0; i < 10; ++i) device->FillAndDispatch(kFullBuffer, 0);
+    EXPECT_EQ(silent, 1);
+    EXPECT_EQ(sizes.size(), 15u);  // the recording goes on
+
+    // Judged afresh at every open: one sample of the faintest sound in the first 3 s is enough.
+    in->Close();
+    in->Open(8000, 1625);
+    FakeHeader* last = nullptr;
+    for (int i = 0; i < 10; ++i) {
+        last = device->queue.front();
+        device->Fill(kFullBuffer, 0);
+        if (i == 4) last->data[kFullBuffer - 1] = 1;
+        device->Dispatch();
+    }
+    EXPECT_EQ(silent, 1);
+}
+
 TEST_F(GSM610InTest, DestroyingAnActiveComponentClosesItFirst) {
     in->Open(8000, 1625);
     device->Fill(kFullBuffer);
