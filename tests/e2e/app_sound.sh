@@ -154,15 +154,13 @@ awk -v s="$soundMs" -v d="$durationMs" 'BEGIN { exit !(s >= 0.9 * d && s <= 1.1 
 echo "ok: $soundMs ms of sound in $durationMs ms running, tone $tone Hz"
 
 # Exact zeros, as a microphone that Windows keeps from desktop programs gives: one notice, and the
-# recording goes on. Then a beep that starts 0.6 s before the stop key is in the recording (up
-# to 0.6 s of it was lost in the device, and the sound since the last tick, before).
+# recording goes on. Then a beep that starts 0.6 s before the stop key is in the recording.
 record_with_sound 0
 expect_box "Morvanta" '麦克风只传来静音,录像中将没有声音(录像仍在继续)。\t\r请在 Windows 设置 > 隐私和安全性(Windows 10 中为“隐私”)> 麦克风 中,打开“允许桌面应用访问你的麦克风”。\t'
 expect_eq "recording after the notice" "$(app_state pressed)" "start"
 focus_program
-# Just after a delivery the beep starts in the middle of the device's next buffer, so the stop
-# comes before that buffer is delivered: without the hand-over at most about 0.2 s of the beep
-# would be in the recording.
+# Started mid-buffer, the beep is still in the device at Stop: without the hand-over at most
+# about 0.2 s of it would be in the recording.
 wait_delivery
 sleep 0.35
 flip; sleep 0.6
