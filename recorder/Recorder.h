@@ -70,6 +70,7 @@ class Recorder final : public AudioSink {
     ErrorText StopRecording();
 
     void OnAudioBlock(const uint8_t* data, int32_t size) override;
+    void OnSilentInput() override;
 
     // Adds hold ticks of an inserted frame to the accounting.
     void AccountHold(uint8_t hold);
@@ -100,6 +101,7 @@ class Recorder final : public AudioSink {
     ErrorText FinishStream(int32_t durationMs);
     ErrorText FailWrite(HoldTicks hold);
     ErrorText CloseRecording();
+    ErrorText WriteLastTick();
     void ReleaseDevices();
     int32_t RunningDurationMs();
 

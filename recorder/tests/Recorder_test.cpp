@@ -352,6 +352,47 @@ TEST_F(RecorderTest, SoundRecordedBeforeAPauseButDeliveredDuringItRidesWithTheNe
     EXPECT_EQ(sound[1].back(), 9);
 }
 
+TEST_F(RecorderTest, StopWritesOneLastTickWithTheSoundDeliveredSinceTheLastAndTheDevicesRest) {
+    const std::vector<uint8_t> delivery = StartWithSoundAt8000Hz();
+    ASSERT_TRUE(recorder.isRecording());
+    Tick();
+    clock.tick += 60;
+    audio.sink->OnAudioBlock(delivery.data(), 130);  // after the last tick
+    audio.last->held.assign(3 * 65, 0xEE);           // still in the device at Stop
+    clock.tick += 40;
+    cursor.pos = {5, 6};
+    const auto sound = StopAndReadSound();
+    ASSERT_EQ(sound.size(), 2u);
+    std::vector<uint8_t> expected(delivery.begin(), delivery.begin() + 130);
+    expected.insert(expected.end(), 3 * 65, 0xEE);
+    EXPECT_EQ(sound[1], expected);
+    // An ordinary tick, counted like any other.
+    StreamReader reader;
+    EXPECT_EQ(Records(reader).at(1).cursorX, 5);
+    EXPECT_EQ(Header().frameCount, 2);
+    EXPECT_EQ(Header().durationMs, 200);
+}
+
+TEST_F(RecorderTest, StopWhilePausedWritesNoLastTickAndAFailedOneStillFinishesTheFile) {
+    // Neither the screen nor the sound of a pause belongs to the recording.
+    StartWithSoundAt8000Hz();
+    Tick();
+    ASSERT_TRUE(recorder.Pause());
+    audio.last->held.assign(65, 0xEE);
+    EXPECT_EQ(StopAndReadSound().size(), 1u);
+
+    StartWithSoundAt8000Hz();
+    Tick();
+    audio.last->held.assign(65, 0xEE);
+    files.capacity = static_cast<int64_t>(Output().size()) + 10;
+    const ErrorText error = recorder.StopRecording();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("not enough space"), std::string::npos);
+    EXPECT_FALSE(files.files[kOut].open);
+    EXPECT_EQ(audio.closes, 2);
+    EXPECT_EQ(Header().frameCount, 1);
+}
+
 TEST_F(RecorderTest, PendingAudioDropsOldestWholeBlocksBeyond65535Bytes) {
     options.sound = true;
     ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
