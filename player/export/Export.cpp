@@ -140,14 +140,14 @@ GsmSound SoundOf(const Recording& rec) {
 }
 
 bool Job::Step(const char* stage, int64_t doneRecords, int64_t totalRecords, int64_t doneMs) {
-    {
-        std::lock_guard lock(mutex_);
-        progress_.stage = stage;
-        progress_.doneRecords = doneRecords;
-        progress_.totalRecords = totalRecords;
-        progress_.doneMs = std::clamp<int64_t>(doneMs, 0, totalMs_);
-    }
+    std::unique_lock lock(mutex_);
+    progress_.stage = stage;
+    progress_.doneRecords = doneRecords;
+    progress_.totalRecords = totalRecords;
+    progress_.doneMs = std::clamp<int64_t>(doneMs, 0, totalMs_);
+    const uint64_t step = ++steps_;
     changed_.notify_all();
+    changed_.wait(lock, [&] { return reported_ >= step || cancelled_; });
     return !cancelled_;
 }
 
@@ -155,6 +155,7 @@ void Job::Cancel() {
     std::lock_guard lock(mutex_);
     cancelled_ = true;
     for (ChildProcess* c : children_) c->Kill();
+    changed_.notify_all();
 }
 
 void Job::Attach(ChildProcess* child) {
@@ -188,20 +189,21 @@ ExportResult Job::Supervise(const std::function<ExportResult()>& work,
         }
         changed_.notify_all();
     });
-    // Every change is reported, and at least every 100 ms a helper program works unseen, so that
-    // a cancel is never kept waiting.
-    ExportProgress reported{-1, -1};
+    // Every step is reported, and at least every 100 ms while a helper program works unseen, so
+    // that a cancel is never kept waiting.
     for (;;) {
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::chrono::milliseconds(100), [&] {
-            return finished_ || progress_.doneRecords != reported.doneRecords ||
-                   progress_.doneMs != reported.doneMs || progress_.stage != reported.stage;
-        });
+        changed_.wait_for(lock, std::chrono::milliseconds(100),
+                          [&] { return finished_ || steps_ != reported_; });
         const bool finished = finished_;
-        reported = progress_;
+        const uint64_t step = steps_;
+        const ExportProgress progress = progress_;
         lock.unlock();
         if (finished && (cancelled_ || result.status != ExportStatus::Done)) break;
-        if (!cancelled_ && onProgress && !onProgress(reported)) Cancel();
+        if (!cancelled_ && onProgress && !onProgress(progress)) Cancel();
+        lock.lock();
+        reported_ = step;
+        changed_.notify_all();
         if (finished) break;
     }
     worker.join();
