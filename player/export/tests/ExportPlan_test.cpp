@@ -92,8 +92,11 @@ TEST(ExportSkipIdle, IdleStretchesShrinkToTheLimitAndBusyTimeIsKept) {
     EXPECT_EQ(map.Out(5000), 3000);  // inside a cut: where the cut is
     EXPECT_EQ(map.Out(9500), 3500);
     EXPECT_EQ(map.Out(12000), 4000);
-    // Nothing idle for long: no cut at all.
+    // Nothing idle for long: no cut at all; only an idle end: a cut all the same.
     EXPECT_FALSE(TimeMap::SkipIdle({{0, 0}, {800, 800}}, 1500, 1000).cuts());
+    const TimeMap tail = TimeMap::SkipIdle({{0, 0}}, 5000, 1000);
+    EXPECT_TRUE(tail.cuts());
+    EXPECT_EQ(tail.totalOutMs(), 1000);
     // A limit of 0 keeps only the busy moments' own time.
     EXPECT_EQ(TimeMap::SkipIdle({{0, 0}, {1000, 2000}}, 5000, 0).totalOutMs(), 1000);
 }

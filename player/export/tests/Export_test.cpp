@@ -108,6 +108,29 @@ TEST_F(ExportTest, PcmWavHoldsEachSoundEndingAtItsPictureAndSilenceWhereItWasDro
     EXPECT_EQ(Files(), std::vector<fs::path>{"s.wav"});
 }
 
+TEST_F(ExportTest, SkipIdleCutsOnlyWhereNoPictureChangesAndNoSoundIsHeard) {
+    // Pictures change until 0.75 s; sound is heard to 0.96 s and from 1.26 to 1.5 s; the
+    // recording ends at 2 s. Cut to 0.1 s: 0.3 s less between the sounds, 0.4 s at the end.
+    StreamBuilder s(40, 30, 32, 1);
+    s.Stop(8, 2000);
+    for (int i = 0; i < 8; ++i) {
+        const int blocks = i < 4 || i == 6 ? 6 : 0;
+        s.Add(i < 4 ? Rect{0, i, 40, i + 1} : Rect{}, 0x30, {.audio = GsmBlocks(blocks, 10)});
+    }
+    const auto stream = s.Bytes();
+    ExportRequest request;
+    request.output = dir_ / "cut.gif";
+    request.skipIdleSeconds = 0.1;
+    ASSERT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Done);
+    // The frames' delays, from their graphic control blocks.
+    const auto gif = Read(dir_ / "cut.gif");
+    int totalCs = 0;
+    for (size_t i = 0; i + 5 < gif.size(); ++i) {
+        if (gif[i] == 0x21 && gif[i + 1] == 0xF9 && gif[i + 2] == 4) totalCs += GetU16(&gif[i + 4]);
+    }
+    EXPECT_EQ(totalCs, 140);
+}
+
 TEST_F(ExportTest, CancelLeavesNothingAndAnExistingFileAsItWas) {
     const std::vector<uint8_t> old{'o', 'l', 'd'};
     for (ExportFormat f : {ExportFormat::Gif, ExportFormat::Wav, ExportFormat::Png}) {
