@@ -7,12 +7,12 @@
 #include <cmath>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 #include <thread>
 
 #include "common/ByteOrder.h"
 #include "common/Texts.h"
 #include "player/export/ExportJob.h"
+#include "player/export/FileOps.h"
 #include "player/export/Gif.h"
 #include "player/export/Output.h"
 #include "player/export/ProgramLookup.h"
@@ -25,10 +25,7 @@ namespace {
 
 class RealFiles : public ProgramFiles {
   public:
-    bool IsFile(const fs::path& path) override {
-        std::error_code ec;
-        return fs::is_regular_file(path, ec);
-    }
+    bool IsFile(const fs::path& path) override { return files::IsFile(path); }
 };
 
 ExportResult Refuse(std::string why) { return {ExportStatus::Refused, std::move(why)}; }
@@ -60,8 +57,7 @@ fs::path FindFfmpeg(ProgramFiles& files, const fs::path& programDir,
 
 bool NamesAnInput(const ExportRequest& request) {
     for (const fs::path& in : request.inputs) {
-        std::error_code ec;
-        if (fs::equivalent(in, request.output, ec)) return true;
+        if (files::Same(in, request.output)) return true;
     }
     return false;
 }
@@ -240,7 +236,7 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
         std::snprintf(number, sizeof number, "_%08lld.png",
                       static_cast<long long>(records[i].firstTick));
         fs::path name = stem;
-        name += number;
+        name += Utf8Path(number);
         StagedFile file(staged.path() / name);
         ExportResult r = file.Open();
         const std::vector<uint8_t> png = EncodePng(image);
@@ -252,16 +248,14 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
     job.Step("png", static_cast<int64_t>(records.size()), static_cast<int64_t>(records.size()),
              rec.timeline.pacing().totalMs);
     for (size_t i = 0; i < names.size(); ++i) {
-        std::error_code ec;
-        fs::rename(staged.path() / names[i], dir / names[i], ec);
-        if (ec) {
+        if (const int error = files::Rename(staged.path() / names[i], dir / names[i])) {
             // Half a set is no set: what was moved in goes again.
-            for (size_t j = 0; j < i; ++j) fs::remove(dir / names[j], ec);
-            return WriteFailure(ec.value(), dir / names[i]);
+            for (size_t j = 0; j < i; ++j) files::Remove(dir / names[j]);
+            return WriteFailure(error, dir / names[i]);
         }
     }
     return {ExportStatus::Done, std::to_string(names.size()) + " pictures written to " +
-                                    PathUtf8(dir.empty() ? fs::path(".") : dir)};
+                                    (dir.empty() ? std::string(".") : PathUtf8(dir))};
 }
 
 ExportResult Finish(StagedFile& file, ExportResult result) {

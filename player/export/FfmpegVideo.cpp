@@ -8,6 +8,7 @@
 #include "common/ByteOrder.h"
 #include "common/Texts.h"
 #include "player/export/ExportJob.h"
+#include "player/export/FileOps.h"
 #include "player/export/Ivf.h"
 #include "player/export/Output.h"
 #include "player/export/ProgramLookup.h"
@@ -32,11 +33,10 @@ class TempFolder {
         return !path_.empty();
     }
     ~TempFolder() {
-        std::error_code ec;
-        if (!path_.empty()) fs::remove_all(Utf8Path(path_), ec);
+        if (!path_.empty()) files::RemoveFolder(Utf8Path(path_));
     }
     // ffmpeg sees only these names, never the user's.
-    std::string File(const char* name) const { return PathUtf8(Utf8Path(path_) / name); }
+    std::string File(const char* name) const { return PathUtf8(Utf8Path(path_) / Utf8Path(name)); }
 
   private:
     std::string path_;
