@@ -9,7 +9,7 @@
 
 #include "recorder/PeOverlay.h"
 #include "recorder/StreamReader.h"
-#include "tools/lib/Utf8Path.h"
+#include "common/Utf8Path.h"
 
 namespace mrv::tools {
 

@@ -30,7 +30,7 @@
 #include "tools/lib/Ivf.h"
 #include "tools/lib/Png.h"
 #include "tools/lib/SoundStream.h"
-#include "tools/lib/Utf8Path.h"
+#include "common/Utf8Path.h"
 #include "tools/mrvtool/RecordingInput.h"
 
 namespace mrv::tools {

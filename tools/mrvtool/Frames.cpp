@@ -4,7 +4,7 @@
 
 #include "recorder/StreamReader.h"
 #include "tools/lib/Png.h"
-#include "tools/lib/Utf8Path.h"
+#include "common/Utf8Path.h"
 #include "tools/mrvtool/RecordingInput.h"
 
 namespace mrv::tools {

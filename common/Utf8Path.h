@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-namespace mrv::tools {
+namespace mrv {
 
 inline std::filesystem::path Utf8Path(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
@@ -16,4 +16,4 @@ inline std::string PathUtf8(const std::filesystem::path& path) {
     return std::string(s.begin(), s.end());
 }
 
-}  // namespace mrv::tools
+}  // namespace mrv
