@@ -31,11 +31,16 @@ struct ExportRequest {
     GifEncoder gifEncoder = GifEncoder::BuiltIn;
     // Files the export must never write over (the recording itself, its stub).
     std::vector<std::filesystem::path> inputs;
+    // Told what the export goes on despite (a stream cut off in a record); may be empty.
+    std::function<void(const std::string&)> onNotice;
 };
 
 struct ExportProgress {
-    int64_t doneMs;
+    int64_t doneMs;  // recording time done, of totalMs
     int64_t totalMs;
+    const char* stage = "";  // "png", "wav", "gif", "gif palette", "mp4", "sound"
+    int64_t doneRecords = 0;
+    int64_t totalRecords = 0;
 };
 
 enum class ExportStatus {
@@ -81,6 +86,9 @@ class GsmDecoderFactory {
 ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& request,
                        GsmDecoderFactory& decoders,
                        const std::function<bool(const ExportProgress&)>& onProgress);
+
+// True when the request's output is one of its inputs.
+bool NamesAnInput(const ExportRequest& request);
 
 // What FindFfmpeg needs to know of the file system.
 class ProgramFiles {

@@ -13,7 +13,7 @@
 #include "player/Timeline.h"
 #include "recorder/PeOverlay.h"
 #include "recorder/StreamReader.h"
-#include "tools/lib/ExportPlan.h"
+#include "player/export/ExportPlan.h"
 
 namespace {
 // Small enough that a hostile frame size is refused quickly, large enough for real screens.
@@ -138,7 +138,7 @@ void DriveSeeker(mrv::StreamReader& reader, mrv::player::Timeline& timeline) {
 // sent as frames in strictly rising ticks, a bounded number per record, and its sound checks
 // never overflow.
 void DriveExport(const mrv::StreamHeader& header, const mrv::player::Timeline& timeline) {
-    using namespace mrv::tools;
+    using namespace mrv::exporting;
     const mrv::player::Pacing& p = timeline.pacing();
     Check(TickMicros(p.tickMs) >= 1);
     if (CheckPictureTimeline(p.totalTicks, p.tickMs)) return;

@@ -1,15 +1,15 @@
-// PNG through Debian's stb; this file holds the one copy of its implementation.
+// PNG reading through Debian's stb (this file holds the one copy of its implementation); PNG
+// writing through the export's encoder.
 #include "tools/lib/Png.h"
 
 #define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #include <stb_image.h>
-#include <stb_image_write.h>
 
-#include <cstring>
+#include <fstream>
 
 #include "common/ByteOrder.h"
+#include "common/Utf8Path.h"
 
 namespace mrv::tools {
 
@@ -30,8 +30,10 @@ bool ReadPng(const std::string& path, RgbImage& image, std::string& error) {
 }
 
 bool WritePng(const std::string& path, const RgbImage& image) {
-    return stbi_write_png(path.c_str(), image.width, image.height, 3, image.rgb.data(),
-                          image.width * 3) != 0;
+    const std::vector<uint8_t> png = exporting::EncodePng(image);
+    std::ofstream out(Utf8Path(path), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    return !png.empty() && out.flush();
 }
 
 void RgbToDib(const RgbImage& image, int bitsPerPixel, std::span<uint8_t> dib,
@@ -58,50 +60,6 @@ void RgbToDib(const RgbImage& image, int bitsPerPixel, std::span<uint8_t> dib,
 uint8_t Through555(uint8_t channel) {
     const uint8_t v = channel >> 3;
     return static_cast<uint8_t>((v << 3) | (v >> 2));
-}
-
-void DibToRgb(std::span<const uint8_t> dib, const FrameGeometry& g,
-              std::span<const uint8_t> colorTable, RgbImage& image) {
-    image.width = g.width;
-    image.height = g.height;
-    image.rgb.resize(static_cast<size_t>(g.width) * g.height * 3);
-    for (int32_t y = 0; y < g.height; ++y) {
-        const uint8_t* row = dib.data() + static_cast<size_t>(y) * g.bytesPerLine;
-        uint8_t* out = image.rgb.data() + static_cast<size_t>(y) * g.width * 3;
-        for (int32_t x = 0; x < g.width; ++x, out += 3) {
-            switch (g.bitsPerPixel) {
-                case 32:
-                    out[0] = row[x * 4 + 2];
-                    out[1] = row[x * 4 + 1];
-                    out[2] = row[x * 4];
-                    break;
-                case 16: {
-                    const uint16_t v = GetU16(row + x * 2);
-                    const auto widen = [](unsigned c) {
-                        return static_cast<uint8_t>((c << 3) | (c >> 2));
-                    };
-                    out[0] = widen((v >> 10) & 31);
-                    out[1] = widen((v >> 5) & 31);
-                    out[2] = widen(v & 31);
-                    break;
-                }
-                default: {
-                    const unsigned index = g.bitsPerPixel == 8
-                                               ? row[x]
-                                               : (x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 15);
-                    const size_t at = size_t{index} * 4;
-                    if (at + 3 <= colorTable.size()) {
-                        out[0] = colorTable[at + 2];
-                        out[1] = colorTable[at + 1];
-                        out[2] = colorTable[at];
-                    } else {
-                        std::memset(out, 0, 3);
-                    }
-                    break;
-                }
-            }
-        }
-    }
 }
 
 }  // namespace mrv::tools

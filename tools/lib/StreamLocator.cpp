@@ -7,9 +7,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/Utf8Path.h"
 #include "recorder/PeOverlay.h"
 #include "recorder/StreamReader.h"
-#include "common/Utf8Path.h"
 
 namespace mrv::tools {
 

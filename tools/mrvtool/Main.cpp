@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "common/Texts.h"
-#include "tools/lib/ChildProcess.h"
+#include "tools/lib/ProcessEnv.h"
 #include "tools/mrvtool/Command.h"
 
 namespace mrv::tools {

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-namespace mrv::tools {
+namespace mrv::exporting {
 
 // Bytes of a recording stream at any 64-bit offset.
 class ByteSource {
@@ -48,4 +48,4 @@ bool CopySoundRuns(ByteSource& source, std::span<const SoundRun> runs, const Byt
 bool WriteGsmWav(ByteSource& source, std::span<const SoundRun> runs, int32_t sampleRate,
                  int32_t avgBytesPerSec, const ByteSink& sink);
 
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

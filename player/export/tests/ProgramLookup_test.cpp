@@ -1,15 +1,16 @@
-// Helper programs: the lookup order, Windows quoting, and (natively) a child that receives
-// hostile arguments exactly as given, with no shell between.
-#include "tools/lib/CommandLine.h"
+// Helper programs: where ffmpeg is looked for, Windows quoting, and (natively) a child that
+// receives hostile arguments exactly as given, with no shell between.
+#include "player/export/ProgramLookup.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 
-#include "tools/lib/ChildProcess.h"
+#include "player/export/ChildProcess.h"
+#include "player/export/Export.h"
 
-namespace mrv::tools {
+namespace mrv::exporting {
 namespace {
 
 TEST(QuoteWindowsArgument, FollowsTheCommandLineToArgvRules) {
@@ -24,16 +25,35 @@ TEST(QuoteWindowsArgument, FollowsTheCommandLineToArgvRules) {
     EXPECT_EQ(QuoteWindowsArgument("\xE5\xBD\x95 x"), "\"\xE5\xBD\x95 x\"");
 }
 
-TEST(FindProgram, BesideTheProgramBeforeThePath) {
-    std::set<std::string> files{"/opt/tool/ffmpeg", "/usr/bin/ffmpeg", "/b/ffmpeg"};
-    const auto isFile = [&](const std::string& p) { return files.count(p) > 0; };
-    EXPECT_EQ(FindProgram("ffmpeg", "/opt/tool", "/usr/bin:/b", ':', isFile), "/opt/tool/ffmpeg");
-    EXPECT_EQ(FindProgram("ffmpeg", "/opt/tool/", "", ':', isFile), "/opt/tool/ffmpeg");
-    EXPECT_EQ(FindProgram("ffmpeg", "/elsewhere", "/a::/b:/usr/bin", ':', isFile), "/b/ffmpeg");
-    EXPECT_EQ(FindProgram("ffmpeg", "", "\"/b\"", ':', isFile), "/b/ffmpeg");
-    EXPECT_EQ(FindProgram("ffmpeg", "", "", ':', isFile), "");
-    EXPECT_EQ(FindProgram("ffmpeg", "/elsewhere", "/a:", ':', isFile), "");
+// Files that exist only in a set; remembers every path it was asked about.
+class FakeFiles : public ProgramFiles {
+  public:
+    explicit FakeFiles(std::set<std::filesystem::path> files) : files_(std::move(files)) {}
+    bool IsFile(const std::filesystem::path& path) override {
+        asked.push_back(path);
+        return files_.count(path) > 0;
+    }
+    std::vector<std::filesystem::path> asked;
+
+  private:
+    std::set<std::filesystem::path> files_;
+};
+
+#ifndef _WIN32
+TEST(FindFfmpeg, BesideTheProgramThenThePathInOrderThenTheUsersChoice) {
+    FakeFiles files({"/opt/tool/ffmpeg", "/usr/bin/ffmpeg", "/b/ffmpeg", "/home/u/ff"});
+    EXPECT_EQ(FindFfmpeg(files, "/opt/tool", "/usr/bin:/b", "/home/u/ff"), "/opt/tool/ffmpeg");
+    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a::/b:/usr/bin", "/home/u/ff"), "/b/ffmpeg");
+    EXPECT_EQ(FindFfmpeg(files, "", "\"/b\"", ""), "/b/ffmpeg");
+    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a:", "/home/u/ff"), "/home/u/ff");
+    files.asked.clear();
+    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a:", "/home/u/gone"), "");
+    // An empty PATH entry is not the current folder.
+    EXPECT_EQ(files.asked, (std::vector<std::filesystem::path>{"/elsewhere/ffmpeg", "/a/ffmpeg",
+                                                               "/home/u/gone"}));
+    EXPECT_EQ(FindFfmpeg(files, "", "", ""), "");
 }
+#endif
 
 TEST(FfmpegFileArgument, NoNameCanPassForAnOptionOrAProtocol) {
     EXPECT_EQ(FfmpegFileArgument("-y"), "file:-y");
@@ -112,4 +132,4 @@ TEST(PrivateTempFolder, OnlyTheUserCanOpenIt) {
 #endif
 
 }  // namespace
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

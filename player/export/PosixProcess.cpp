@@ -5,22 +5,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 
-#include "tools/lib/ChildProcess.h"
+#include "player/export/ChildProcess.h"
 
 extern char** environ;
 
-namespace mrv::tools {
+namespace mrv::exporting {
 
 namespace {
-
-volatile sig_atomic_t interrupted = 0;
-
-void OnInterrupt(int) { interrupted = 1; }
 
 class Fd {
   public:
@@ -59,7 +57,7 @@ bool MakePipe(Fd& read, Fd& write) {
 bool WriteAll(Fd& fd, std::span<const uint8_t> bytes) {
     while (!bytes.empty() && fd.get() >= 0) {
         const ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR && !interrupted) continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         bytes = bytes.subspan(static_cast<size_t>(n));
     }
@@ -91,18 +89,31 @@ class PosixChild : public ChildProcess {
         in_.Close();
         extra_.Close();
         out_.Close();
-        if (pid_ > 0) {
+        const pid_t pid = pid_;
+        if (pid > 0) {
+            // Waited for without reaping, then reaped under the lock: Kill must never signal a
+            // process id that was given to another process meanwhile.
+            siginfo_t info{};
+            while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0 &&
+                   errno == EINTR) {
+            }
+            std::lock_guard lock(kill_);
             int status = 0;
-            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
             status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             pid_ = -1;
         }
         return status_;
     }
+    void Kill() override {
+        std::lock_guard lock(kill_);
+        if (pid_ > 0) ::kill(pid_, SIGKILL);
+    }
 
   private:
-    pid_t pid_;
+    std::atomic<pid_t> pid_;
+    std::mutex kill_;
     Fd in_, out_, extra_;
     int status_ = -1;
 };
@@ -143,21 +154,6 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& 
     return std::make_unique<PosixChild>(pid, inWrite, outRead, extraWrite);
 }
 
-std::string SelfDirectory() {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : self.parent_path().string();
-}
-
-std::string PathVariable() {
-    const char* path = std::getenv("PATH");
-    return path ? path : "";
-}
-
-char PathSeparator() { return ':'; }
-
-const char* ExecutableSuffix() { return ""; }
-
 std::string MakePrivateTempFolder(std::string& error) {
     std::error_code ec;
     auto base = std::filesystem::temp_directory_path(ec);
@@ -170,18 +166,4 @@ std::string MakePrivateTempFolder(std::string& error) {
     return pattern;
 }
 
-void CatchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;  // no SA_RESTART: a blocked write returns
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-}
-
-bool Interrupted() { return interrupted != 0; }
-
-std::vector<std::string> Utf8Arguments(int argc, char** argv) {
-    return std::vector<std::string>(argv, argv + argc);
-}
-
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

@@ -1,12 +1,12 @@
 // Sound copied at 64-bit stream offsets, piece by piece: positions past 4 GiB read the right
 // bytes, and a source that ends early stops the copy.
-#include "tools/lib/SoundStream.h"
+#include "player/export/SoundStream.h"
 
 #include <gtest/gtest.h>
 
 #include "player/GsmWav.h"
 
-namespace mrv::tools {
+namespace mrv::exporting {
 namespace {
 
 // A 6 GiB stream that exists only as a rule: the byte at offset o is a hash of o.
@@ -75,4 +75,4 @@ TEST(SoundStream, SpanSourceRefusesReadsOutsideIt) {
 }
 
 }  // namespace
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

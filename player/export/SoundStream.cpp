@@ -1,11 +1,11 @@
 // Sound copied from the stream in bounded pieces.
-#include "tools/lib/SoundStream.h"
+#include "player/export/SoundStream.h"
 
 #include <algorithm>
 
 #include "player/GsmWav.h"
 
-namespace mrv::tools {
+namespace mrv::exporting {
 
 namespace {
 constexpr int64_t kPieceBytes = 64 * 1024;
@@ -47,4 +47,4 @@ bool WriteGsmWav(ByteSource& source, std::span<const SoundRun> runs, int32_t sam
     return (bytes & 1) == 0 || sink(std::span<const uint8_t>(&pad, 1));
 }
 
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

@@ -1,6 +1,5 @@
-// Helper programs (ffmpeg) started from an argument vector, never through a shell, and the few
-// other things of the operating system the export needs: its own folder, PATH, a private
-// temporary folder and UTF-8 command-line arguments.
+// Helper programs (ffmpeg) started from an argument vector, never through a shell, and the
+// private temporary folder they work in.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace mrv::tools {
+namespace mrv::exporting {
 
 class ChildProcess {
   public:
@@ -25,6 +24,9 @@ class ChildProcess {
     virtual void CloseOutput() = 0;
     // Closes every pipe and waits; 0 when the child succeeded.
     virtual int Wait() = 0;
+    // Ends the child at once; safe from another thread while this one writes or waits, which
+    // then fail.
+    virtual void Kill() = 0;
 };
 
 struct ChildSpec {
@@ -40,24 +42,7 @@ std::string ExtraInputName();
 
 std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& error);
 
-// The folder holding the running program, or empty.
-std::string SelfDirectory();
-// The PATH variable, UTF-8, and its separator.
-std::string PathVariable();
-char PathSeparator();
-// How an executable's file name ends here ("" or ".exe").
-const char* ExecutableSuffix();
-
 // A new folder only this user can open, under the system's temporary folder; empty on failure.
 std::string MakePrivateTempFolder(std::string& error);
 
-// From now on an interrupt (Ctrl+C, SIGTERM) only sets a flag, so that a long export can stop
-// between pieces of work and remove what it made; Interrupted() reads the flag.
-void CatchInterrupts();
-bool Interrupted();
-
-// The program's arguments as UTF-8 (on Windows from the wide command line, so that names
-// outside the ANSI code page survive).
-std::vector<std::string> Utf8Arguments(int argc, char** argv);
-
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

@@ -1,33 +1,24 @@
 // ChildProcess and friends on Windows: CreateProcessW with anonymous pipes for standard input and
 // output, and a named pipe the child opens by name for the extra input.
+#include "player/export/ChildProcess.h"
+
 #include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <cwchar>
+#include <mutex>
 
 #include "common/win32/Handles.h"
 #include "common/win32/WinText.h"
-#include "tools/lib/ChildProcess.h"
-#include "tools/lib/CommandLine.h"
+#include "player/export/ProgramLookup.h"
 
-namespace mrv::tools {
+namespace mrv::exporting {
 
 namespace {
 
 using win::UniqueHandleOrNull;
 
 std::atomic<unsigned> nameCounter{0};
-std::atomic<bool> interrupted{false};
-
-BOOL WINAPI OnConsoleControl(DWORD) {
-    interrupted = true;
-    return TRUE;  // handled: the export stops between pieces and cleans up
-}
-
 // An inheritable pipe: the child's end stays inheritable, ours does not.
 bool MakePipe(UniqueHandleOrNull& childEnd, UniqueHandleOrNull& ourEnd, bool childReads) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -98,9 +89,14 @@ class WinChild : public ChildProcess {
             DWORD code = 1;
             ::GetExitCodeProcess(process_.get(), &code);
             status_ = static_cast<int>(code);
+            std::lock_guard lock(kill_);
             process_.reset();
         }
         return status_;
+    }
+    void Kill() override {
+        std::lock_guard lock(kill_);
+        if (process_) ::TerminateProcess(process_.get(), 1);
     }
 
   private:
@@ -138,6 +134,7 @@ class WinChild : public ChildProcess {
     }
 
     UniqueHandleOrNull process_;
+    std::mutex kill_;  // Kill comes from another thread
     UniqueHandleOrNull in_, out_, extra_;
     UniqueHandleOrNull event_;
     bool connected_ = false;
@@ -201,17 +198,6 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& 
                                       std::move(ourExtra));
 }
 
-std::string SelfDirectory() { return win::Narrow(win::ProgramFolder()); }
-
-std::string PathVariable() {
-    const wchar_t* path = ::_wgetenv(L"PATH");
-    return path ? win::Narrow(path) : std::string();
-}
-
-char PathSeparator() { return ';'; }
-
-const char* ExecutableSuffix() { return ".exe"; }
-
 std::string MakePrivateTempFolder(std::string& error) {
     wchar_t base[MAX_PATH + 1];
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, base);
@@ -232,18 +218,4 @@ std::string MakePrivateTempFolder(std::string& error) {
     return {};
 }
 
-void CatchInterrupts() { ::SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
-
-bool Interrupted() { return interrupted; }
-
-std::vector<std::string> Utf8Arguments(int argc, char** argv) {
-    int n = 0;
-    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &n);
-    if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
-    std::vector<std::string> out;
-    for (int i = 0; i < n; ++i) out.push_back(win::Narrow(wide[i]));
-    ::LocalFree(wide);
-    return out;
-}
-
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

@@ -1,12 +1,12 @@
 // Export pacing and limits: pictures are sent per record, never per held tick, and time lines a
 // file cannot carry are refused before any work starts.
-#include "tools/lib/ExportPlan.h"
+#include "player/export/ExportPlan.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-namespace mrv::tools {
+namespace mrv::exporting {
 namespace {
 
 std::vector<int64_t> Ticks(int64_t first, int64_t ticks, bool last, int64_t maxTicks) {
@@ -76,4 +76,4 @@ TEST(ExportLimits, WavDataMustFitRiffSizes) {
 }
 
 }  // namespace
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

@@ -7,7 +7,7 @@
 
 #include "common/ByteOrder.h"
 
-namespace mrv::tools {
+namespace mrv::exporting {
 
 inline constexpr size_t kIvfHeaderBytes = 32;
 inline constexpr size_t kIvfFrameHeaderBytes = 12;
@@ -40,4 +40,4 @@ inline std::array<uint8_t, kIvfFrameHeaderBytes> IvfFrameHeader(uint32_t bytes, 
     return h;
 }
 
-}  // namespace mrv::tools
+}  // namespace mrv::exporting

@@ -1,0 +1,141 @@
+// Staged output files: temporary names beside the target, replaced in one rename.
+#include "player/export/Output.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "common/Utf8Path.h"
+
+namespace mrv::exporting {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::atomic<unsigned> counter{0};
+
+// A name no export has used: the target's with a unique, hidden-looking suffix.
+fs::path StagedName(const fs::path& target, const char* suffix) {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::string tag =
+        "." + std::to_string(now % 1000000007) + "-" + std::to_string(counter++) + suffix;
+    fs::path name = target.filename();
+    name += Utf8Path(tag);
+    return target.parent_path() / (Utf8Path(".") += name);
+}
+
+std::FILE* OpenNew(const fs::path& path) {
+#ifdef _WIN32
+    return ::_wfopen(path.c_str(), L"wb");
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
+}  // namespace
+
+ExportResult WriteFailure(int error, const fs::path& path) {
+    const bool full = error == ENOSPC
+#ifdef EDQUOT
+                      || error == EDQUOT
+#endif
+                      || error == EFBIG;
+    return {full ? ExportStatus::DiskFull : ExportStatus::CannotWrite,
+            "cannot write " + PathUtf8(path) + ": " + std::strerror(error)};
+}
+
+StagedFile::~StagedFile() {
+    if (file_) std::fclose(file_);
+    std::error_code ec;
+    if (!temp_.empty()) fs::remove(temp_, ec);
+}
+
+ExportResult StagedFile::Open() {
+    for (int attempt = 0; attempt < 10 && !file_; ++attempt) {
+        temp_ = StagedName(target_, ".part");
+        errno = 0;
+        file_ = OpenNew(temp_);
+        if (!file_ && errno != EEXIST) break;
+    }
+    if (!file_) {
+        const int error = errno ? errno : EACCES;
+        temp_.clear();
+        return failure_ = WriteFailure(error, target_);
+    }
+    return {};
+}
+
+bool StagedFile::Write(std::span<const uint8_t> bytes) {
+    if (failure_.status != ExportStatus::Done) return false;
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+        failure_ = WriteFailure(errno ? errno : EIO, target_);
+        return false;
+    }
+    return true;
+}
+
+ExportResult StagedFile::Commit() {
+    if (failure_.status != ExportStatus::Done) return failure_;
+    errno = 0;
+    const bool flushed = std::fflush(file_) == 0;
+    const int error = errno;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed || !closed) return failure_ = WriteFailure(error ? error : errno, target_);
+    std::error_code ec;
+    fs::rename(temp_, target_, ec);
+    if (ec) return failure_ = WriteFailure(ec.value(), target_);
+    temp_.clear();
+    return {};
+}
+
+StagedFolder::~StagedFolder() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+}
+
+ExportResult StagedFolder::Make(const fs::path& target) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const fs::path dir = StagedName(target, ".parts");
+        std::error_code ec;
+        if (fs::create_directory(dir, ec)) {
+            path_ = dir;
+            return {};
+        }
+        if (ec) return WriteFailure(ec.value(), target);
+    }
+    return WriteFailure(EEXIST, target);
+}
+
+ExportResult MoveInPlace(const fs::path& from, const fs::path& target) {
+    std::error_code ec;
+    fs::rename(from, target, ec);
+    if (!ec) return {};
+    // Another file system: copied beside the target, then renamed over it.
+    std::FILE* in =
+#ifdef _WIN32
+        ::_wfopen(from.c_str(), L"rb");
+#else
+        std::fopen(from.c_str(), "rb");
+#endif
+    if (!in) return WriteFailure(errno, from);
+    StagedFile out(target);
+    ExportResult result = out.Open();
+    std::vector<uint8_t> buffer(1 << 20);
+    while (result.status == ExportStatus::Done) {
+        const size_t n = std::fread(buffer.data(), 1, buffer.size(), in);
+        if (n == 0) break;
+        if (!out.Write(std::span(buffer).first(n))) result = out.failure();
+    }
+    const bool readFailed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (result.status != ExportStatus::Done) return result;
+    if (readFailed) return WriteFailure(EIO, from);
+    return out.Commit();
+}
+
+}  // namespace mrv::exporting
