@@ -211,9 +211,16 @@ void PlayerForm::BarRelease(int32_t position) {
 
 void PlayerForm::SpeedChosen(Speed speed) {
     if (speed == sound_.speed) return;
-    // The clock restarts at the new speed from where playing has got to.
+    SoundSettings changed = sound_;
+    changed.speed = speed;
+    ChangeClock(changed);
+}
+
+// Speed and mute may change what keeps the time: the clock restarts under the new settings
+// from where playing has got to.
+void PlayerForm::ChangeClock(const SoundSettings& sound) {
     const int64_t position = Position();
-    sound_.speed = speed;
+    sound_ = sound;
     view_.ApplySound(sound_);
     playback_.Seek(position);
     Restart();
@@ -227,8 +234,9 @@ void PlayerForm::VolumeChanged(int32_t percent) {
 }
 
 void PlayerForm::MuteClick() {
-    sound_.muted = !sound_.muted;
-    view_.ApplySound(sound_);
+    SoundSettings changed = sound_;
+    changed.muted = !changed.muted;
+    ChangeClock(changed);
 }
 
 void PlayerForm::SaveAsClick() {

@@ -119,6 +119,7 @@ class PlayerForm {
     void StepRecord(int delta);
     void JumpMarker(int direction);
     void Restart();
+    void ChangeClock(const SoundSettings& sound);
     void SaveEnded();
 
     PlayerView& view_;

@@ -32,6 +32,7 @@ using UniqueView = mrv::win::UniqueHandle<const void*, UnmapView>;
 // A recording file, mapped rather than read (it may be far larger than memory allows), with
 // its reader and time line.
 struct Recording {
+    std::wstring path;
     mrv::win::UniqueFile file;
     mrv::win::UniqueHandleOrNull mapping;
     UniqueView view;
@@ -43,6 +44,11 @@ struct Recording {
 
 std::unique_ptr<Recording> Load(const std::wstring& path, Source source) {
     auto rec = std::make_unique<Recording>();
+    // Save As offers names in the recording's folder, wherever the player was started from.
+    std::wstring full(MAX_PATH, L'\0');
+    full.resize(
+        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    rec->path = full.empty() || full.size() >= MAX_PATH ? path : full;
     rec->opening.message = mrv::text::kPlayerCannotRead;
     rec->file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -123,6 +129,7 @@ CommandLine ParseCommandLine() {
 
 int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
     TestHooks hooks = line.hooks;
+    mrv::player::win::PlayerSettings settings;
     std::unique_ptr<Recording> rec = line.recording.empty()
                                          ? Load(mrv::win::ProgramPath(), Source::OwnFile)
                                          : Load(line.recording, Source::ChosenFile);
@@ -147,7 +154,7 @@ int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
         int code = 0;
         {
             mrv::player::win::PlayerWindow window(rec->stream, rec->reader, rec->timeline,
-                                                  rec->opening, hooks, onDrop);
+                                                  rec->opening, rec->path, settings, hooks, onDrop);
             code = window.Run(instance, showCommand);
         }
         if (!dropped) return code;
@@ -162,7 +169,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
     const CommandLine line = ParseCommandLine();
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof icc;
-    icc.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    icc.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
     ::InitCommonControlsEx(&icc);
 
     int code = 1;
