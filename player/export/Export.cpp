@@ -7,12 +7,12 @@
 #include <cmath>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 #include <thread>
 
 #include "common/ByteOrder.h"
 #include "common/Texts.h"
 #include "player/export/ExportJob.h"
+#include "player/export/FileOps.h"
 #include "player/export/Gif.h"
 #include "player/export/Output.h"
 #include "player/export/ProgramLookup.h"
@@ -25,10 +25,7 @@ namespace {
 
 class RealFiles : public ProgramFiles {
   public:
-    bool IsFile(const fs::path& path) override {
-        std::error_code ec;
-        return fs::is_regular_file(path, ec);
-    }
+    bool IsFile(const fs::path& path) override { return files::IsFile(path); }
 };
 
 ExportResult Refuse(std::string why) { return {ExportStatus::Refused, std::move(why)}; }
@@ -60,8 +57,7 @@ fs::path FindFfmpeg(ProgramFiles& files, const fs::path& programDir,
 
 bool NamesAnInput(const ExportRequest& request) {
     for (const fs::path& in : request.inputs) {
-        std::error_code ec;
-        if (fs::equivalent(in, request.output, ec)) return true;
+        if (files::Same(in, request.output)) return true;
     }
     return false;
 }
@@ -140,14 +136,14 @@ GsmSound SoundOf(const Recording& rec) {
 }
 
 bool Job::Step(const char* stage, int64_t doneRecords, int64_t totalRecords, int64_t doneMs) {
-    {
-        std::lock_guard lock(mutex_);
-        progress_.stage = stage;
-        progress_.doneRecords = doneRecords;
-        progress_.totalRecords = totalRecords;
-        progress_.doneMs = std::clamp<int64_t>(doneMs, 0, totalMs_);
-    }
+    std::unique_lock lock(mutex_);
+    progress_.stage = stage;
+    progress_.doneRecords = doneRecords;
+    progress_.totalRecords = totalRecords;
+    progress_.doneMs = std::clamp<int64_t>(doneMs, 0, totalMs_);
+    const uint64_t step = ++steps_;
     changed_.notify_all();
+    changed_.wait(lock, [&] { return reported_ >= step || cancelled_; });
     return !cancelled_;
 }
 
@@ -155,6 +151,7 @@ void Job::Cancel() {
     std::lock_guard lock(mutex_);
     cancelled_ = true;
     for (ChildProcess* c : children_) c->Kill();
+    changed_.notify_all();
 }
 
 void Job::Attach(ChildProcess* child) {
@@ -188,20 +185,21 @@ ExportResult Job::Supervise(const std::function<ExportResult()>& work,
         }
         changed_.notify_all();
     });
-    // Every change is reported, and at least every 100 ms a helper program works unseen, so that
-    // a cancel is never kept waiting.
-    ExportProgress reported{-1, -1};
+    // Every step is reported, and at least every 100 ms while a helper program works unseen, so
+    // that a cancel is never kept waiting.
     for (;;) {
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::chrono::milliseconds(100), [&] {
-            return finished_ || progress_.doneRecords != reported.doneRecords ||
-                   progress_.doneMs != reported.doneMs || progress_.stage != reported.stage;
-        });
+        changed_.wait_for(lock, std::chrono::milliseconds(100),
+                          [&] { return finished_ || steps_ != reported_; });
         const bool finished = finished_;
-        reported = progress_;
+        const uint64_t step = steps_;
+        const ExportProgress progress = progress_;
         lock.unlock();
         if (finished && (cancelled_ || result.status != ExportStatus::Done)) break;
-        if (!cancelled_ && onProgress && !onProgress(reported)) Cancel();
+        if (!cancelled_ && onProgress && !onProgress(progress)) Cancel();
+        lock.lock();
+        reported_ = step;
+        changed_.notify_all();
         if (finished) break;
     }
     worker.join();
@@ -238,7 +236,7 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
         std::snprintf(number, sizeof number, "_%08lld.png",
                       static_cast<long long>(records[i].firstTick));
         fs::path name = stem;
-        name += number;
+        name += Utf8Path(number);
         StagedFile file(staged.path() / name);
         ExportResult r = file.Open();
         const std::vector<uint8_t> png = EncodePng(image);
@@ -250,16 +248,14 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
     job.Step("png", static_cast<int64_t>(records.size()), static_cast<int64_t>(records.size()),
              rec.timeline.pacing().totalMs);
     for (size_t i = 0; i < names.size(); ++i) {
-        std::error_code ec;
-        fs::rename(staged.path() / names[i], dir / names[i], ec);
-        if (ec) {
+        if (const int error = files::Rename(staged.path() / names[i], dir / names[i])) {
             // Half a set is no set: what was moved in goes again.
-            for (size_t j = 0; j < i; ++j) fs::remove(dir / names[j], ec);
-            return WriteFailure(ec.value(), dir / names[i]);
+            for (size_t j = 0; j < i; ++j) files::Remove(dir / names[j]);
+            return WriteFailure(error, dir / names[i]);
         }
     }
     return {ExportStatus::Done, std::to_string(names.size()) + " pictures written to " +
-                                    PathUtf8(dir.empty() ? fs::path(".") : dir)};
+                                    (dir.empty() ? std::string(".") : PathUtf8(dir))};
 }
 
 ExportResult Finish(StagedFile& file, ExportResult result) {

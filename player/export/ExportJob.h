@@ -47,7 +47,8 @@ GsmSound SoundOf(const Recording& rec);
 class Job {
   public:
     explicit Job(int64_t totalMs) : totalMs_(totalMs) {}
-    // The worker reached recording time `doneMs` of `stage`; false once cancelled.
+    // The worker reached recording time `doneMs` of `stage`; waits until the progress is
+    // reported, so that every record is; false once cancelled.
     bool Step(const char* stage, int64_t doneRecords, int64_t totalRecords, int64_t doneMs);
     bool cancelled() const { return cancelled_; }
     void Cancel();
@@ -63,6 +64,8 @@ class Job {
     std::mutex mutex_;
     std::condition_variable changed_;
     ExportProgress progress_{0, 0};
+    uint64_t steps_ = 0;     // progress changes made by the worker
+    uint64_t reported_ = 0;  // of which the reporting thread has passed on
     int64_t totalMs_;
     bool finished_ = false;
     std::atomic<bool> cancelled_{false};

@@ -61,10 +61,11 @@ std::optional<std::string> CheckWavSize(int64_t dataBytes) {
     return std::nullopt;
 }
 
-TimeMap::TimeMap(int64_t totalMs) : pieces_{{0, std::max<int64_t>(totalMs, 0), 0}} {}
+TimeMap::TimeMap(int64_t totalMs)
+    : pieces_{{0, std::max<int64_t>(totalMs, 0), 0}}, totalMs_(std::max<int64_t>(totalMs, 0)) {}
 
 TimeMap TimeMap::SkipIdle(std::vector<Busy> busy, int64_t totalMs, int64_t maxIdleMs) {
-    TimeMap map;
+    TimeMap map(totalMs);
     map.pieces_.clear();
     maxIdleMs = std::max<int64_t>(maxIdleMs, 0);
     std::sort(busy.begin(), busy.end(),

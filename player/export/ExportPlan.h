@@ -70,11 +70,12 @@ class TimeMap {
     // Where recording time `ms` plays; inside a cut, where the cut is.
     int64_t Out(int64_t ms) const;
     int64_t totalOutMs() const;
-    bool cuts() const { return pieces_.size() > 1; }
+    bool cuts() const { return totalOutMs() != totalMs_; }
     const std::vector<Piece>& pieces() const { return pieces_; }
 
   private:
     std::vector<Piece> pieces_;
+    int64_t totalMs_ = 0;
 };
 
 // When each record's picture goes to an encoder: in ticks (a held picture once, whatever its

@@ -8,6 +8,7 @@
 #include "common/ByteOrder.h"
 #include "common/Texts.h"
 #include "player/export/ExportJob.h"
+#include "player/export/FileOps.h"
 #include "player/export/Ivf.h"
 #include "player/export/Output.h"
 #include "player/export/ProgramLookup.h"
@@ -32,11 +33,10 @@ class TempFolder {
         return !path_.empty();
     }
     ~TempFolder() {
-        std::error_code ec;
-        if (!path_.empty()) fs::remove_all(Utf8Path(path_), ec);
+        if (!path_.empty()) files::RemoveFolder(Utf8Path(path_));
     }
     // ffmpeg sees only these names, never the user's.
-    std::string File(const char* name) const { return PathUtf8(Utf8Path(path_) / name); }
+    std::string File(const char* name) const { return PathUtf8(Utf8Path(path_) / Utf8Path(name)); }
 
   private:
     std::string path_;
@@ -164,7 +164,7 @@ ExportResult HeardSound(Recording& rec, GsmDecoderFactory& decoders, Job& job,
     const int32_t rate = rec.audio.sampleRate();
     const int64_t window = std::max(rate / 50, 1);  // 20 ms
     int64_t at = 0;
-    std::vector<int16_t> pcm;
+    std::vector<Busy> heard;
     double sum = 0;
     int64_t counted = 0;
     ExportResult r = LaySound(
@@ -177,10 +177,10 @@ ExportResult HeardSound(Recording& rec, GsmDecoderFactory& decoders, Job& job,
                     if (std::sqrt(sum / static_cast<double>(window)) >= kHeardRms) {
                         const int64_t from = rec.audio.MsAtSample(at - window + 1);
                         const int64_t to = rec.audio.MsAtSample(at + 1);
-                        if (!busy.empty() && busy.back().endMs >= from) {
-                            busy.back().endMs = to;
+                        if (!heard.empty() && heard.back().endMs >= from) {
+                            heard.back().endMs = to;
                         } else {
-                            busy.push_back({from, to});
+                            heard.push_back({from, to});
                         }
                     }
                     sum = 0;
@@ -191,6 +191,7 @@ ExportResult HeardSound(Recording& rec, GsmDecoderFactory& decoders, Job& job,
             return true;
         },
         "sound");
+    busy.insert(busy.end(), heard.begin(), heard.end());
     return r;
 }
 

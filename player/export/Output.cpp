@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Utf8Path.h"
+#include "player/export/FileOps.h"
 
 namespace mrv::exporting {
 
@@ -27,14 +28,6 @@ fs::path StagedName(const fs::path& target, const char* suffix) {
     return target.parent_path() / (Utf8Path(".") += name);
 }
 
-std::FILE* OpenNew(const fs::path& path) {
-#ifdef _WIN32
-    return ::_wfopen(path.c_str(), L"wb");
-#else
-    return std::fopen(path.c_str(), "wbx");
-#endif
-}
-
 }  // namespace
 
 ExportResult WriteFailure(int error, const fs::path& path) {
@@ -49,15 +42,14 @@ ExportResult WriteFailure(int error, const fs::path& path) {
 
 StagedFile::~StagedFile() {
     if (file_) std::fclose(file_);
-    std::error_code ec;
-    if (!temp_.empty()) fs::remove(temp_, ec);
+    if (!temp_.empty()) files::Remove(temp_);
 }
 
 ExportResult StagedFile::Open() {
     for (int attempt = 0; attempt < 10 && !file_; ++attempt) {
         temp_ = StagedName(target_, ".part");
         errno = 0;
-        file_ = OpenNew(temp_);
+        file_ = files::CreateNew(temp_);
         if (!file_ && errno != EEXIST) break;
     }
     if (!file_) {
@@ -86,42 +78,34 @@ ExportResult StagedFile::Commit() {
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!flushed || !closed) return failure_ = WriteFailure(error ? error : errno, target_);
-    std::error_code ec;
-    fs::rename(temp_, target_, ec);
-    if (ec) return failure_ = WriteFailure(ec.value(), target_);
+    if (const int error = files::Rename(temp_, target_)) {
+        return failure_ = WriteFailure(error, target_);
+    }
     temp_.clear();
     return {};
 }
 
 StagedFolder::~StagedFolder() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
+    if (!path_.empty()) files::RemoveFolder(path_);
 }
 
 ExportResult StagedFolder::Make(const fs::path& target) {
     for (int attempt = 0; attempt < 10; ++attempt) {
         const fs::path dir = StagedName(target, ".parts");
-        std::error_code ec;
-        if (fs::create_directory(dir, ec)) {
+        const int error = files::MakeFolder(dir);
+        if (error == 0) {
             path_ = dir;
             return {};
         }
-        if (ec) return WriteFailure(ec.value(), target);
+        if (error != EEXIST) return WriteFailure(error, target);
     }
     return WriteFailure(EEXIST, target);
 }
 
 ExportResult MoveInPlace(const fs::path& from, const fs::path& target) {
-    std::error_code ec;
-    fs::rename(from, target, ec);
-    if (!ec) return {};
+    if (files::Rename(from, target) == 0) return {};
     // Another file system: copied beside the target, then renamed over it.
-    std::FILE* in =
-#ifdef _WIN32
-        ::_wfopen(from.c_str(), L"rb");
-#else
-        std::fopen(from.c_str(), "rb");
-#endif
+    std::FILE* in = files::OpenRead(from);
     if (!in) return WriteFailure(errno, from);
     StagedFile out(target);
     ExportResult result = out.Open();

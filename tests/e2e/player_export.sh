@@ -1,5 +1,6 @@
 # mrvtool export: a recording replayed from known frames becomes PNG pictures, a GSM 6.10 WAV,
-# an MP4 (with its sound) and a GIF with one frame per record, each lasting its ticks.
+# an MP4 (with its sound) and GIFs (ffmpeg's and our own) with one frame per record, each
+# lasting its ticks; the PCM WAV and the MP4 keep dropped sound as silence; idle time is cut.
 set -u
 : "${MRV_TOOL:?MRV_TOOL must name mrvtool}" "${MRV_PLAYER_E2E:?}" "${MRV_WIN_BUILD_DIR:?}"
 STUB="$MRV_WIN_BUILD_DIR/bin/HeadFile.hdf"
@@ -22,9 +23,16 @@ done
 count() { ffprobe -v error -count_frames -select_streams v:0 \
     -show_entries stream=nb_read_frames,width,height -of csv=p=0 "$1"; }
 
-"$MRV_TOOL" export rec.exe --png png --gif rec.gif --mp4 rec.mp4 || fail "export failed"
+"$MRV_TOOL" export rec.exe --png png --gif rec.gif --mp4 rec.mp4 --gif-builtin own.gif ||
+    fail "export failed"
 [ "$(ls png | wc -l)" = 8 ] || fail "png: $(ls png | wc -l) pictures"
 [ "$(count rec.gif)" = "161,121,8" ] || fail "gif: $(count rec.gif)"
+[ "$(count own.gif)" = "161,121,8" ] || fail "own gif: $(count own.gif)"
+# Our GIF's last picture as ImageMagick composes it is the recorded one, but for the cursor
+# the player draws at 0,0 (the arrow: 118 pixels).
+convert own.gif -coalesce own_%d.png
+diff="$(compare -metric AE own_7.png frames/f7.png null: 2>&1)"
+[ "$diff" = 118 ] || fail "own gif's last picture differs in $diff pixels"
 [ "$(count rec.mp4)" = "162,122,8" ] || fail "mp4: $(count rec.mp4)"
 # The PNG of the last tick is the last replayed frame.
 compare -metric AE png/tick_00000007.png frames/f7.png null: 2>/dev/null || fail "png differs"
@@ -36,10 +44,12 @@ ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=
 "$MRV_PLAYER_E2E" make --stub "$STUB" --out snd.exe --frames 12 --size 96x64 --fps 4 \
     --hold 4 --gsm tone.wav >/dev/null
 blocks="$("$MRV_PLAYER_E2E" blocks snd.exe)"
-"$MRV_TOOL" export snd.exe --wav snd.wav --mp4 snd.mp4 --gif snd.gif || fail "export failed"
+"$MRV_TOOL" export snd.exe --wav snd.wav --mp4 snd.mp4 --gif snd.gif --gif-builtin snd-own.gif ||
+    fail "export failed"
 [ "$(count snd.gif)" = "96,64,12" ] || fail "gif: $(count snd.gif)"
+[ "$(count snd-own.gif)" = "96,64,12" ] || fail "own gif: $(count snd-own.gif)"
 [ "$(count snd.mp4)" = "96,64,12" ] || fail "mp4: $(count snd.mp4)"
-for f in snd.mp4 snd.gif; do
+for f in snd.mp4 snd.gif snd-own.gif; do
     pts="$(ffprobe -v error -select_streams v:0 -show_entries packet=pts_time -of csv=p=0 "$f" |
         sort -n | awk '{ printf "%g ", $1 }')"
     [ "$pts" = "0 0.25 0.5 0.75 1 1.25 1.5 2.75 3 3.25 3.5 3.75 " ] || fail "$f frame times: $pts"
@@ -64,6 +74,29 @@ gap="$(ffmpeg -hide_banner -i drop.mp4 -af silencedetect=n=-40dB:d=0.2 -f null -
 read -r start end _ <<<"$gap"
 awk -v s="${start:-0}" -v e="${end:-0}" 'BEGIN { exit !(s > 0.95 && s < 1.1 && e > 1.7 && e < 1.85) }' ||
     fail "mp4 with dropped sound: silence at '$gap', want 1.0 to 1.76 s"
+# The PCM WAV lays the sound out the same way, to the sample: 1.0 s of tone, silence to 1.76 s.
+"$MRV_TOOL" export drop.exe --wav drop.wav --pcm >/dev/null || fail "pcm wav export failed"
+wav="$(ffprobe -v error -show_entries stream=codec_name,sample_rate -of csv=p=0 drop.wav)"
+[ "$wav" = "pcm_s16le,8000" ] || fail "pcm wav: $wav"
+gap="$(ffmpeg -hide_banner -i drop.wav -af silencedetect=n=-40dB:d=0.2 -f null - 2>&1 |
+    grep -o 'silence_\(start\|end\): [0-9.]*' | awk '{printf "%s ", $2}')"
+read -r start end _ <<<"$gap"
+awk -v s="${start:-0}" -v e="${end:-0}" 'BEGIN { exit !(s > 0.999 && s < 1.001 && e > 1.755 && e < 1.765) }' ||
+    fail "pcm wav: silence at '$gap', want 1 to 1.76 s"
+
+# Idle time cut: the 8 frames (1.75 s) then the last one 20 times more, 7 s in all; with
+# --skip-idle 0.5 the 5.25 idle seconds at the end become 0.5 (the MP4's last frame may last
+# up to a tick longer: ffmpeg guesses its length).
+mkdir idle && cp frames/f*.png idle/ && for i in $(seq 10 29); do cp frames/f7.png "idle/g$i.png"; done
+"$MRV_TOOL" replay idle --bpp 32 --step 7 --fps 4 --stub "$STUB" --out idle.exe >/dev/null
+"$MRV_TOOL" export idle.exe --mp4 skip.mp4 --gif-builtin skip.gif --skip-idle 0.5 >/dev/null ||
+    fail "skip-idle export failed"
+for f in skip.mp4 skip.gif; do
+    length="$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$f")"
+    awk -v d="$length" 'BEGIN { exit !(d > 2.0 && d <= 2.5) }' || fail "$f with idle cut lasts $length s"
+done
+"$MRV_TOOL" export drop.exe --gif x.gif --skip-idle 2>&1 | grep -q 'needs SECONDS' ||
+    fail "--skip-idle without a value was not refused"
 
 # On a terminal the export shows its progress; in a pipe or a file it does not.
 tty_out="$(script -qec "'$MRV_TOOL' export snd.exe --gif tty.gif" /dev/null | tr '\r' '\n')"

@@ -89,6 +89,20 @@ code=$?
 [ "$code" = 1 ] && grep -q "interrupted" int.err || fail "interrupted: exit $code, $(cat int.err)"
 [ ! -e int.gif ] && [ -z "$(ls tmp)" ] || fail "an interrupted export left $(ls tmp) int.gif"
 
+# A full disk: a clear message, exit code 2, and nothing left, for our own GIF and for ffmpeg's
+# file copied in from another file system. Needs a small file system to fill (root may mount one).
+mkdir full
+if mount -t tmpfs -o size=64k tmpfs full 2>/dev/null; then
+    head -c 100000 /dev/zero >full/fill 2>/dev/null
+    for opt in --gif-builtin --mp4; do
+        msg="$(tool/mrvtool export long.mrv $opt full/x 2>&1)"
+        code=$?
+        [ "$code" = 2 ] && grep -q "No space left" <<<"$msg" || fail "$opt on a full disk: $code $msg"
+        [ "$(ls -A full)" = fill ] || fail "$opt on a full disk left $(ls -A full)"
+    done
+    umount full
+fi
+
 # Out of memory: a message and exit code 3, not a crash.
 truncate -s 400M big.mrv
 msg="$( (ulimit -v 300000 && "$MRVTOOL" export big.mrv --wav b.wav) 2>&1)"

@@ -75,5 +75,49 @@ TEST(ExportLimits, WavDataMustFitRiffSizes) {
     EXPECT_TRUE(CheckWavSize(6LL << 30));
 }
 
+TEST(ExportSkipIdle, IdleStretchesShrinkToTheLimitAndBusyTimeIsKept) {
+    // Pictures change at 0 and 0.5 s, sound is heard from 2 to 2.5 s, a picture changes at 9 s;
+    // the recording lasts 12 s. With a 1 s limit: 0-1.5 kept, 1.5-2 cut, 2-2.5 sound, 2.5-3.5
+    // kept, 3.5-9 cut, 9-10 kept, 10-12 cut.
+    const TimeMap map =
+        TimeMap::SkipIdle({{9000, 9000}, {0, 0}, {500, 500}, {2000, 2500}}, 12000, 1000);
+    ASSERT_EQ(map.pieces().size(), 3u);
+    EXPECT_EQ(map.pieces()[0].toMs, 1500);
+    EXPECT_EQ(map.pieces()[1].fromMs, 2000);
+    EXPECT_EQ(map.pieces()[1].toMs, 3500);
+    EXPECT_EQ(map.pieces()[2].fromMs, 9000);
+    EXPECT_EQ(map.pieces()[2].toMs, 10000);
+    EXPECT_EQ(map.totalOutMs(), 4000);
+    EXPECT_EQ(map.Out(2200), 1700);
+    EXPECT_EQ(map.Out(5000), 3000);  // inside a cut: where the cut is
+    EXPECT_EQ(map.Out(9500), 3500);
+    EXPECT_EQ(map.Out(12000), 4000);
+    // Nothing idle for long: no cut at all; only an idle end: a cut all the same.
+    EXPECT_FALSE(TimeMap::SkipIdle({{0, 0}, {800, 800}}, 1500, 1000).cuts());
+    const TimeMap tail = TimeMap::SkipIdle({{0, 0}}, 5000, 1000);
+    EXPECT_TRUE(tail.cuts());
+    EXPECT_EQ(tail.totalOutMs(), 1000);
+    // A limit of 0 keeps only the busy moments' own time.
+    EXPECT_EQ(TimeMap::SkipIdle({{0, 0}, {1000, 2000}}, 5000, 0).totalOutMs(), 1000);
+}
+
+TEST(ExportSkipIdle, FramesAreStampedInOutputMillisecondsAndCutRecordsAreNotSent) {
+    // Records at ticks 0, 1, 2 (idle) and 40 of 100 ms; the stretch from 0.3 to 4 s is cut to 1 s.
+    const std::vector<int64_t> firstTicks{0, 1, 2, 40};
+    const TimeMap map = TimeMap::SkipIdle({{0, 0}, {100, 100}, {4000, 4000}}, 4100, 1000);
+    const FrameSchedule schedule(firstTicks, 41, 100, &map, 0);
+    EXPECT_EQ(schedule.unitMicros(), 1000);
+    EXPECT_EQ(schedule.totalUnits(), 1200);
+    std::vector<int64_t> times;
+    for (size_t i = 0; i < firstTicks.size(); ++i) schedule.Times(i, times);
+    // The last record again one tick before the end, so that the video lasts to it.
+    EXPECT_EQ(times, (std::vector<int64_t>{0, 100, 200, 1100}));
+    // Without cuts the schedule is the tick one.
+    const FrameSchedule plain(firstTicks, 41, 100, nullptr, 0);
+    times.clear();
+    for (size_t i = 0; i < firstTicks.size(); ++i) plain.Times(i, times);
+    EXPECT_EQ(times, (std::vector<int64_t>{0, 1, 2, 40}));
+}
+
 }  // namespace
 }  // namespace mrv::exporting
