@@ -16,9 +16,6 @@ enum class Speed : int32_t { Half = 1, Normal = 2, OneAndHalf = 3, Double = 4 };
 inline constexpr Speed kSlowestSpeed = Speed::Half;
 inline constexpr Speed kFastestSpeed = Speed::Double;
 inline double SpeedFactor(Speed s) { return static_cast<int32_t>(s) / 2.0; }
-// One step faster or slower, staying at the ends.
-Speed FasterSpeed(Speed s);
-Speed SlowerSpeed(Speed s);
 
 // Push recording sound in, pull sound to play out, in chunks of any size. At Normal speed the
 // samples pass through unchanged (volume 100, not muted: bit for bit); at the other speeds they
@@ -78,7 +75,7 @@ class TimeStretcher {
     void Process();
     bool Step();
     void PassThrough();
-    int64_t BestMatch(int64_t centre) const;
+    int64_t BestMatch(int64_t lo, int64_t hi, int64_t centre) const;
     const int16_t* At(int64_t pos) const { return in_.data() + (pos - inBase_); }
     void EnsureInput(int64_t end);
     void DropConsumedInput();

@@ -61,6 +61,10 @@ using UniqueWindow = UniqueHandle<HWND, DestroyWindowHandle>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIconHandle>;
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 
+// A RegOpenKeyEx or RegCreateKeyEx result.
+inline void CloseRegistryKey(HKEY k) { ::RegCloseKey(k); }
+using UniqueRegistryKey = UniqueHandle<HKEY, CloseRegistryKey>;
+
 // A GetDC result, released with ReleaseDC on the same window.
 class WindowDC {
   public:
