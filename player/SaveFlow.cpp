@@ -9,6 +9,7 @@
 
 #include "common/PubUtils.h"
 #include "common/Texts.h"
+#include "common/Utf8Path.h"
 
 namespace mrv::player {
 
@@ -27,7 +28,8 @@ const char* ExtensionOf(ExportFormat format) {
 }
 
 SaveTarget ResolveSaveTarget(const std::filesystem::path& typed, int32_t typeIndex) {
-    std::string extension = typed.extension().string();
+    // Converted by hand: the library's own conversion would bring its locale machinery.
+    std::string extension = PathUtf8(typed.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     for (ExportFormat format : kSaveTypes) {
@@ -36,13 +38,13 @@ SaveTarget ResolveSaveTarget(const std::filesystem::path& typed, int32_t typeInd
     const ExportFormat chosen =
         kSaveTypes[static_cast<size_t>(std::clamp<int32_t>(typeIndex, 0, kSaveTypes.size() - 1))];
     std::filesystem::path path = typed;
-    path += ExtensionOf(chosen);
+    path += Utf8Path(ExtensionOf(chosen));
     return {path, chosen};
 }
 
 std::filesystem::path DefaultSaveName(const std::filesystem::path& recording, ExportFormat format) {
     std::filesystem::path name = recording;
-    name.replace_extension(ExtensionOf(format));
+    name.replace_extension(Utf8Path(ExtensionOf(format)));
     return name;
 }
 

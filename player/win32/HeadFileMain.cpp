@@ -17,6 +17,7 @@
 #include "player/Opening.h"
 #include "player/Timeline.h"
 #include "player/win32/PlayerWindow.h"
+#include "player/win32/PreferenceStore.h"
 #include "recorder/StreamReader.h"
 
 namespace {
@@ -88,6 +89,12 @@ int Refuse(const TestHooks& hooks, const Opening& opening) {
 struct CommandLine {
     TestHooks hooks;
     std::wstring recording;  // empty: our own file
+    // Where the user's preferences are kept; the tests' build keeps none unless told where.
+#ifdef MRV_PLAYER_TEST_HOOKS
+    std::wstring preferenceKey;
+#else
+    std::wstring preferenceKey = mrv::player::win::kPreferenceKey;
+#endif
 };
 
 // The first argument names a recording to play instead of our own; the end-to-end tests'
@@ -120,6 +127,10 @@ CommandLine ParseCommandLine() {
             line.hooks.dropPath = v;
             continue;
         }
+        if (const wchar_t* v = value(L"/mrv-test-prefs=")) {
+            line.preferenceKey = std::wstring(L"Software\\Morvanta\\PlayerTest\\") + v;
+            continue;
+        }
 #endif
         if (line.recording.empty()) line.recording = arg;
     }
@@ -129,7 +140,9 @@ CommandLine ParseCommandLine() {
 
 int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
     TestHooks hooks = line.hooks;
-    mrv::player::win::PlayerSettings settings;
+    mrv::player::PlayerPreferences prefs;
+    const mrv::player::win::PreferenceStore store(line.preferenceKey);
+    if (!line.preferenceKey.empty()) prefs = store.Load(mrv::player::win::MonitorWorkAreas());
     std::unique_ptr<Recording> rec = line.recording.empty()
                                          ? Load(mrv::win::ProgramPath(), Source::OwnFile)
                                          : Load(line.recording, Source::ChosenFile);
@@ -154,9 +167,10 @@ int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
         int code = 0;
         {
             mrv::player::win::PlayerWindow window(rec->stream, rec->reader, rec->timeline,
-                                                  rec->opening, rec->path, settings, hooks, onDrop);
+                                                  rec->opening, rec->path, prefs, hooks, onDrop);
             code = window.Run(instance, showCommand);
         }
+        if (!line.preferenceKey.empty()) store.Save(prefs);
         if (!dropped) return code;
         rec = std::move(dropped);
         hooks.dropPath.clear();  // the tests' drop happens once

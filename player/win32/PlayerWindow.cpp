@@ -109,7 +109,7 @@ void TestHooks::Write(const char* format, ...) const {
 
 PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader,
                            Timeline& timeline, const Opening& opening,
-                           const std::filesystem::path& recordingPath, PlayerSettings& settings,
+                           const std::filesystem::path& recordingPath, PlayerPreferences& prefs,
                            const TestHooks& hooks, DropHandler onDrop)
     : stream_(stream),
       reader_(reader),
@@ -117,12 +117,12 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
       startNotice_(opening.verdict == Verdict::PlayWithNotice ? opening.message : nullptr),
       startNoticeDetail_(opening.detail),
       recordingPath_(recordingPath),
-      settings_(settings),
+      prefs_(prefs),
       hooks_(hooks),
       onDrop_(std::move(onDrop)),
       seeker_(reader, timeline),
-      saveFlow_(*this, recordingPath, settings.ffmpeg),
-      form_(*this, timeline, settings.sound, &saveFlow_),
+      saveFlow_(*this, recordingPath, Utf8Path(prefs.ffmpeg)),
+      form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_),
       worker_(kMsgExportProgress, kMsgExportEnd),
       progress_([this] { saveFlow_.CancelClick(); }) {
     AudioRate rate{0, 0};
@@ -180,15 +180,24 @@ int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
                 {work.right - work.left - frameW, work.bottom - work.top - frameH - strip});
     const int width = std::max(fit.width, MinStripWidth(dpi_)) + frameW;
     const int height = fit.height + strip + frameH;
-    const int x = work.left + std::max<int>(0, (work.right - work.left - width) / 2);
-    const int y = work.top + std::max<int>(0, (work.bottom - work.top - height) / 2);
+    int x = work.left + std::max<int>(0, (work.right - work.left - width) / 2);
+    int y = work.top + std::max<int>(0, (work.bottom - work.top - height) / 2);
+    int w = width, h = height;
+    if (prefs_.window) {
+        const ScreenRect& r = prefs_.window->normal;
+        x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
+        if (prefs_.window->state == WindowState::Maximized) showCommand = SW_SHOWMAXIMIZED;
+    }
 
     const std::wstring title = Widen(text::kPlayerTitle);
-    hwnd_ = ::CreateWindowExW(0, kClassName, title.c_str(), style, x, y, width, height, nullptr,
-                              nullptr, instance, this);
+    hwnd_ = ::CreateWindowExW(0, kClassName, title.c_str(), style, x, y, w, h, nullptr, nullptr,
+                              instance, this);
     if (!hwnd_) return exitCode_ != 0 ? exitCode_ : 1;
     ::ShowWindow(hwnd_, showCommand);
     ::UpdateWindow(hwnd_);
+    if (prefs_.window && prefs_.window->state == WindowState::FullScreen) {
+        form_.SetFullScreen(true);
+    }
 
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -303,7 +312,7 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                              static_cast<long long>(audio_->samplesQueued()), audio_->peak());
                 audio_->Stop();
             }
-            settings_.sound = form_.sound();
+            RememberPlace();
             ::PostQuitMessage(exitCode_);
             hwnd_ = nullptr;
             return 0;
@@ -541,14 +550,10 @@ LRESULT PlayerWindow::OnColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(black_.get());
 }
 
-// Sound plays at the recorded speed and keeps the time then; at the other speeds, or muted,
-// the pictures play silent on the system's clock.
-bool PlayerWindow::SoundKeepsTime() const {
-    return audio_ && form_.sound().speed == Speed::Normal && !form_.sound().muted;
-}
-
+// The sound, stretched to the speed and silent when muted, keeps the time while it plays;
+// without a device the pictures play on the system's clock.
 int64_t PlayerWindow::ElapsedMs() {
-    if (SoundKeepsTime()) return audio_->PlayedMs();
+    if (audio_) return audio_->PlayedMs();
     const auto wall = static_cast<double>(::GetTickCount64() - clockStart_);
     return static_cast<int64_t>(wall * SpeedFactor(form_.sound().speed));
 }
@@ -568,7 +573,7 @@ void PlayerWindow::RestartClock(bool playing, int64_t fromMs) {
     lastAudioMs_ = -1;
     lastAudioChange_ = ::GetTickCount();
     if (!audio_) return;
-    if (playing && SoundKeepsTime()) {
+    if (playing) {
         audio_->Start(audioTimeline_.SampleAtMs(fromMs));
     } else {
         audio_->Stop();
@@ -587,7 +592,7 @@ void PlayerWindow::ShowPlaying(bool playing) {
 void PlayerWindow::OnTimer() {
     if (exitCode_ != 0 || noticeOpen_ || damagePending_) return;
     if (audio_) audio_->Pump();
-    if (SoundKeepsTime() && form_.playing() && !form_.dragging()) {
+    if (audio_ && form_.playing() && !form_.dragging()) {
         const int64_t elapsed = ElapsedMs();
         if (AudioStalled(elapsed)) {
             // A device that takes the sound but never plays it must not freeze the pictures.
@@ -764,6 +769,7 @@ void PlayerWindow::SetFullScreen(bool fullScreen) {
 }
 
 void PlayerWindow::ApplySound(const SoundSettings& sound) {
+    if (audio_) audio_->SetSound(sound.volumePercent, sound.muted, sound.speed);
     ::SendMessageW(muteButton_, BM_SETCHECK, sound.muted ? BST_CHECKED : BST_UNCHECKED, 0);
     ::SendMessageW(volumeBar_, TBM_SETPOS, TRUE, sound.volumePercent);
     ::SendMessageW(speedBox_, CB_SETCURSEL, static_cast<WPARAM>(static_cast<int>(sound.speed) - 1),
@@ -850,6 +856,33 @@ void PlayerWindow::PostTestDrop(const std::wstring& path) {
     ::PostMessageW(hwnd_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
+// The window's normal rectangle, whatever state it is in, and the sound as the user left them.
+void PlayerWindow::RememberPlace() {
+    const SoundSettings& sound = form_.sound();
+    prefs_.volume = sound.volumePercent;
+    prefs_.muted = sound.muted;
+    prefs_.speed = sound.speed;
+    WINDOWPLACEMENT place{};
+    place.length = sizeof place;
+    if (fullScreen_) {
+        place = windowed_;
+    } else if (!::GetWindowPlacement(hwnd_, &place)) {
+        return;
+    }
+    // The normal position is in work-area coordinates; the stored one is on the screen.
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoW(::MonitorFromRect(&place.rcNormalPosition, MONITOR_DEFAULTTONEAREST), &mi);
+    const LONG dx = mi.rcWork.left - mi.rcMonitor.left, dy = mi.rcWork.top - mi.rcMonitor.top;
+    const RECT& r = place.rcNormalPosition;
+    WindowPlace stored;
+    stored.normal = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+    stored.state = fullScreen_                         ? WindowState::FullScreen
+                   : place.showCmd == SW_SHOWMAXIMIZED ? WindowState::Maximized
+                                                       : WindowState::Normal;
+    prefs_.window = stored;
+}
+
 // Closing while saving cancels the save, which removes what it had written, first.
 void PlayerWindow::OnClose() {
     if (worker_.running()) {
@@ -911,7 +944,7 @@ std::filesystem::path PlayerWindow::FindFfmpeg(const std::filesystem::path& user
 }
 
 void PlayerWindow::RememberFfmpeg(const std::filesystem::path& path) {
-    settings_.ffmpeg = path;
+    prefs_.ffmpeg = PathUtf8(path);
     hooks_.Write("ffmpeg located %s", PathUtf8(path).c_str());
 }
 

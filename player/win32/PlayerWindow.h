@@ -20,6 +20,7 @@
 #include "player/FrameSeeker.h"
 #include "player/Opening.h"
 #include "player/PlayerForm.h"
+#include "player/Preferences.h"
 #include "player/SaveFlow.h"
 #include "player/Timeline.h"
 #include "player/win32/AudioOut.h"
@@ -43,19 +44,14 @@ struct TestHooks {
 // closes for it), else `refusal` says why not.
 using DropHandler = std::function<bool(const std::wstring& path, Opening& refusal)>;
 
-// What the player remembers for the user between runs, as far as the window uses it.
-struct PlayerSettings {
-    SoundSettings sound;
-    std::filesystem::path ffmpeg;
-};
-
 class PlayerWindow final : private PlayerView, private SaveShell {
   public:
     // `opening` is how the recording was found: a notice in it shows before playing starts.
-    // `recordingPath` is the file the recording came from, for the names offered by Save As.
+    // `recordingPath` is the file the recording came from, for the names offered by Save As;
+    // `prefs` what the user left last time, brought up to date when the window closes.
     PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader, Timeline& timeline,
                  const Opening& opening, const std::filesystem::path& recordingPath,
-                 PlayerSettings& settings, const TestHooks& hooks, DropHandler onDrop);
+                 PlayerPreferences& prefs, const TestHooks& hooks, DropHandler onDrop);
     ~PlayerWindow() override;
     PlayerWindow(const PlayerWindow&) = delete;
     PlayerWindow& operator=(const PlayerWindow&) = delete;
@@ -119,7 +115,7 @@ class PlayerWindow final : private PlayerView, private SaveShell {
     bool ComposeRecord(int32_t record, int32_t clickRecord);
     void UpdateLabels(int64_t ms);
     void Fail();
-    bool SoundKeepsTime() const;
+    void RememberPlace();
 
     std::span<const uint8_t> stream_;
     StreamReader& reader_;
@@ -127,7 +123,7 @@ class PlayerWindow final : private PlayerView, private SaveShell {
     const char* startNotice_ = nullptr;
     std::string startNoticeDetail_;
     std::filesystem::path recordingPath_;
-    PlayerSettings& settings_;
+    PlayerPreferences& prefs_;
     TestHooks hooks_;
     DropHandler onDrop_;
     FrameSeeker seeker_;

@@ -3,6 +3,8 @@
 # writes a GIF (read back: its length and pictures), a WAV (16-bit PCM: its length and sound) and
 # PNG pictures; an MP4 without ffmpeg asks to locate it and writes nothing; with the stand-in
 # ffmpeg located, an MP4 is written; Cancel and closing the player mid-way leave nothing behind.
+# Mute and speed set by keys, the window's place and the located ffmpeg are there at the next
+# start.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/player_lib.sh"
 player_setup
@@ -30,23 +32,24 @@ ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=
     --hold 10 --gsm tone.wav >/dev/null
 # The stand-in waits before it reads, so that the progress window stays up a while.
 export MRV_FAKE_FFMPEG_SLEEP=3
-wine ./rec.exe /mrv-test-log=log.txt /mrv-test-pause-at=0 &
+prefs="save$$"
+wine ./rec.exe /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs" &
 pid=$!
 player_wait_log log.txt '^controls' 30 || exit 1
 window="$(xdotool search --sync --pid "$pid" --onlyvisible --name . | head -n 1)"
 [ -n "$window" ] || window="$(xdotool search --sync --name '录像播放' | head -n 1)"
 focus() { xdotool windowfocus --sync "$window" && sleep 0.3; }
 last() { grep "^$1" log.txt | tail -n 1; }
-# Waits up to 20 s for a log line matching PATTERN after line AFTER.
-wait_after() {
-    local after="$1" pattern="$2" i
-    for ((i = 0; i < 200; i++)); do
+# Waits up to SECONDS (20) for a log line matching PATTERN after line AFTER.
+seen_after() {
+    local after="$1" pattern="$2" seconds="${3:-20}" i
+    for ((i = 0; i < seconds * 10; i++)); do
         tail -n +"$((after + 1))" log.txt | grep -q -E "$pattern" && return 0
         sleep 0.1
     done
-    echo "timed out waiting for '$pattern'" >&2
     return 1
 }
+wait_after() { seen_after "$@" || { echo "timed out waiting for '$2'" >&2; return 1; }; }
 lines() { wc -l <log.txt; }
 key() {
     focus
@@ -74,9 +77,15 @@ convert screen.png -crop "${sw}x$sh+$sx+$sy" +repage "$SHOTS/player_strip.png"
 paused_label="$(last time)"
 
 # Saves NAME through Ctrl+S and the dialog; TYPE and skip as the driver takes them.
+# A key sent while Wine is still taking the focus can be lost: Ctrl+S is sent again then.
 save_as() {
-    focus
-    xdotool key ctrl+s
+    local from i
+    from=$(lines)
+    for i in 1 2 3; do
+        focus
+        xdotool key ctrl+s
+        seen_after "$from" '^save dialog' 5 && break
+    done
     wine "$DRIVER" file "$@" || fail "no Save As dialog for $1"
 }
 winpath() { echo "Z:$WORK/$1" | tr '/' '\\'; }
@@ -160,6 +169,10 @@ wait_after "$at" '^export ended' || exit 1
 [ "$(ended)" = 1 ] || fail "cancel: $(last 'export ended')"
 [ "$(ls | sort)" = "$before" ] || fail "cancel left: $(comm -13 <(echo "$before") <(ls | sort))"
 
+key m
+key bracketright
+[ "$(last 'sound volume')" = "sound volume 100 muted 1 speed 150" ] || fail "M and ]: $(last 'sound volume')"
+
 # Closing the player mid-way: it ends cleanly and leaves nothing either.
 at=$(lines)
 save_as "$(winpath closed.mp4)"
@@ -172,6 +185,24 @@ if kill -0 "$pid" 2>/dev/null; then
 fi
 [ "$(ls | sort)" = "$before" ] || fail "closing left: $(comm -13 <(echo "$before") <(ls | sort))"
 grep -q '^closing while saving' log.txt || fail "the close did not come while saving"
+place="$(grep '^picture' log.txt | tail -n 1)"
+
+# The next start: the same sound settings, place and ffmpeg (an MP4 asks nothing).
+mv log.txt first-log.txt
+wine ./rec.exe /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs" &
+pid=$!
+player_wait_log log.txt '^controls' 30 || exit 1
+[ "$(grep '^sound volume' log.txt | head -n 1)" = "sound volume 100 muted 1 speed 150" ] ||
+    fail "not remembered: $(grep '^sound volume' log.txt | head -n 1)"
+[ "$(last picture)" = "$place" ] || fail "the window's place: $(last picture), was $place"
+window="$(xdotool search --sync --pid "$pid" --onlyvisible --name . | head -n 1)"
+at=$(lines)
+save_as "$(winpath again.mp4)"
+wait_after "$at" '^export ended' || fail "the remembered ffmpeg was not used"
+grep -q '^question' log.txt && fail "asked about ffmpeg again"
+wine "$DRIVER" close
+wait "$pid"
+DISPLAY= wine reg delete "HKCU\\Software\\Morvanta\\PlayerTest\\$prefs" /f >/dev/null 2>&1
 
 [ "$failures" -eq 0 ] && echo "player save: all checks passed"
 exit "$failures"
