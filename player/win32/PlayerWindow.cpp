@@ -6,7 +6,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -22,25 +21,12 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMs = 15;
 constexpr DWORD kAudioStallMs = 2000;
-enum ControlId {
-    kIdPlay = 101,
-    kIdBar,
-    kIdTime,
-    kIdMute,
-    kIdVolume,
-    kIdSpeed,
-    kIdSave,
-    kIdFull,
-    kIdClose
-};
 // Posted, so that they run once the handler that found the reason has returned.
 constexpr UINT kMsgStartNotice = WM_APP + 1;
 constexpr UINT kMsgDamagedRecord = WM_APP + 2;
 constexpr UINT kMsgExportProgress = WM_APP + 3;
 constexpr UINT kMsgExportEnd = WM_APP + 4;
 constexpr wchar_t kClassName[] = L"MorvantaPlayer";
-constexpr const wchar_t* kSpeedLabels[] = {L"0.5×", L"1×", L"1.5×", L"2×"};
-const char* const kFormatNames[] = {"gif", "mp4", "wav", "png"};
 
 using mrv::win::Widen;
 
@@ -97,16 +83,6 @@ std::optional<PlayerKey> KeyOf(WPARAM vk) {
 }
 }  // namespace
 
-void TestHooks::Write(const char* format, ...) const {
-    if (!log) return;
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(log, format, args);
-    va_end(args);
-    std::fputc('\n', log);
-    std::fflush(log);
-}
-
 PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader,
                            Timeline& timeline, const Opening& opening,
                            const std::filesystem::path& recordingPath, PlayerPreferences& prefs,
@@ -121,10 +97,9 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
       hooks_(hooks),
       onDrop_(std::move(onDrop)),
       seeker_(reader, timeline),
-      saveFlow_(*this, recordingPath, Utf8Path(prefs.ffmpeg)),
-      form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_),
-      worker_(kMsgExportProgress, kMsgExportEnd),
-      progress_([this] { saveFlow_.CancelClick(); }) {
+      saveView_(stream, prefs, hooks, kMsgExportProgress, kMsgExportEnd),
+      saveFlow_(saveView_, recordingPath, Utf8Path(prefs.ffmpeg)),
+      form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_) {
     AudioRate rate{0, 0};
     if (AudioRateForFormat(reader.header().audioFormat, rate) && timeline.audioBlocks() > 0) {
         audioTimeline_.Build(timeline, rate.samplesPerSec);
@@ -143,8 +118,7 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
 }
 
 PlayerWindow::~PlayerWindow() {
-    worker_.CancelAndWait();
-    progress_.Close();
+    saveView_.CancelAndWait();
     if (hwnd_) {
         // Left by an exception: the window must not call into what is being destroyed.
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -221,7 +195,7 @@ bool PlayerWindow::RouteKey(const MSG& msg) {
     }
     if (!hwnd_ || !msg.hwnd) return false;
     const HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
-    if (progress_.hwnd() && root == progress_.hwnd()) {
+    if (saveView_.progressWindow() && root == saveView_.progressWindow()) {
         if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) saveFlow_.CancelClick();
         return msg.wParam == VK_ESCAPE;
     }
@@ -271,7 +245,11 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND:
             return 1;
         case WM_CTLCOLORSTATIC:
-            return OnColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+            if (HBRUSH brush =
+                    strip_.ColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+            return ::DefWindowProcW(hwnd_, msg, wp, lp);
         case WM_TIMER:
             OnTimer();
             return 0;
@@ -304,8 +282,7 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_DESTROY:
             ::KillTimer(hwnd_, kTimerId);
-            worker_.CancelAndWait();
-            progress_.Close();
+            saveView_.CancelAndWait();
             if (audio_) {
                 hooks_.Write("audio blocks %lld samples %lld peak %d",
                              static_cast<long long>(audioTimeline_.blocksDecoded()),
@@ -323,7 +300,10 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool PlayerWindow::OnCreate() {
     dpi_ = DpiOf(hwnd_);
-    CreateStrip();
+    saveView_.Attach(hwnd_, [this] { saveFlow_.CancelClick(); });
+    saveView_.SetDpi(dpi_);
+    strip_.Create(hwnd_, dpi_, BarProc, reinterpret_cast<DWORD_PTR>(this));
+    SetBarRange();
 
     // The stored picture plus the cursor and clicks are composed off screen at full size.
     mrv::win::WindowDC screen(nullptr);
@@ -363,77 +343,15 @@ bool PlayerWindow::OnCreate() {
     return true;
 }
 
-void PlayerWindow::CreateStrip() {
-    font_ = MakeStripFont(dpi_);
-    black_.reset(::CreateSolidBrush(RGB(0, 0, 0)));
-    const HINSTANCE instance =
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    auto make = [&](const wchar_t* cls, const std::string& label, DWORD style, int id) {
-        HWND w = ::CreateWindowExW(
-            0, cls, Widen(label).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-        return w;
-    };
-    playButton_ = make(L"BUTTON", text::kPlayerPlay, BS_PUSHBUTTON | WS_TABSTOP, kIdPlay);
-    // SS_NOTIFY: the label takes the mouse, so that its tooltip shows.
-    timeLabel_ = make(L"STATIC", "", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, kIdTime);
-    bar_ = make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_BOTTOM | WS_TABSTOP, kIdBar);
-    ::SetWindowSubclass(bar_, BarProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    muteButton_ =
-        make(L"BUTTON", text::kPlayerMute, BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, kIdMute);
-    volumeBar_ = make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, kIdVolume);
-    ::SendMessageW(volumeBar_, TBM_SETRANGE, FALSE, MAKELPARAM(0, 100));
-    ::SendMessageW(volumeBar_, TBM_SETPAGESIZE, 0, 10);
-    speedBox_ = make(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kIdSpeed);
-    for (const wchar_t* label : kSpeedLabels) {
-        ::SendMessageW(speedBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
-    }
-    saveButton_ = make(L"BUTTON", text::kPlayerSaveAs, BS_PUSHBUTTON | WS_TABSTOP, kIdSave);
-    fullButton_ = make(L"BUTTON", text::kPlayerFullScreen, BS_PUSHBUTTON | WS_TABSTOP, kIdFull);
-    closeButton_ = make(L"BUTTON", text::kPlayerClose, BS_PUSHBUTTON | WS_TABSTOP, kIdClose);
-    SetBarRange();
-
-    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                                 nullptr, instance, nullptr);
-    auto tip = [&](HWND control, const std::string& label) {
-        const std::wstring wide = Widen(label);
-        TOOLINFOW info{};
-        info.cbSize = sizeof info;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = hwnd_;
-        info.uId = reinterpret_cast<UINT_PTR>(control);
-        info.lpszText = const_cast<wchar_t*>(wide.c_str());
-        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    };
-    tip(timeLabel_, text::kPlayerShownOneToOne);
-    tip(volumeBar_, text::kPlayerVolumeTip);
-    tip(muteButton_, text::kPlayerVolumeTip);
-    tip(speedBox_, text::kPlayerSpeedTip);
-}
-
 void PlayerWindow::SetBarRange() {
-    const BarScale& scale = form_.barScale();
-    ::SendMessageW(bar_, TBM_SETRANGEMIN, FALSE, 0);
-    ::SendMessageW(bar_, TBM_SETRANGEMAX, FALSE, scale.maxPosition());
-    ::SendMessageW(bar_, TBM_SETPAGESIZE, 0, scale.pageSize());
-    // A tick under the bar for every held (annotated) frame.
-    ::SendMessageW(bar_, TBM_CLEARTICS, FALSE, 0);
-    for (int64_t ms : form_.markers()) {
-        ::SendMessageW(bar_, TBM_SETTIC, 0, scale.PositionOf(ms));
-    }
-    ::InvalidateRect(bar_, nullptr, TRUE);
+    strip_.SetBarRange(form_.barScale(), form_.markers());
     hooks_.Write("markers %zu", form_.markers().size());
 }
 
 void PlayerWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    font_ = MakeStripFont(dpi_);
-    for (HWND c : {playButton_, timeLabel_, muteButton_, speedBox_, saveButton_, fullButton_,
-                   closeButton_}) {
-        ::SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-    }
+    saveView_.SetDpi(dpi_);
+    strip_.SetDpi(dpi_);
     ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     hooks_.Write("dpi %d", dpi_);
@@ -450,26 +368,10 @@ void PlayerWindow::OnSize() {
     picture_.right = picture_.left + fit.width;
     picture_.bottom = picture_.top + fit.height;
 
-    const StripLayout layout = LayoutStrip(rc.right, barTop, dpi_);
-    const HWND controls[kStripControls] = {playButton_, timeLabel_,  bar_,
-                                           muteButton_, volumeBar_,  speedBox_,
-                                           saveButton_, fullButton_, closeButton_};
-    for (int i = 0; i < kStripControls; ++i) {
-        const StripRect& r = layout[static_cast<size_t>(i)];
-        // A drop-down list's height includes its list.
-        const int height = controls[i] == speedBox_ ? r.height * 6 : r.height;
-        ::MoveWindow(controls[i], r.left, r.top, r.width, height, TRUE);
-    }
+    strip_.Layout(rc.right, barTop, dpi_);
     ::InvalidateRect(hwnd_, nullptr, FALSE);
-
     const std::string tip = ScaleTip(recorded, fit);
-    scaleTip_ = Widen(tip);
-    TOOLINFOW info{};
-    info.cbSize = sizeof info;
-    info.hwnd = hwnd_;
-    info.uId = reinterpret_cast<UINT_PTR>(timeLabel_);
-    info.lpszText = scaleTip_.data();
-    ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    strip_.SetScaleTip(tip);
 
     POINT origin{picture_.left, picture_.top};
     ::ClientToScreen(hwnd_, &origin);
@@ -479,31 +381,7 @@ void PlayerWindow::OnSize() {
     if (hooks_.log) LogControls();
 }
 
-void PlayerWindow::LogControls() {
-    auto centre = [](HWND w) {
-        RECT r;
-        ::GetWindowRect(w, &r);
-        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    };
-    const POINT play = centre(playButton_), full = centre(fullButton_),
-                close = centre(closeButton_), save = centre(saveButton_);
-    RECT thumb{}, channel{}, strip{};
-    ::SendMessageW(bar_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-    ::SendMessageW(bar_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
-    POINT t{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
-    POINT c0{channel.left, 0}, c1{channel.right, 0};
-    ::ClientToScreen(bar_, &t);
-    ::ClientToScreen(bar_, &c0);
-    ::ClientToScreen(bar_, &c1);
-    ::GetClientRect(hwnd_, &strip);
-    POINT s0{0, strip.bottom - StripHeight(dpi_)};
-    ::ClientToScreen(hwnd_, &s0);
-    hooks_.Write(
-        "controls play %ld %ld full %ld %ld close %ld %ld thumb %ld %ld channel %ld %ld save %ld "
-        "%ld strip %ld %ld %ld %d",
-        play.x, play.y, full.x, full.y, close.x, close.y, t.x, t.y, c0.x, c1.x, save.x, save.y,
-        s0.x, s0.y, strip.right, StripHeight(dpi_));
-}
+void PlayerWindow::LogControls() { hooks_.Write("%s", strip_.Places(StripHeight(dpi_)).c_str()); }
 
 void PlayerWindow::OnPaint() {
     PAINTSTRUCT ps;
@@ -536,18 +414,6 @@ void PlayerWindow::OnPaint() {
         }
     }
     ::EndPaint(hwnd_, &ps);
-}
-
-// The time label is a small display as on the recorder's tool bar: white on black.
-LRESULT PlayerWindow::OnColorStatic(HDC dc, HWND control) {
-    if (control != timeLabel_) {
-        return reinterpret_cast<LRESULT>(::DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC,
-                                                          reinterpret_cast<WPARAM>(dc),
-                                                          reinterpret_cast<LPARAM>(control)));
-    }
-    ::SetTextColor(dc, RGB(255, 255, 255));
-    ::SetBkColor(dc, RGB(0, 0, 0));
-    return reinterpret_cast<LRESULT>(black_.get());
 }
 
 // The sound, stretched to the speed and silent when muted, keeps the time while it plays;
@@ -583,7 +449,7 @@ void PlayerWindow::RestartClock(bool playing, int64_t fromMs) {
 void PlayerWindow::ShowPlaying(bool playing) {
     if (playing == shownPlaying_) return;
     shownPlaying_ = playing;
-    ::SetWindowTextW(playButton_, Widen(playing ? text::kPlayerPause : text::kPlayerPlay).c_str());
+    strip_.ShowPlaying(playing);
     hooks_.Write("state %s %lld", playing ? "playing" : "paused",
                  static_cast<long long>(form_.Position()));
     if (hooks_.log) LogControls();  // the thumb has moved since the window was sized
@@ -622,7 +488,7 @@ void PlayerWindow::ShowPosition(int64_t ms, bool moveBar) {
         hooks_.Write("shown record %d tick %lld click %d", record,
                      static_cast<long long>(timeline_.TickAtMs(ms)), click);
     }
-    if (moveBar) ::SendMessageW(bar_, TBM_SETPOS, TRUE, form_.barScale().PositionOf(ms));
+    if (moveBar) strip_.SetBarPosition(form_.barScale().PositionOf(ms));
     UpdateLabels(ms);
 }
 
@@ -659,7 +525,7 @@ void PlayerWindow::UpdateLabels(int64_t ms) {
     if (seconds == shownLabelSeconds_) return;
     shownLabelSeconds_ = seconds;
     const std::string label = PositionText(ms, form_.totalMs());
-    ::SetWindowTextW(timeLabel_, Widen(label).c_str());
+    strip_.ShowTime(label);
     hooks_.Write("time %s", label.c_str());
 }
 
@@ -673,8 +539,7 @@ void PlayerWindow::OnCommand(int id, int code) {
             break;
         case kIdSpeed:
             if (code == CBN_SELCHANGE) {
-                const auto index =
-                    static_cast<int32_t>(::SendMessageW(speedBox_, CB_GETCURSEL, 0, 0));
+                const int32_t index = strip_.SpeedIndex();
                 if (index >= 0) form_.SpeedChosen(static_cast<Speed>(index + 1));
                 ::SetFocus(hwnd_);  // the keys go back to the player
             }
@@ -694,11 +559,11 @@ void PlayerWindow::OnCommand(int id, int code) {
 }
 
 void PlayerWindow::OnHScroll(WPARAM wp, HWND control) {
-    if (control == volumeBar_) {
-        form_.VolumeChanged(static_cast<int32_t>(::SendMessageW(volumeBar_, TBM_GETPOS, 0, 0)));
+    if (control == strip_.volumeBar()) {
+        form_.VolumeChanged(strip_.Volume());
         return;
     }
-    const auto position = static_cast<int32_t>(::SendMessageW(bar_, TBM_GETPOS, 0, 0));
+    const int32_t position = strip_.BarPosition();
     switch (LOWORD(wp)) {
         case TB_THUMBTRACK:
             // While dragging only the picture follows; the sound restarts on release.
@@ -718,13 +583,13 @@ void PlayerWindow::OnHScroll(WPARAM wp, HWND control) {
 bool PlayerWindow::OnBarMouseDown(LPARAM lp) {
     const POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     RECT thumb{}, channel{};
-    ::SendMessageW(bar_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    ::SendMessageW(strip_.bar(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     if (::PtInRect(&thumb, at)) return false;
-    ::SendMessageW(bar_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    ::SendMessageW(strip_.bar(), TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
     const int half = (thumb.right - thumb.left) / 2;
     const int32_t position = BarPositionAt(at.x, channel.left + half, channel.right - half,
                                            form_.barScale().maxPosition());
-    ::SendMessageW(bar_, TBM_SETPOS, TRUE, position);
+    strip_.SetBarPosition(position);
     form_.BarTrack(position);
     hooks_.Write("bar click %d", position);
     return true;
@@ -764,16 +629,12 @@ void PlayerWindow::SetFullScreen(bool fullScreen) {
     }
     fullScreen_ = fullScreen;
     hooks_.Write("full screen %d", fullScreen_ ? 1 : 0);
-    ::SetWindowTextW(fullButton_,
-                     Widen(fullScreen_ ? text::kPlayerWindowed : text::kPlayerFullScreen).c_str());
+    strip_.ShowFullScreen(fullScreen_);
 }
 
 void PlayerWindow::ApplySound(const SoundSettings& sound) {
     if (audio_) audio_->SetSound(sound.volumePercent, sound.muted, sound.speed);
-    ::SendMessageW(muteButton_, BM_SETCHECK, sound.muted ? BST_CHECKED : BST_UNCHECKED, 0);
-    ::SendMessageW(volumeBar_, TBM_SETPOS, TRUE, sound.volumePercent);
-    ::SendMessageW(speedBox_, CB_SETCURSEL, static_cast<WPARAM>(static_cast<int>(sound.speed) - 1),
-                   0);
+    strip_.ShowSound(sound);
     hooks_.Write("sound volume %d muted %d speed %d", sound.volumePercent, sound.muted ? 1 : 0,
                  static_cast<int>(sound.speed) * 50);
 }
@@ -827,7 +688,7 @@ void PlayerWindow::OnDropFiles(HDROP drop) {
     std::wstring path(::DragQueryFileW(drop, 0, nullptr, 0), L'\0');
     if (!path.empty()) ::DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size() + 1));
     ::DragFinish(drop);
-    if (path.empty() || !onDrop_ || worker_.running()) return;
+    if (path.empty() || !onDrop_ || saveView_.running()) return;
     const bool wasPlaying = form_.playing();
     if (wasPlaying) form_.PlayClick();
     Opening refusal;
@@ -885,11 +746,7 @@ void PlayerWindow::RememberPlace() {
 
 // Closing while saving cancels the save, which removes what it had written, first.
 void PlayerWindow::OnClose() {
-    if (worker_.running()) {
-        hooks_.Write("closing while saving");
-        worker_.CancelAndWait();
-        progress_.Close();
-    }
+    saveView_.CancelAndWait();
     ::DestroyWindow(hwnd_);
 }
 
@@ -898,96 +755,15 @@ void PlayerWindow::OutOfMemory() {
     exitCode_ = 1;
     if (hwnd_) ::KillTimer(hwnd_, kTimerId);
     if (audio_) audio_->Stop();
-    worker_.CancelAndWait();
-    progress_.Close();
+    saveView_.CancelAndWait();
     hooks_.Write("message out of memory");
     ::MessageBoxW(hwnd_, Widen(text::kPlayerOutOfMemory).c_str(), Widen(text::kAppTitle).c_str(),
                   MB_OK | MB_ICONERROR);
     if (hwnd_ && created_) ::DestroyWindow(hwnd_);
 }
 
-// --- saving ---
+void PlayerWindow::OnExportProgress() { saveFlow_.Progressed(saveView_.TakeProgress()); }
 
-std::optional<SaveChoice> PlayerWindow::AskSaveName(const std::filesystem::path& suggested,
-                                                    int32_t typeIndex, bool skipIdle) {
-    hooks_.Write("save dialog %s", PathUtf8(suggested).c_str());
-    std::optional<SaveChoice> choice = win::AskSaveName(hwnd_, suggested, typeIndex, skipIdle);
-    if (choice) {
-        hooks_.Write("save chosen %s type %d skip %d", PathUtf8(choice->path).c_str(),
-                     choice->typeIndex, choice->skipIdle ? 1 : 0);
-    }
-    return choice;
-}
-
-bool PlayerWindow::AskYesNo(const char* text) {
-    hooks_.Write("question %s", text == text::kPlayerSaveNoFfmpeg ? "no ffmpeg" : "other");
-    return ::MessageBoxW(hwnd_, Widen(text).c_str(), Widen(text::kAppTitle).c_str(),
-                         MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-void PlayerWindow::ShowError(const char* text) {
-    hooks_.Write("message save failed");
-    ::MessageBoxW(hwnd_, Widen(text).c_str(), Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
-}
-
-std::optional<std::filesystem::path> PlayerWindow::AskFfmpegLocation() {
-    return win::AskFfmpegLocation(hwnd_);
-}
-
-std::filesystem::path PlayerWindow::FindFfmpeg(const std::filesystem::path& userChosen) {
-    const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
-    std::wstring path(size, L'\0');
-    path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), size));
-    return exporting::FindFfmpeg(exporting::RealProgramFiles(),
-                                 std::filesystem::path(mrv::win::ProgramFolder()),
-                                 mrv::win::Narrow(path), userChosen);
-}
-
-void PlayerWindow::RememberFfmpeg(const std::filesystem::path& path) {
-    prefs_.ffmpeg = PathUtf8(path);
-    hooks_.Write("ffmpeg located %s", PathUtf8(path).c_str());
-}
-
-void PlayerWindow::StartExport(const ExportRequest& request) {
-    hooks_.Write("export start %s %s skip %.1f", kFormatNames[static_cast<int>(request.format)],
-                 PathUtf8(request.output).c_str(), request.skipIdleSeconds);
-    worker_.Start(hwnd_, stream_, request);
-}
-
-void PlayerWindow::CancelExport() {
-    hooks_.Write("export cancel");
-    worker_.Cancel();
-}
-
-void PlayerWindow::ShowProgress(int32_t permille, const std::string& timeLeft) {
-    if (!progress_.hwnd()) {
-        progress_.Show(hwnd_, dpi_);
-        const POINT cancel = progress_.CancelCentre();
-        RECT r{};
-        ::GetClientRect(progress_.hwnd(), &r);
-        POINT origin{0, 0};
-        ::ClientToScreen(progress_.hwnd(), &origin);
-        hooks_.Write("progress window %ld %ld %ld %ld cancel %ld %ld", origin.x, origin.y, r.right,
-                     r.bottom, cancel.x, cancel.y);
-    }
-    progress_.Update(permille, timeLeft);
-}
-
-void PlayerWindow::CloseProgress() { progress_.Close(); }
-
-int64_t PlayerWindow::NowMs() { return static_cast<int64_t>(::GetTickCount64()); }
-
-void PlayerWindow::OnExportProgress() {
-    const ExportProgress progress = worker_.TakeProgress();
-    hooks_.Write("export progress %lld of %lld", static_cast<long long>(progress.doneMs),
-                 static_cast<long long>(progress.totalMs));
-    saveFlow_.Progressed(progress);
-}
-
-void PlayerWindow::OnExportEnd() {
-    const ExportResult result = worker_.Finish();
-    hooks_.Write("export ended %d %s", static_cast<int>(result.status), result.detail.c_str());
-    form_.ExportFinished(result);
-}
+void PlayerWindow::OnExportEnd() { form_.ExportFinished(saveView_.Finish()); }
 
 }  // namespace mrv::player::win

@@ -24,27 +24,18 @@
 #include "player/SaveFlow.h"
 #include "player/Timeline.h"
 #include "player/win32/AudioOut.h"
-#include "player/win32/ExportWorker.h"
-#include "player/win32/SaveAsUi.h"
+#include "player/win32/SaveAsView.h"
+#include "player/win32/StripView.h"
+#include "player/win32/TestHooks.h"
 #include "recorder/StreamReader.h"
 
 namespace mrv::player::win {
-
-// Switches of the end-to-end tests' build of the player (HeadFileTest.hdf); the shipped stub
-// never sets them.
-struct TestHooks {
-    FILE* log = nullptr;  // what is on screen, the sound queued, messages
-    int64_t startPausedAtTick = -1;
-    bool exitAtEnd = false;
-    std::wstring dropPath;  // dropped on the window as soon as it is up
-    void Write(const char* format, ...) const;
-};
 
 // Checks a file dropped on the window: true when it is to be played next (the window then
 // closes for it), else `refusal` says why not.
 using DropHandler = std::function<bool(const std::wstring& path, Opening& refusal)>;
 
-class PlayerWindow final : private PlayerView, private SaveShell {
+class PlayerWindow final : private PlayerView {
   public:
     // `opening` is how the recording was found: a notice in it shows before playing starts.
     // `recordingPath` is the file the recording came from, for the names offered by Save As;
@@ -70,20 +61,6 @@ class PlayerWindow final : private PlayerView, private SaveShell {
     void ApplySound(const SoundSettings& sound) override;
     void ReachedEnd(int64_t ms) override;
 
-    // SaveShell
-    std::optional<SaveChoice> AskSaveName(const std::filesystem::path& suggested, int32_t typeIndex,
-                                          bool skipIdle) override;
-    bool AskYesNo(const char* text) override;
-    void ShowError(const char* text) override;
-    std::optional<std::filesystem::path> AskFfmpegLocation() override;
-    std::filesystem::path FindFfmpeg(const std::filesystem::path& userChosen) override;
-    void RememberFfmpeg(const std::filesystem::path& path) override;
-    void StartExport(const ExportRequest& request) override;
-    void CancelExport() override;
-    void ShowProgress(int32_t permille, const std::string& timeLeft) override;
-    void CloseProgress() override;
-    int64_t NowMs() override;
-
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK BarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                     DWORD_PTR self);
@@ -91,12 +68,10 @@ class PlayerWindow final : private PlayerView, private SaveShell {
     // True when the message was one of the player's keys and has been handled.
     bool RouteKey(const MSG& msg);
     bool OnCreate();
-    void CreateStrip();
     void OnSize();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void LogControls();  // where the tests click: screen centres of the controls
     void OnPaint();
-    LRESULT OnColorStatic(HDC dc, HWND control);
     void OnTimer();
     void OnCommand(int id, int code);
     void OnHScroll(WPARAM wp, HWND control);
@@ -134,32 +109,19 @@ class PlayerWindow final : private PlayerView, private SaveShell {
     ULONGLONG clockStart_ = 0;
     int64_t lastAudioMs_ = -1;
     DWORD lastAudioChange_ = 0;
+    SaveAsView saveView_;
     SaveFlow saveFlow_;
     PlayerForm form_;
-    ExportWorker worker_;
-    ProgressWindow progress_;
 
     HWND hwnd_ = nullptr;
-    HWND playButton_ = nullptr;
-    HWND bar_ = nullptr;
-    HWND timeLabel_ = nullptr;
-    HWND muteButton_ = nullptr;
-    HWND volumeBar_ = nullptr;
-    HWND speedBox_ = nullptr;
-    HWND saveButton_ = nullptr;
-    HWND fullButton_ = nullptr;
-    HWND closeButton_ = nullptr;
-    HWND tooltip_ = nullptr;
+    StripView strip_;
     int dpi_ = 96;
-    mrv::win::UniqueFont font_;
-    mrv::win::UniqueBrush black_;
     mrv::win::UniqueMemoryDC frameDC_;
     mrv::win::UniqueBitmap frameBitmap_;
     HGDIOBJ frameOldBitmap_ = nullptr;
     HCURSOR arrow_ = nullptr;
     POINT arrowHotSpot_{0, 0};
     RECT picture_{0, 0, 0, 0};  // where the picture goes in the client area
-    std::wstring scaleTip_;
     int32_t shownRecord_ = -2;
     int32_t shownClick_ = -2;
     int64_t shownLabelSeconds_ = -1;
