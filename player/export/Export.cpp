@@ -196,7 +196,14 @@ ExportResult Job::Supervise(const std::function<ExportResult()>& work,
         const ExportProgress progress = progress_;
         lock.unlock();
         if (finished && (cancelled_ || result.status != ExportStatus::Done)) break;
-        if (!cancelled_ && onProgress && !onProgress(progress)) Cancel();
+        try {
+            if (!cancelled_ && onProgress && !onProgress(progress)) Cancel();
+        } catch (...) {
+            // The caller's failure ends the export as a cancel would, then goes on up.
+            Cancel();
+            worker.join();
+            throw;
+        }
         lock.lock();
         reported_ = step;
         changed_.notify_all();

@@ -135,6 +135,13 @@ if [ -f "$fake" ]; then
     [ "$(head -n 1 "out dir/x.mp4" 2>/dev/null)" = "bytes $pictures" ] &&
         grep -q '^extra [1-9]' "out dir/x.mp4" && grep -q '^arg file:\\\\.\\pipe\\' "out dir/x.mp4" ||
         fail "mrvtool.exe --mp4: $(tr '\n' ' ' <"out dir/x.mp4" 2>/dev/null)"
+    # Our GIF needs no ffmpeg; it replaces an existing file under a Unicode name, and leaves no
+    # temporary file beside it.
+    echo old >"out dir/录像.gif"
+    DISPLAY= timeout 120 wine tool/mrvtool.exe export "录像 %PATH%.exe" --gif-builtin "out dir/录像.gif" \
+        </dev/null >/dev/null 2>wine.err || fail "mrvtool.exe --gif-builtin: $(tail -n 3 wine.err)"
+    [ "$(count "out dir/录像.gif")" = "96,64,12" ] || fail "mrvtool.exe's own gif: $(count "out dir/录像.gif")"
+    ls -A "out dir" | grep -q '^\.' && fail "temporary files left: $(ls -A "out dir")"
     # Without one beside it, the PATH's.
     rm tool/ffmpeg.exe
     WINEPATH="Z:$(pwd -P)/fake ff" DISPLAY= timeout 120 wine tool/mrvtool.exe \

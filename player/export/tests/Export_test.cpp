@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "common/ByteOrder.h"
+#include "player/export/ExportJob.h"
 #include "tests/support/StreamBuilder.h"
 
 namespace mrv::exporting {
@@ -129,6 +130,35 @@ TEST_F(ExportTest, SkipIdleCutsOnlyWhereNoPictureChangesAndNoSoundIsHeard) {
         if (gif[i] == 0x21 && gif[i + 1] == 0xF9 && gif[i + 2] == 4) totalCs += GetU16(&gif[i + 4]);
     }
     EXPECT_EQ(totalCs, 140);
+}
+
+TEST_F(ExportTest, SoundWithIdleCutsKeepsOnlyTheKeptPiecesToTheLastSound) {
+    const auto stream = Stream();
+    Recording rec;
+    ASSERT_EQ(OpenRecording(stream, rec, {}).status, ExportStatus::Done);
+    // Kept: 0-0.5 s and 1.2 s to the end; the silence between the sounds is partly cut.
+    const TimeMap cut = TimeMap::SkipIdle({{0, 500}, {1200, 2000}}, 2000, 0);
+    Job job(rec.timeline.pacing().totalMs);
+    FakeDecoders::Decoder decoder;
+    std::vector<int16_t> got;
+    ASSERT_EQ(LaySound(
+                  rec, decoder, cut, job,
+                  [&](std::span<const uint8_t> b) {
+                      for (size_t i = 0; i < b.size(); i += 2) {
+                          got.push_back(static_cast<int16_t>(GetU16(&b[i])));
+                      }
+                      return true;
+                  },
+                  nullptr)
+                  .status,
+              ExportStatus::Done);
+    // 4000 samples of the first piece, then 9600 to 12000 (the last sound's end).
+    ASSERT_EQ(got.size(), 4000u + 2400u);
+    EXPECT_EQ(got[3999], 1000);
+    EXPECT_EQ(got[4000], 0);  // 1.2 s: still the dropped stretch
+    EXPECT_EQ(got[4000 + 479], 0);
+    EXPECT_EQ(got[4000 + 480], 6000);  // 10080: record 6's sound
+    EXPECT_EQ(got.back(), 6000);
 }
 
 TEST_F(ExportTest, CancelLeavesNothingAndAnExistingFileAsItWas) {
