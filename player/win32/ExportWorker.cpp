@@ -4,32 +4,9 @@
 #include <exception>
 #include <new>
 
-#include "player/win32/AudioOut.h"
+#include "player/export/win32/AcmDecoders.h"
 
 namespace mrv::player::win {
-
-namespace {
-class AcmDecoder : public player::GsmDecoder {
-  public:
-    bool Open(const exporting::GsmSound& sound) {
-        return decoder_.Open(sound.sampleRate, sound.avgBytesPerSec);
-    }
-    bool Decode(std::span<const uint8_t> blocks, std::span<int16_t> pcm) override {
-        return decoder_.Decode(blocks, pcm);
-    }
-
-  private:
-    AcmGsmDecoder decoder_;
-};
-}  // namespace
-
-std::unique_ptr<player::GsmDecoder> AcmDecoderFactory::Start(const exporting::GsmSound& sound,
-                                                             std::string& error) {
-    auto decoder = std::make_unique<AcmDecoder>();
-    if (decoder->Open(sound)) return decoder;
-    error = "the system's GSM 6.10 codec cannot be opened";
-    return nullptr;
-}
 
 void ExportWorker::Start(HWND window, std::span<const uint8_t> stream,
                          const exporting::ExportRequest& request) {
@@ -39,7 +16,7 @@ void ExportWorker::Start(HWND window, std::span<const uint8_t> stream,
     doneMs_ = 0;
     totalMs_ = 0;
     thread_ = std::thread([this, window, stream, request] {
-        AcmDecoderFactory decoders;
+        exporting::win::AcmDecoders decoders;
         try {
             result_ = exporting::RunExport(stream, request, decoders,
                                            [this, window](const exporting::ExportProgress& p) {

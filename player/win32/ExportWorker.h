@@ -5,21 +5,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <span>
-#include <string>
 #include <thread>
 
 #include "player/export/Export.h"
 
 namespace mrv::player::win {
-
-// The platform's GSM 6.10 codec for the export's sound, one decoder per export.
-class AcmDecoderFactory : public exporting::GsmDecoderFactory {
-  public:
-    std::unique_ptr<player::GsmDecoder> Start(const exporting::GsmSound& sound,
-                                              std::string& error) override;
-};
 
 class ExportWorker {
   public:
