@@ -37,6 +37,34 @@ inline constexpr char kPlayerDamaged[] = "录像数据已损坏,无法播放!\t"
 inline constexpr char kPlayerTruncatedNotice[] = "录像文件不完整,只能播放到中断之处。\t";
 inline constexpr char kPlayerDamagedNotice[] = "录像数据在此之后已损坏,播放到此为止。\t";
 inline constexpr char kPlayerOutOfMemory[] = "内存不足,无法播放录像!\t";
+// Player controls, saving a copy, and what the save can run into.
+inline constexpr char kPlayerSaveAs[] = "另存为…";
+inline constexpr char kPlayerMute[] = "静音";
+inline constexpr char kPlayerSpeedTip[] = "播放速度 ( [ 和 ] 键)";
+inline constexpr char kPlayerVolumeTip[] = "音量 (M 键静音)";
+inline constexpr char kPlayerShownOneToOne[] = "按原始像素显示 (1:1)";
+// %d is the percentage of the recorded size.
+inline constexpr char kPlayerShownScaled[] = "窗口放不下原始大小,已缩小到 %d%% 显示";
+inline constexpr char kPlayerSaveTypeGif[] = "GIF 动画 (*.gif)";
+inline constexpr char kPlayerSaveTypeMp4[] = "MP4 视频 (*.mp4)";
+inline constexpr char kPlayerSaveTypeWav[] = "WAV 声音 (*.wav)";
+inline constexpr char kPlayerSaveTypePng[] = "PNG 图片 (*.png)";
+inline constexpr char kPlayerSkipIdle[] = "跳过静止片段 (最长保留 1 秒)";
+inline constexpr char kPlayerSaving[] = "正在保存";
+inline constexpr char kPlayerCancel[] = "取消";
+inline constexpr char kPlayerTimeLeftUnknown[] = "剩余时间: 正在估算…";
+inline constexpr char kPlayerTimeLeft[] = "剩余时间: ";
+inline constexpr char kPlayerSaveCannotWrite[] =
+    "无法写入该文件,文件未能保存。\t\r请检查该位置是否可写,或换一个位置保存。\t";
+inline constexpr char kPlayerSaveDiskFull[] = "磁盘空间不足,文件未能保存。\t";
+inline constexpr char kPlayerSaveNoFfmpeg[] =
+    "保存为 MP4 需要 ffmpeg.exe,但在播放器所在的文件夹和 PATH 中都没有找到它。\t\r"
+    "是否现在指定 ffmpeg.exe 的位置?\t";
+inline constexpr char kPlayerSaveFfmpegFailed[] = "ffmpeg 未能完成视频编码,文件未能保存。\t";
+inline constexpr char kPlayerSaveRefused[] = "该录像已损坏或时间过长,无法另存。\t";
+inline constexpr char kPlayerSaveOutOfMemory[] = "内存不足,文件未能保存。\t";
+inline constexpr char kPlayerLocateFfmpeg[] = "指定 ffmpeg.exe 的位置";
+inline constexpr char kPlayerFfmpegType[] = "ffmpeg.exe";
 
 // Settings dialog, INI file and start sequence ("settings").
 inline constexpr char kSetCaption[] = "参数设置";

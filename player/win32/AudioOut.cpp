@@ -83,18 +83,38 @@ void WaveOutput::Start(int64_t fromSample) {
     if (!device_) return;
     Stop();
     startSample_ = nextSample_ = std::clamp<int64_t>(fromSample, 0, timeline_.totalSamples());
+    stretch_.Reset();
     played_.Reset();  // the reset device counts from zero again
     running_ = true;
     for (Buffer& b : buffers_) Queue(b);
 }
 
+void WaveOutput::SetSound(int32_t volumePercent, bool muted, Speed speed) {
+    stretch_.SetVolume(volumePercent);
+    stretch_.SetMuted(muted);
+    stretch_.SetSpeed(speed);
+}
+
+void WaveOutput::Feed(size_t wanted) {
+    input_.resize(static_cast<size_t>(std::max(timeline_.sampleRate() / 20, 64)));
+    while (stretch_.available() < wanted && !stretch_.finished()) {
+        const int64_t left = timeline_.totalSamples() - nextSample_;
+        if (left <= 0) {
+            stretch_.Finish();
+            break;
+        }
+        const auto count = static_cast<size_t>(std::min<int64_t>(left, input_.size()));
+        const std::span<int16_t> chunk(input_.data(), count);
+        samplesQueued_ += timeline_.Fill(stream_, decoder_, nextSample_, chunk);
+        nextSample_ += static_cast<int64_t>(count);
+        stretch_.Push(chunk);
+    }
+}
+
 void WaveOutput::Queue(Buffer& b) {
-    const int64_t left = timeline_.totalSamples() - nextSample_;
-    if (left <= 0) return;
-    const size_t count = static_cast<size_t>(std::min<int64_t>(left, b.pcm.size()));
-    samplesQueued_ +=
-        timeline_.Fill(stream_, decoder_, nextSample_, std::span(b.pcm.data(), count));
-    nextSample_ += static_cast<int64_t>(count);
+    Feed(b.pcm.size());
+    const size_t count = stretch_.Pull(b.pcm);
+    if (count == 0) return;
     for (size_t i = 0; i < count; ++i) peak_ = std::max(peak_, std::abs(int{b.pcm[i]}));
     b.header = WAVEHDR{};
     b.header.lpData = reinterpret_cast<LPSTR>(b.pcm.data());
@@ -128,9 +148,10 @@ int64_t WaveOutput::PlayedMs() {
     } else if (t.wType == TIME_BYTES) {
         samples = played_.Extend(t.u.cb) / 2;
     } else if (t.wType == TIME_MS) {
-        return played_.Extend(t.u.ms);
+        samples = played_.Extend(t.u.ms) * timeline_.sampleRate() / 1000;
     }
-    return samples * 1000 / std::max(timeline_.sampleRate(), 1);
+    // What was played is the stretched sound; the clock runs in the recording's samples.
+    return stretch_.InputAt(samples) * 1000 / std::max(timeline_.sampleRate(), 1);
 }
 
 }  // namespace mrv::player::win

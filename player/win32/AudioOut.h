@@ -15,6 +15,7 @@
 
 #include "player/AudioTimeline.h"
 #include "player/Playback.h"
+#include "player/TimeStretch.h"
 
 namespace mrv::player::win {
 
@@ -33,11 +34,15 @@ class AcmGsmDecoder : public GsmDecoder {
     std::vector<uint8_t> source_;  // ACM wants a writable source buffer
 };
 
-// Plays the audio time line from any sample on; the samples it has played are the clock.
+// Plays the audio time line from any sample on, at the chosen speed with its pitch kept and at
+// the chosen volume; the samples it has played, mapped back to recording time, are the clock.
 class WaveOutput {
   public:
     WaveOutput(AudioTimeline& timeline, std::span<const uint8_t> stream, GsmDecoder& decoder)
-        : timeline_(timeline), stream_(stream), decoder_(decoder) {}
+        : timeline_(timeline),
+          stream_(stream),
+          decoder_(decoder),
+          stretch_(timeline.sampleRate()) {}
     ~WaveOutput();
     WaveOutput(const WaveOutput&) = delete;
     WaveOutput& operator=(const WaveOutput&) = delete;
@@ -46,8 +51,11 @@ class WaveOutput {
     bool isOpen() const { return device_ != nullptr; }
     void Start(int64_t fromSample);
     void Stop();
+    // Takes effect from the next Start; the volume and mute at once.
+    void SetSound(int32_t volumePercent, bool muted, Speed speed);
     // Refills the buffers the device has finished; call it often.
     void Pump();
+    // Recording time played since the last Start.
     int64_t PlayedMs();
     int64_t samplesQueued() const { return samplesQueued_; }
     int peak() const { return peak_; }  // loudest sample queued, to tell sound from silence
@@ -60,10 +68,14 @@ class WaveOutput {
         bool prepared = false;
     };
     void Queue(Buffer& b);
+    // Feeds the stretcher with recording sound until `wanted` samples are ready or none is left.
+    void Feed(size_t wanted);
 
     AudioTimeline& timeline_;
     std::span<const uint8_t> stream_;
     GsmDecoder& decoder_;
+    TimeStretcher stretch_;
+    std::vector<int16_t> input_;
     HWAVEOUT device_ = nullptr;
     std::array<Buffer, kBuffers> buffers_;
     int64_t startSample_ = 0;

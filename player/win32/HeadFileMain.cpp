@@ -17,6 +17,7 @@
 #include "player/Opening.h"
 #include "player/Timeline.h"
 #include "player/win32/PlayerWindow.h"
+#include "player/win32/PreferenceStore.h"
 #include "recorder/StreamReader.h"
 
 namespace {
@@ -32,6 +33,7 @@ using UniqueView = mrv::win::UniqueHandle<const void*, UnmapView>;
 // A recording file, mapped rather than read (it may be far larger than memory allows), with
 // its reader and time line.
 struct Recording {
+    std::wstring path;
     mrv::win::UniqueFile file;
     mrv::win::UniqueHandleOrNull mapping;
     UniqueView view;
@@ -43,6 +45,11 @@ struct Recording {
 
 std::unique_ptr<Recording> Load(const std::wstring& path, Source source) {
     auto rec = std::make_unique<Recording>();
+    // Save As offers names in the recording's folder, wherever the player was started from.
+    std::wstring full(MAX_PATH, L'\0');
+    full.resize(
+        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    rec->path = full.empty() || full.size() >= MAX_PATH ? path : full;
     rec->opening.message = mrv::text::kPlayerCannotRead;
     rec->file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -82,6 +89,12 @@ int Refuse(const TestHooks& hooks, const Opening& opening) {
 struct CommandLine {
     TestHooks hooks;
     std::wstring recording;  // empty: our own file
+    // Where the user's preferences are kept; the tests' build keeps none unless told where.
+#ifdef MRV_PLAYER_TEST_HOOKS
+    std::wstring preferenceKey;
+#else
+    std::wstring preferenceKey = mrv::player::win::kPreferenceKey;
+#endif
 };
 
 // The first argument names a recording to play instead of our own; the end-to-end tests'
@@ -114,6 +127,10 @@ CommandLine ParseCommandLine() {
             line.hooks.dropPath = v;
             continue;
         }
+        if (const wchar_t* v = value(L"/mrv-test-prefs=")) {
+            line.preferenceKey = std::wstring(L"Software\\Morvanta\\PlayerTest\\") + v;
+            continue;
+        }
 #endif
         if (line.recording.empty()) line.recording = arg;
     }
@@ -123,6 +140,9 @@ CommandLine ParseCommandLine() {
 
 int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
     TestHooks hooks = line.hooks;
+    mrv::player::PlayerPreferences prefs;
+    const mrv::player::win::PreferenceStore store(line.preferenceKey);
+    if (!line.preferenceKey.empty()) prefs = store.Load(mrv::player::win::MonitorWorkAreas());
     std::unique_ptr<Recording> rec = line.recording.empty()
                                          ? Load(mrv::win::ProgramPath(), Source::OwnFile)
                                          : Load(line.recording, Source::ChosenFile);
@@ -147,9 +167,10 @@ int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
         int code = 0;
         {
             mrv::player::win::PlayerWindow window(rec->stream, rec->reader, rec->timeline,
-                                                  rec->opening, hooks, onDrop);
+                                                  rec->opening, rec->path, prefs, hooks, onDrop);
             code = window.Run(instance, showCommand);
         }
+        if (!line.preferenceKey.empty()) store.Save(prefs);
         if (!dropped) return code;
         rec = std::move(dropped);
         hooks.dropPath.clear();  // the tests' drop happens once
@@ -162,7 +183,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
     const CommandLine line = ParseCommandLine();
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof icc;
-    icc.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    icc.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
     ::InitCommonControlsEx(&icc);
 
     int code = 1;

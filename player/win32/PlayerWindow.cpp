@@ -1,56 +1,105 @@
-// The player window: a thin view over the time line, the seeker and the playback state.
+// The player window: turns messages into the player form's handlers, draws the picture and
+// carries out what the form and the save flow ask of the window.
 #include "player/win32/PlayerWindow.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstring>
 #include <new>
+#include <optional>
 
-#include "common/PubUtils.h"
 #include "common/Texts.h"
+#include "common/Utf8Path.h"
 #include "common/win32/WinText.h"
+#include "player/Strip.h"
 
 namespace mrv::player::win {
 
 namespace {
-constexpr int kBarHeight = 34;
-constexpr int kMinClientWidth = 520;
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMs = 15;
 constexpr DWORD kAudioStallMs = 2000;
-enum ControlId { kIdPlay = 101, kIdBar, kIdTime, kIdFull, kIdClose };
 // Posted, so that they run once the handler that found the reason has returned.
 constexpr UINT kMsgStartNotice = WM_APP + 1;
 constexpr UINT kMsgDamagedRecord = WM_APP + 2;
+constexpr UINT kMsgExportProgress = WM_APP + 3;
+constexpr UINT kMsgExportEnd = WM_APP + 4;
 constexpr wchar_t kClassName[] = L"MorvantaPlayer";
-}  // namespace
 
-void TestHooks::Write(const char* format, ...) const {
-    if (!log) return;
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(log, format, args);
-    va_end(args);
-    std::fputc('\n', log);
-    std::fflush(log);
+using mrv::win::Widen;
+
+// The DPI functions of Windows 10; older systems (and the system-aware fallback) use the
+// screen's DPI for every window.
+int SystemDpi() {
+    mrv::win::WindowDC screen(nullptr);
+    return screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
 }
 
+int DpiOf(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = getDpi && hwnd ? getDpi(hwnd) : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
+std::optional<PlayerKey> KeyOf(WPARAM vk) {
+    switch (vk) {
+        case VK_SPACE:
+            return PlayerKey::Space;
+        case VK_LEFT:
+            return PlayerKey::Left;
+        case VK_RIGHT:
+            return PlayerKey::Right;
+        case VK_HOME:
+            return PlayerKey::Home;
+        case VK_END:
+            return PlayerKey::End;
+        case VK_OEM_COMMA:
+            return PlayerKey::Comma;
+        case VK_OEM_PERIOD:
+            return PlayerKey::Period;
+        case VK_PRIOR:
+            return PlayerKey::PageUp;
+        case VK_NEXT:
+            return PlayerKey::PageDown;
+        case VK_F11:
+            return PlayerKey::F11;
+        case VK_ESCAPE:
+            return PlayerKey::Escape;
+        case 'M':
+            return PlayerKey::M;
+        case VK_OEM_4:
+            return PlayerKey::LeftBracket;
+        case VK_OEM_6:
+            return PlayerKey::RightBracket;
+        case 'S':
+            return PlayerKey::S;
+        default:
+            return std::nullopt;
+    }
+}
+}  // namespace
+
 PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader,
-                           Timeline& timeline, const Opening& opening, const TestHooks& hooks,
-                           DropHandler onDrop)
+                           Timeline& timeline, const Opening& opening,
+                           const std::filesystem::path& recordingPath, PlayerPreferences& prefs,
+                           const TestHooks& hooks, DropHandler onDrop)
     : stream_(stream),
       reader_(reader),
       timeline_(timeline),
       startNotice_(opening.verdict == Verdict::PlayWithNotice ? opening.message : nullptr),
       startNoticeDetail_(opening.detail),
+      recordingPath_(recordingPath),
+      prefs_(prefs),
       hooks_(hooks),
       onDrop_(std::move(onDrop)),
       seeker_(reader, timeline),
-      playback_(timeline.pacing().totalMs),
-      barScale_(playback_.totalMs()) {
+      saveView_(stream, prefs, hooks, kMsgExportProgress, kMsgExportEnd),
+      saveFlow_(saveView_, recordingPath, Utf8Path(prefs.ffmpeg)),
+      form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_) {
     AudioRate rate{0, 0};
     if (AudioRateForFormat(reader.header().audioFormat, rate) && timeline.audioBlocks() > 0) {
         audioTimeline_.Build(timeline, rate.samplesPerSec);
@@ -69,6 +118,7 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
 }
 
 PlayerWindow::~PlayerWindow() {
+    saveView_.CancelAndWait();
     if (hwnd_) {
         // Left by an exception: the window must not call into what is being destroyed.
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -85,10 +135,12 @@ int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
-    wc.hbrBackground = nullptr;  // the picture and the bar paint everything
+    wc.hbrBackground = nullptr;  // the picture and the strip paint everything
     wc.lpszClassName = kClassName;
     ::RegisterClassExW(&wc);
 
+    // The window opens on the primary monitor; a monitor of another DPI sends WM_DPICHANGED.
+    dpi_ = SystemDpi();
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT work{0, 0, 1024, 768};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -96,37 +148,67 @@ int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
     const int frameW = frame.right - frame.left;
     const int frameH = frame.bottom - frame.top;
+    const int strip = StripHeight(dpi_);
     const Size fit =
         FitInto({reader_.geometry().width, reader_.geometry().height},
-                {work.right - work.left - frameW, work.bottom - work.top - frameH - kBarHeight});
-    const int width = std::max(fit.width, kMinClientWidth) + frameW;
-    const int height = fit.height + kBarHeight + frameH;
-    const int x = work.left + std::max<int>(0, (work.right - work.left - width) / 2);
-    const int y = work.top + std::max<int>(0, (work.bottom - work.top - height) / 2);
+                {work.right - work.left - frameW, work.bottom - work.top - frameH - strip});
+    const int width = std::max(fit.width, MinStripWidth(dpi_)) + frameW;
+    const int height = fit.height + strip + frameH;
+    int x = work.left + std::max<int>(0, (work.right - work.left - width) / 2);
+    int y = work.top + std::max<int>(0, (work.bottom - work.top - height) / 2);
+    int w = width, h = height;
+    if (prefs_.window) {
+        const ScreenRect& r = prefs_.window->normal;
+        x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
+        if (prefs_.window->state == WindowState::Maximized) showCommand = SW_SHOWMAXIMIZED;
+    }
 
-    const std::wstring title = mrv::win::Widen(text::kPlayerTitle);
-    hwnd_ = ::CreateWindowExW(0, kClassName, title.c_str(), style, x, y, width, height, nullptr,
-                              nullptr, instance, this);
+    const std::wstring title = Widen(text::kPlayerTitle);
+    hwnd_ = ::CreateWindowExW(0, kClassName, title.c_str(), style, x, y, w, h, nullptr, nullptr,
+                              instance, this);
     if (!hwnd_) return exitCode_ != 0 ? exitCode_ : 1;
     ::ShowWindow(hwnd_, showCommand);
     ::UpdateWindow(hwnd_);
+    if (prefs_.window && prefs_.window->state == WindowState::FullScreen) {
+        form_.SetFullScreen(true);
+    }
 
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // Space toggles playing wherever the focus is; it must not press the focused button.
-        if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR) &&
-            (msg.wParam == VK_SPACE || msg.wParam == VK_ESCAPE || msg.wParam == VK_F11)) {
-            try {
-                if (msg.message == WM_KEYDOWN && hwnd_) OnKeyDown(msg.wParam);
-            } catch (const std::bad_alloc&) {
-                OutOfMemory();
-            }
+        try {
+            if (RouteKey(msg)) continue;
+        } catch (const std::bad_alloc&) {
+            OutOfMemory();
             continue;
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
     return exitCode_ != 0 ? exitCode_ : (incomplete_ ? 1 : 0);
+}
+
+// The player's keys work wherever the focus is in its window: they must not press the focused
+// button or move the focused bar.
+bool PlayerWindow::RouteKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_CHAR) {
+        return false;
+    }
+    if (!hwnd_ || !msg.hwnd) return false;
+    const HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    if (saveView_.progressWindow() && root == saveView_.progressWindow()) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) saveFlow_.CancelClick();
+        return msg.wParam == VK_ESCAPE;
+    }
+    if (root != hwnd_) return false;
+    if (msg.message == WM_CHAR) {
+        // The characters of the keys handled at their key-down.
+        return msg.wParam == L' ' || msg.wParam == 0x1B;
+    }
+    const std::optional<PlayerKey> key = KeyOf(msg.wParam);
+    if (!key) return false;
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    if (msg.message == WM_KEYUP) return *key != PlayerKey::S || ctrl;
+    return form_.KeyDown(*key, ctrl);
 }
 
 LRESULT CALLBACK PlayerWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -154,25 +236,31 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             OnSize();
             return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
         case WM_PAINT:
             OnPaint();
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case WM_CTLCOLORSTATIC:
+            if (HBRUSH brush =
+                    strip_.ColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+            return ::DefWindowProcW(hwnd_, msg, wp, lp);
         case WM_TIMER:
             OnTimer();
             return 0;
         case WM_COMMAND:
-            OnCommand(LOWORD(wp));
+            OnCommand(LOWORD(wp), HIWORD(wp));
             return 0;
         case WM_HSCROLL:
-            OnHScroll(wp);
-            return 0;
-        case WM_KEYDOWN:
-            OnKeyDown(wp);
+            OnHScroll(wp, reinterpret_cast<HWND>(lp));
             return 0;
         case WM_LBUTTONDBLCLK:
-            ToggleFullScreen();
+            form_.FullScreenClick();
             return 0;
         case WM_DROPFILES:
             OnDropFiles(reinterpret_cast<HDROP>(wp));
@@ -183,14 +271,25 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case kMsgDamagedRecord:
             OnDamagedRecord();
             return 0;
+        case kMsgExportProgress:
+            OnExportProgress();
+            return 0;
+        case kMsgExportEnd:
+            OnExportEnd();
+            return 0;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
         case WM_DESTROY:
             ::KillTimer(hwnd_, kTimerId);
+            saveView_.CancelAndWait();
             if (audio_) {
                 hooks_.Write("audio blocks %lld samples %lld peak %d",
                              static_cast<long long>(audioTimeline_.blocksDecoded()),
                              static_cast<long long>(audio_->samplesQueued()), audio_->peak());
                 audio_->Stop();
             }
+            RememberPlace();
             ::PostQuitMessage(exitCode_);
             hwnd_ = nullptr;
             return 0;
@@ -200,24 +299,10 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool PlayerWindow::OnCreate() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
-    const HINSTANCE instance =
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    auto make = [&](const wchar_t* cls, const std::string& label, DWORD style, int id) {
-        HWND w = ::CreateWindowExW(
-            0, cls, mrv::win::Widen(label).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10,
-            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-        return w;
-    };
-    playButton_ = make(L"BUTTON", text::kPlayerPlay, BS_PUSHBUTTON | WS_TABSTOP, kIdPlay);
-    timeLabel_ = make(L"STATIC", "", SS_CENTER | SS_CENTERIMAGE, kIdTime);
-    bar_ = make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, kIdBar);
-    fullButton_ = make(L"BUTTON", text::kPlayerFullScreen, BS_PUSHBUTTON | WS_TABSTOP, kIdFull);
-    closeButton_ = make(L"BUTTON", text::kPlayerClose, BS_PUSHBUTTON | WS_TABSTOP, kIdClose);
+    dpi_ = DpiOf(hwnd_);
+    saveView_.Attach(hwnd_, [this] { saveFlow_.CancelClick(); });
+    saveView_.SetDpi(dpi_);
+    strip_.Create(hwnd_, dpi_, BarProc, reinterpret_cast<DWORD_PTR>(this));
     SetBarRange();
 
     // The stored picture plus the cursor and clicks are composed off screen at full size.
@@ -228,8 +313,8 @@ bool PlayerWindow::OnCreate() {
     if (!frameDC_ || !frameBitmap_) {
         exitCode_ = 1;
         hooks_.Write("message no picture memory");
-        ::MessageBoxW(nullptr, mrv::win::Widen(text::kPlayerOutOfMemory).c_str(),
-                      mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+        ::MessageBoxW(nullptr, Widen(text::kPlayerOutOfMemory).c_str(),
+                      Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
         return false;
     }
     frameOldBitmap_ = ::SelectObject(frameDC_.get(), frameBitmap_.get());
@@ -246,12 +331,9 @@ bool PlayerWindow::OnCreate() {
     ::DragAcceptFiles(hwnd_, TRUE);
     ::SetTimer(hwnd_, kTimerId, kTimerMs, nullptr);
     if (hooks_.startPausedAtTick >= 0) {
-        ShowPosition(timeline_.MsOfTick(hooks_.startPausedAtTick));
-    } else if (startNotice_) {
-        ShowPosition(0);  // playing starts once the notice has been read
+        form_.Start(false, StartMsOfTick(timeline_, hooks_.startPausedAtTick));
     } else {
-        TogglePlay();
-        ShowPosition(0);
+        form_.Start(!startNotice_);  // with a notice, playing starts once it has been read
     }
     if (startNotice_) ::PostMessageW(hwnd_, kMsgStartNotice, 0, 0);
 #ifdef MRV_PLAYER_TEST_HOOKS
@@ -262,77 +344,59 @@ bool PlayerWindow::OnCreate() {
 }
 
 void PlayerWindow::SetBarRange() {
-    barScale_ = BarScale(playback_.totalMs());
-    ::SendMessageW(bar_, TBM_SETRANGEMIN, FALSE, 0);
-    ::SendMessageW(bar_, TBM_SETRANGEMAX, TRUE, barScale_.maxPosition());
-    ::SendMessageW(bar_, TBM_SETPAGESIZE, 0, barScale_.pageSize());
+    strip_.SetBarRange(form_.barScale(), form_.markers());
+    hooks_.Write("markers %zu", form_.markers().size());
+}
+
+void PlayerWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    saveView_.SetDpi(dpi_);
+    strip_.SetDpi(dpi_);
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    hooks_.Write("dpi %d", dpi_);
 }
 
 void PlayerWindow::OnSize() {
     RECT rc;
     ::GetClientRect(hwnd_, &rc);
-    const int barTop = rc.bottom - kBarHeight;
-    const Size fit = FitInto({reader_.geometry().width, reader_.geometry().height},
-                             {rc.right, std::max(barTop, 0)});
+    const int barTop = rc.bottom - StripHeight(dpi_);
+    const Size recorded{reader_.geometry().width, reader_.geometry().height};
+    const Size fit = FitInto(recorded, {rc.right, std::max(barTop, 0)});
     picture_.left = (rc.right - fit.width) / 2;
     picture_.top = std::max(0, (barTop - fit.height) / 2);
     picture_.right = picture_.left + fit.width;
     picture_.bottom = picture_.top + fit.height;
 
-    const int y = barTop + 4;
-    const int h = kBarHeight - 8;
-    int x = 4;
-    ::MoveWindow(playButton_, x, y, 64, h, TRUE);
-    x += 68;
-    ::MoveWindow(timeLabel_, x, y, 140, h, TRUE);
-    x += 144;
-    const int right = rc.right - 4 - 56 - 4 - 72 - 4;
-    ::MoveWindow(bar_, x, y, std::max(right - x, 40), h, TRUE);
-    ::MoveWindow(fullButton_, rc.right - 4 - 56 - 4 - 72, y, 72, h, TRUE);
-    ::MoveWindow(closeButton_, rc.right - 4 - 56, y, 56, h, TRUE);
+    strip_.Layout(rc.right, barTop, dpi_);
     ::InvalidateRect(hwnd_, nullptr, FALSE);
+    const std::string tip = ScaleTip(recorded, fit);
+    strip_.SetScaleTip(tip);
 
     POINT origin{picture_.left, picture_.top};
     ::ClientToScreen(hwnd_, &origin);
     hooks_.Write("picture %ld %ld %ld %ld", origin.x, origin.y, picture_.right - picture_.left,
                  picture_.bottom - picture_.top);
+    hooks_.Write("tip %s", tip.c_str());
     if (hooks_.log) LogControls();
 }
 
-void PlayerWindow::LogControls() {
-    auto centre = [](HWND w) {
-        RECT r;
-        ::GetWindowRect(w, &r);
-        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    };
-    const POINT play = centre(playButton_), full = centre(fullButton_),
-                close = centre(closeButton_);
-    RECT thumb{}, channel{};
-    ::SendMessageW(bar_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-    ::SendMessageW(bar_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
-    POINT t{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
-    POINT c0{channel.left, 0}, c1{channel.right, 0};
-    ::ClientToScreen(bar_, &t);
-    ::ClientToScreen(bar_, &c0);
-    ::ClientToScreen(bar_, &c1);
-    hooks_.Write("controls play %ld %ld full %ld %ld close %ld %ld thumb %ld %ld channel %ld %ld",
-                 play.x, play.y, full.x, full.y, close.x, close.y, t.x, t.y, c0.x, c1.x);
-}
+void PlayerWindow::LogControls() { hooks_.Write("%s", strip_.Places(StripHeight(dpi_)).c_str()); }
 
 void PlayerWindow::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(hwnd_, &ps);
     RECT rc;
     ::GetClientRect(hwnd_, &rc);
-    // Black around the picture; the bar below keeps the system's face colour.
-    RECT bar = rc;
-    bar.top = rc.bottom - kBarHeight;
-    ::FillRect(dc, &bar, ::GetSysColorBrush(COLOR_BTNFACE));
+    // Black around the picture; the strip below keeps the system's face colour.
+    RECT strip = rc;
+    strip.top = rc.bottom - StripHeight(dpi_);
+    ::FillRect(dc, &strip, ::GetSysColorBrush(COLOR_BTNFACE));
     const HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
     RECT above{0, 0, rc.right, picture_.top};
     RECT left{0, picture_.top, picture_.left, picture_.bottom};
     RECT right{picture_.right, picture_.top, rc.right, picture_.bottom};
-    RECT below{0, picture_.bottom, rc.right, bar.top};
+    RECT below{0, picture_.bottom, rc.right, strip.top};
     for (const RECT* r : {&above, &left, &right, &below}) ::FillRect(dc, r, black);
 
     const int w = reader_.geometry().width;
@@ -352,9 +416,12 @@ void PlayerWindow::OnPaint() {
     ::EndPaint(hwnd_, &ps);
 }
 
-int64_t PlayerWindow::Elapsed() {
+// The sound, stretched to the speed and silent when muted, keeps the time while it plays;
+// without a device the pictures play on the system's clock.
+int64_t PlayerWindow::ElapsedMs() {
     if (audio_) return audio_->PlayedMs();
-    return static_cast<int64_t>(::GetTickCount64() - clockStart_);
+    const auto wall = static_cast<double>(::GetTickCount64() - clockStart_);
+    return static_cast<int64_t>(wall * SpeedFactor(form_.sound().speed));
 }
 
 bool PlayerWindow::AudioStalled(int64_t elapsedMs) {
@@ -367,65 +434,45 @@ bool PlayerWindow::AudioStalled(int64_t elapsedMs) {
     return now - lastAudioChange_ > kAudioStallMs;
 }
 
-void PlayerWindow::RestartClock() {
+void PlayerWindow::RestartClock(bool playing, int64_t fromMs) {
     clockStart_ = ::GetTickCount64();
     lastAudioMs_ = -1;
     lastAudioChange_ = ::GetTickCount();
     if (!audio_) return;
-    if (playback_.playing()) {
-        audio_->Start(audioTimeline_.SampleAtMs(playback_.base()));
+    if (playing) {
+        audio_->Start(audioTimeline_.SampleAtMs(fromMs));
     } else {
         audio_->Stop();
     }
 }
 
-void PlayerWindow::TogglePlay() {
-    playback_.Toggle(Elapsed());
-    RestartClock();
-    ::SetWindowTextW(
-        playButton_,
-        mrv::win::Widen(playback_.playing() ? text::kPlayerPause : text::kPlayerPlay).c_str());
-    hooks_.Write("state %s %lld", playback_.playing() ? "playing" : "paused",
-                 static_cast<long long>(playback_.base()));
+void PlayerWindow::ShowPlaying(bool playing) {
+    if (playing == shownPlaying_) return;
+    shownPlaying_ = playing;
+    strip_.ShowPlaying(playing);
+    hooks_.Write("state %s %lld", playing ? "playing" : "paused",
+                 static_cast<long long>(form_.Position()));
     if (hooks_.log) LogControls();  // the thumb has moved since the window was sized
-}
-
-void PlayerWindow::SeekTo(int64_t ms) {
-    playback_.Seek(ms);
-    hooks_.Write("seek %lld", static_cast<long long>(playback_.base()));
-    RestartClock();
-    ShowPosition(playback_.base());
 }
 
 void PlayerWindow::OnTimer() {
     if (exitCode_ != 0 || noticeOpen_ || damagePending_) return;
     if (audio_) audio_->Pump();
-    // While the thumb is held the picture shows where it is, not where playing has got to.
-    if (!playback_.playing() || dragging_) return;
-    const int64_t elapsed = Elapsed();
-    if (audio_ && AudioStalled(elapsed)) {
-        // A device that takes the sound but never plays it must not freeze the pictures.
-        hooks_.Write("sound stalled at %lld", static_cast<long long>(elapsed));
-        playback_.Pause(elapsed);
-        audio_.reset();
-        playback_.Play();
-        RestartClock();
-        return;
+    if (audio_ && form_.playing() && !form_.dragging()) {
+        const int64_t elapsed = ElapsedMs();
+        if (AudioStalled(elapsed)) {
+            // A device that takes the sound but never plays it must not freeze the pictures.
+            hooks_.Write("sound stalled at %lld", static_cast<long long>(elapsed));
+            audio_.reset();
+            form_.ClockReplaced(elapsed);
+            return;
+        }
     }
-    const int64_t position = playback_.Position(elapsed);
-    if (playback_.Ended(elapsed)) {
-        ReachEnd(position);
-        return;
-    }
-    ShowPosition(position);
+    form_.Tick();
 }
 
-void PlayerWindow::ReachEnd(int64_t position) {
-    playback_.StopAtEnd();
-    RestartClock();
-    ::SetWindowTextW(playButton_, mrv::win::Widen(text::kPlayerPlay).c_str());
-    ShowPosition(position);
-    hooks_.Write("ended %lld", static_cast<long long>(position));
+void PlayerWindow::ReachedEnd(int64_t ms) {
+    hooks_.Write("ended %lld", static_cast<long long>(ms));
     if (hooks_.exitAtEnd) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
@@ -441,7 +488,7 @@ void PlayerWindow::ShowPosition(int64_t ms, bool moveBar) {
         hooks_.Write("shown record %d tick %lld click %d", record,
                      static_cast<long long>(timeline_.TickAtMs(ms)), click);
     }
-    if (moveBar) ::SendMessageW(bar_, TBM_SETPOS, TRUE, barScale_.PositionOf(ms));
+    if (moveBar) strip_.SetBarPosition(form_.barScale().PositionOf(ms));
     UpdateLabels(ms);
 }
 
@@ -477,62 +524,93 @@ void PlayerWindow::UpdateLabels(int64_t ms) {
     const int64_t seconds = ms / 1000;
     if (seconds == shownLabelSeconds_) return;
     shownLabelSeconds_ = seconds;
-    const std::string label = PositionText(ms, playback_.totalMs());
-    ::SetWindowTextW(timeLabel_, mrv::win::Widen(label).c_str());
+    const std::string label = PositionText(ms, form_.totalMs());
+    strip_.ShowTime(label);
     hooks_.Write("time %s", label.c_str());
 }
 
-void PlayerWindow::OnCommand(int id) {
+void PlayerWindow::OnCommand(int id, int code) {
     switch (id) {
         case kIdPlay:
-            TogglePlay();
+            form_.PlayClick();
+            break;
+        case kIdMute:
+            form_.MuteClick();
+            break;
+        case kIdSpeed:
+            if (code == CBN_SELCHANGE) {
+                const int32_t index = strip_.SpeedIndex();
+                if (index >= 0) form_.SpeedChosen(static_cast<Speed>(index + 1));
+                ::SetFocus(hwnd_);  // the keys go back to the player
+            }
+            break;
+        case kIdSave:
+            form_.SaveAsClick();
             break;
         case kIdFull:
-            ToggleFullScreen();
+            form_.FullScreenClick();
             break;
         case kIdClose:
-            ::DestroyWindow(hwnd_);
+            OnClose();
             break;
         default:
             break;
     }
 }
 
-void PlayerWindow::OnHScroll(WPARAM wp) {
-    const int64_t ms = barScale_.MsOf(::SendMessageW(bar_, TBM_GETPOS, 0, 0));
+void PlayerWindow::OnHScroll(WPARAM wp, HWND control) {
+    if (control == strip_.volumeBar()) {
+        form_.VolumeChanged(strip_.Volume());
+        return;
+    }
+    const int32_t position = strip_.BarPosition();
     switch (LOWORD(wp)) {
         case TB_THUMBTRACK:
             // While dragging only the picture follows; the sound restarts on release.
-            dragging_ = true;
-            ShowPosition(ms, false);
+            form_.BarTrack(position);
             break;
         case TB_ENDTRACK:
-            dragging_ = false;
-            SeekTo(ms);
+            form_.BarRelease(position);
+            hooks_.Write("seek %lld", static_cast<long long>(form_.Position()));
             break;
         default:
             break;
     }
 }
 
-void PlayerWindow::OnKeyDown(WPARAM key) {
-    switch (key) {
-        case VK_SPACE:
-            TogglePlay();
-            break;
-        case VK_F11:
-            ToggleFullScreen();
-            break;
-        case VK_ESCAPE:
-            if (fullScreen_) ToggleFullScreen();
-            break;
-        default:
-            break;
-    }
+// A press beside the thumb puts the thumb under the mouse first, so that the bar jumps there
+// (not a page) and the same press drags on from there.
+bool PlayerWindow::OnBarMouseDown(LPARAM lp) {
+    const POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    RECT thumb{}, channel{};
+    ::SendMessageW(strip_.bar(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    if (::PtInRect(&thumb, at)) return false;
+    ::SendMessageW(strip_.bar(), TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    const int half = (thumb.right - thumb.left) / 2;
+    const int32_t position = BarPositionAt(at.x, channel.left + half, channel.right - half,
+                                           form_.barScale().maxPosition());
+    strip_.SetBarPosition(position);
+    form_.BarTrack(position);
+    hooks_.Write("bar click %d", position);
+    return true;
 }
 
-void PlayerWindow::ToggleFullScreen() {
-    if (!fullScreen_) {
+LRESULT CALLBACK PlayerWindow::BarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                       DWORD_PTR self) {
+    if (msg == WM_LBUTTONDOWN) {
+        try {
+            reinterpret_cast<PlayerWindow*>(self)->OnBarMouseDown(lp);
+        } catch (const std::bad_alloc&) {
+            reinterpret_cast<PlayerWindow*>(self)->OutOfMemory();
+            return 0;
+        }
+    }
+    return ::DefSubclassProc(bar, msg, wp, lp);
+}
+
+void PlayerWindow::SetFullScreen(bool fullScreen) {
+    if (fullScreen == fullScreen_) return;
+    if (fullScreen) {
         windowedStyle_ = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
         windowed_.length = sizeof windowed_;
         ::GetWindowPlacement(hwnd_, &windowed_);
@@ -543,18 +621,22 @@ void PlayerWindow::ToggleFullScreen() {
         ::SetWindowPos(hwnd_, HWND_TOP, mi.rcMonitor.left, mi.rcMonitor.top,
                        mi.rcMonitor.right - mi.rcMonitor.left,
                        mi.rcMonitor.bottom - mi.rcMonitor.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
-        fullScreen_ = true;
     } else {
         ::SetWindowLongPtrW(hwnd_, GWL_STYLE, windowedStyle_);
         ::SetWindowPlacement(hwnd_, &windowed_);
         ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                        SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
-        fullScreen_ = false;
     }
+    fullScreen_ = fullScreen;
     hooks_.Write("full screen %d", fullScreen_ ? 1 : 0);
-    ::SetWindowTextW(
-        fullButton_,
-        mrv::win::Widen(fullScreen_ ? text::kPlayerWindowed : text::kPlayerFullScreen).c_str());
+    strip_.ShowFullScreen(fullScreen_);
+}
+
+void PlayerWindow::ApplySound(const SoundSettings& sound) {
+    if (audio_) audio_->SetSound(sound.volumePercent, sound.muted, sound.speed);
+    strip_.ShowSound(sound);
+    hooks_.Write("sound volume %d muted %d speed %d", sound.volumePercent, sound.muted ? 1 : 0,
+                 static_cast<int>(sound.speed) * 50);
 }
 
 void PlayerWindow::Fail() {
@@ -563,14 +645,14 @@ void PlayerWindow::Fail() {
     ::KillTimer(hwnd_, kTimerId);
     if (audio_) audio_->Stop();
     hooks_.Write("message damaged: %s", reader_.error().c_str());
-    ::MessageBoxW(hwnd_, mrv::win::Widen(text::kPlayerDamaged).c_str(),
-                  mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    ::MessageBoxW(hwnd_, Widen(text::kPlayerDamaged).c_str(), Widen(text::kAppTitle).c_str(),
+                  MB_OK | MB_ICONERROR);
     ::DestroyWindow(hwnd_);
 }
 
 void PlayerWindow::OnStartNotice() {
     ShowNotice(startNotice_, startNoticeDetail_);
-    if (hwnd_ && hooks_.startPausedAtTick < 0 && !playback_.playing()) TogglePlay();
+    if (hwnd_ && hooks_.startPausedAtTick < 0 && !form_.playing()) form_.PlayClick();
 }
 
 // What came before a damaged record stays playable: the recording now ends where it starts.
@@ -582,21 +664,22 @@ void PlayerWindow::OnDamagedRecord() {
         return;
     }
     if (audio_) audio_->Stop();
-    playback_.EndAt(timeline_.pacing().totalMs);
+    form_.TimelineCut();
     if (audio_) audioTimeline_.Build(timeline_, audioTimeline_.sampleRate());
     SetBarRange();
-    dragging_ = false;
     shownLabelSeconds_ = -1;  // the length has changed
     ShowNotice(text::kPlayerDamagedNotice, "damaged: " + why);
     damagePending_ = false;
-    if (hwnd_) ReachEnd(playback_.totalMs());
+    if (!hwnd_) return;
+    ShowPosition(form_.totalMs(), true);
+    ReachedEnd(form_.totalMs());
 }
 
 void PlayerWindow::ShowNotice(const char* message, const std::string& detail) {
     incomplete_ = true;
     hooks_.Write("notice %s", detail.c_str());
     noticeOpen_ = true;
-    ::MessageBoxW(hwnd_, mrv::win::Widen(message).c_str(), mrv::win::Widen(text::kAppTitle).c_str(),
+    ::MessageBoxW(hwnd_, Widen(message).c_str(), Widen(text::kAppTitle).c_str(),
                   MB_OK | MB_ICONINFORMATION);
     noticeOpen_ = false;
 }
@@ -605,9 +688,9 @@ void PlayerWindow::OnDropFiles(HDROP drop) {
     std::wstring path(::DragQueryFileW(drop, 0, nullptr, 0), L'\0');
     if (!path.empty()) ::DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size() + 1));
     ::DragFinish(drop);
-    if (path.empty() || !onDrop_) return;
-    const bool wasPlaying = playback_.playing();
-    if (wasPlaying) TogglePlay();
+    if (path.empty() || !onDrop_ || saveView_.running()) return;
+    const bool wasPlaying = form_.playing();
+    if (wasPlaying) form_.PlayClick();
     Opening refusal;
     if (onDrop_(path, refusal)) {
         hooks_.Write("dropped recording opens");
@@ -615,9 +698,9 @@ void PlayerWindow::OnDropFiles(HDROP drop) {
         return;
     }
     hooks_.Write("message %s", refusal.detail.c_str());
-    ::MessageBoxW(hwnd_, mrv::win::Widen(refusal.message).c_str(),
-                  mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
-    if (wasPlaying && hwnd_) TogglePlay();
+    ::MessageBoxW(hwnd_, Widen(refusal.message).c_str(), Widen(text::kAppTitle).c_str(),
+                  MB_OK | MB_ICONERROR);
+    if (wasPlaying && hwnd_) form_.PlayClick();
 }
 
 // The tests' stand-in for a drop from Explorer: the same message with the same kind of handle.
@@ -634,15 +717,53 @@ void PlayerWindow::PostTestDrop(const std::wstring& path) {
     ::PostMessageW(hwnd_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
+// The window's normal rectangle, whatever state it is in, and the sound as the user left them.
+void PlayerWindow::RememberPlace() {
+    const SoundSettings& sound = form_.sound();
+    prefs_.volume = sound.volumePercent;
+    prefs_.muted = sound.muted;
+    prefs_.speed = sound.speed;
+    WINDOWPLACEMENT place{};
+    place.length = sizeof place;
+    if (fullScreen_) {
+        place = windowed_;
+    } else if (!::GetWindowPlacement(hwnd_, &place)) {
+        return;
+    }
+    // The normal position is in work-area coordinates; the stored one is on the screen.
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoW(::MonitorFromRect(&place.rcNormalPosition, MONITOR_DEFAULTTONEAREST), &mi);
+    const LONG dx = mi.rcWork.left - mi.rcMonitor.left, dy = mi.rcWork.top - mi.rcMonitor.top;
+    const RECT& r = place.rcNormalPosition;
+    WindowPlace stored;
+    stored.normal = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+    stored.state = fullScreen_                         ? WindowState::FullScreen
+                   : place.showCmd == SW_SHOWMAXIMIZED ? WindowState::Maximized
+                                                       : WindowState::Normal;
+    prefs_.window = stored;
+}
+
+// Closing while saving cancels the save, which removes what it had written, first.
+void PlayerWindow::OnClose() {
+    saveView_.CancelAndWait();
+    ::DestroyWindow(hwnd_);
+}
+
 void PlayerWindow::OutOfMemory() {
     if (exitCode_ != 0) return;
     exitCode_ = 1;
     if (hwnd_) ::KillTimer(hwnd_, kTimerId);
     if (audio_) audio_->Stop();
+    saveView_.CancelAndWait();
     hooks_.Write("message out of memory");
-    ::MessageBoxW(hwnd_, mrv::win::Widen(text::kPlayerOutOfMemory).c_str(),
-                  mrv::win::Widen(text::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    ::MessageBoxW(hwnd_, Widen(text::kPlayerOutOfMemory).c_str(), Widen(text::kAppTitle).c_str(),
+                  MB_OK | MB_ICONERROR);
     if (hwnd_ && created_) ::DestroyWindow(hwnd_);
 }
+
+void PlayerWindow::OnExportProgress() { saveFlow_.Progressed(saveView_.TakeProgress()); }
+
+void PlayerWindow::OnExportEnd() { form_.ExportFinished(saveView_.Finish()); }
 
 }  // namespace mrv::player::win

@@ -126,8 +126,10 @@ class WinChild : public ChildProcess {
                 DWORD ignored = 0;
                 connected_ = ::GetOverlappedResult(extra_.get(), &ov, &ignored, FALSE) != 0;
             } else {
+                // The count must have a place: the system writes it even here.
+                DWORD ignored = 0;
                 ::CancelIo(extra_.get());
-                ::GetOverlappedResult(extra_.get(), &ov, nullptr, TRUE);
+                ::GetOverlappedResult(extra_.get(), &ov, &ignored, TRUE);
             }
         }
         return connected_;
@@ -188,8 +190,11 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& 
     si.hStdOutput = out.get();
     si.hStdError = err.get();
     PROCESS_INFORMATION pi{};
+    // A program without a console (the player) would give ffmpeg a console window of its own
+    // over the player's; with one (mrvtool) the child shares it.
+    const DWORD noWindow = ::GetConsoleWindow() ? 0 : CREATE_NO_WINDOW;
     if (!::CreateProcessW(program.c_str(), wline.data(), nullptr, nullptr, TRUE,
-                          CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &si, &pi)) {
+                          CREATE_UNICODE_ENVIRONMENT | noWindow, nullptr, nullptr, &si, &pi)) {
         error = "cannot start " + request.program + ": " + win::ErrorText(::GetLastError());
         return nullptr;
     }

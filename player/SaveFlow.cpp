@@ -1,0 +1,150 @@
+// The save flow's rules: which type a typed name means, when ffmpeg is needed, what the
+// progress window says, and which message an export's end brings.
+#include "player/SaveFlow.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+
+#include "common/PubUtils.h"
+#include "common/Texts.h"
+#include "common/Utf8Path.h"
+
+namespace mrv::player {
+
+const char* ExtensionOf(ExportFormat format) {
+    switch (format) {
+        case ExportFormat::Gif:
+            return ".gif";
+        case ExportFormat::Mp4:
+            return ".mp4";
+        case ExportFormat::Wav:
+            return ".wav";
+        case ExportFormat::Png:
+            return ".png";
+    }
+    return ".gif";
+}
+
+SaveTarget ResolveSaveTarget(const std::filesystem::path& typed, int32_t typeIndex) {
+    // Converted by hand: the library's own conversion would bring its locale machinery.
+    std::string extension = PathUtf8(typed.extension());
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (ExportFormat format : kSaveTypes) {
+        if (extension == ExtensionOf(format)) return {typed, format};
+    }
+    const ExportFormat chosen =
+        kSaveTypes[static_cast<size_t>(std::clamp<int32_t>(typeIndex, 0, kSaveTypes.size() - 1))];
+    std::filesystem::path path = typed;
+    path += Utf8Path(ExtensionOf(chosen));
+    return {path, chosen};
+}
+
+std::filesystem::path DefaultSaveName(const std::filesystem::path& recording, ExportFormat format) {
+    std::filesystem::path name = recording;
+    name.replace_extension(Utf8Path(ExtensionOf(format)));
+    return name;
+}
+
+int32_t ProgressPermille(const ExportProgress& progress) {
+    if (progress.totalMs <= 0) return 0;
+    const int64_t done = std::clamp<int64_t>(progress.doneMs, 0, progress.totalMs);
+    return static_cast<int32_t>(done * 1000 / progress.totalMs);
+}
+
+std::string TimeLeftText(const ExportProgress& progress, int64_t elapsedMs) {
+    const int64_t done = std::clamp<int64_t>(progress.doneMs, 0, progress.totalMs);
+    if (done <= 0 || elapsedMs < kMinElapsedForEstimateMs) return text::kPlayerTimeLeftUnknown;
+    // The pace so far holds for the rest; rounded up, so that it never shows 0 while busy.
+    const double left = static_cast<double>(elapsedMs) *
+                        static_cast<double>(progress.totalMs - done) / static_cast<double>(done);
+    const auto seconds = static_cast<int64_t>(std::ceil(left / 1000.0));
+    return std::string(text::kPlayerTimeLeft) +
+           DurationText(static_cast<int32_t>(std::min<int64_t>(seconds * 1000, INT32_MAX)));
+}
+
+const char* SaveMessage(ExportStatus status) {
+    switch (status) {
+        case ExportStatus::Done:
+        case ExportStatus::Cancelled:
+            return nullptr;
+        case ExportStatus::CannotWrite:
+            return text::kPlayerSaveCannotWrite;
+        case ExportStatus::DiskFull:
+            return text::kPlayerSaveDiskFull;
+        case ExportStatus::NoFfmpeg:
+        case ExportStatus::EncoderFailed:
+            return text::kPlayerSaveFfmpegFailed;
+        case ExportStatus::Refused:
+            return text::kPlayerSaveRefused;
+        case ExportStatus::OutOfMemory:
+            return text::kPlayerSaveOutOfMemory;
+    }
+    return text::kPlayerSaveCannotWrite;
+}
+
+bool SaveFlow::FindOrLocateFfmpeg(std::filesystem::path& ffmpeg) {
+    ffmpeg = shell_.FindFfmpeg(userFfmpeg_);
+    if (!ffmpeg.empty()) return true;
+    if (!shell_.AskYesNo(text::kPlayerSaveNoFfmpeg)) return false;
+    const std::optional<std::filesystem::path> located = shell_.AskFfmpegLocation();
+    if (!located) return false;
+    userFfmpeg_ = *located;
+    shell_.RememberFfmpeg(userFfmpeg_);
+    ffmpeg = shell_.FindFfmpeg(userFfmpeg_);
+    return !ffmpeg.empty();
+}
+
+bool SaveFlow::Begin() {
+    if (running_) return false;
+    const ExportFormat last = kSaveTypes[static_cast<size_t>(typeIndex_)];
+    const std::optional<SaveChoice> choice =
+        shell_.AskSaveName(DefaultSaveName(recording_, last), typeIndex_, skipIdle_);
+    if (!choice || choice->path.empty()) return false;
+    const SaveTarget target = ResolveSaveTarget(choice->path, choice->typeIndex);
+    typeIndex_ = static_cast<int32_t>(
+        std::find(kSaveTypes.begin(), kSaveTypes.end(), target.format) - kSaveTypes.begin());
+    skipIdle_ = choice->skipIdle;
+
+    ExportRequest request;
+    request.format = target.format;
+    request.output = target.path;
+    request.inputs = {recording_};  // never written over, whatever name is typed
+    // Nothing is written when there is no ffmpeg for an MP4.
+    if (target.format == ExportFormat::Mp4 && !FindOrLocateFfmpeg(request.ffmpeg)) return false;
+    const bool video = target.format == ExportFormat::Gif || target.format == ExportFormat::Mp4;
+    request.skipIdleSeconds = video && skipIdle_ ? kSkipIdleSeconds : -1;
+    request.wavAsPcm = true;
+
+    running_ = true;
+    cancelling_ = false;
+    startedMs_ = shell_.NowMs();
+    shell_.ShowProgress(0, text::kPlayerTimeLeftUnknown);
+    shell_.StartExport(request);
+    return true;
+}
+
+void SaveFlow::Progressed(const ExportProgress& progress) {
+    if (!running_ || cancelling_) return;
+    shell_.ShowProgress(ProgressPermille(progress),
+                        TimeLeftText(progress, shell_.NowMs() - startedMs_));
+}
+
+void SaveFlow::CancelClick() {
+    if (!running_ || cancelling_) return;
+    // The worker stops at its next record and removes what it wrote; Finished follows.
+    cancelling_ = true;
+    shell_.CancelExport();
+}
+
+void SaveFlow::Finished(const ExportResult& result) {
+    if (!running_) return;
+    running_ = false;
+    cancelling_ = false;
+    shell_.CloseProgress();
+    if (const char* message = SaveMessage(result.status)) shell_.ShowError(message);
+}
+
+}  // namespace mrv::player

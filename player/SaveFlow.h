@@ -1,0 +1,107 @@
+// Saving a copy of the recording as GIF, MP4, WAV or PNG: the name and type, ffmpeg for MP4,
+// progress with the time left, cancel, and the messages for what can go wrong.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "player/export/Export.h"
+
+namespace mrv::player {
+
+using exporting::ExportFormat;
+using exporting::ExportProgress;
+using exporting::ExportRequest;
+using exporting::ExportResult;
+using exporting::ExportStatus;
+
+// In the order the Save As dialog lists them.
+inline constexpr std::array<ExportFormat, 4> kSaveTypes = {ExportFormat::Gif, ExportFormat::Mp4,
+                                                           ExportFormat::Wav, ExportFormat::Png};
+// What skip-idle shortens every still, silent stretch to.
+inline constexpr double kSkipIdleSeconds = 1.0;
+// The progress window guesses the time left only once it has seen this much of the work.
+inline constexpr int64_t kMinElapsedForEstimateMs = 1000;
+
+// ".gif", ".mp4", ".wav", ".png".
+const char* ExtensionOf(ExportFormat format);
+
+struct SaveTarget {
+    std::filesystem::path path;
+    ExportFormat format = ExportFormat::Gif;
+};
+
+// A typed extension that names one of the types wins over the type chosen in the list;
+// otherwise the chosen type's extension is added.
+SaveTarget ResolveSaveTarget(const std::filesystem::path& typed, int32_t typeIndex);
+
+// The recording's own name with the type's extension, in the recording's folder.
+std::filesystem::path DefaultSaveName(const std::filesystem::path& recording, ExportFormat format);
+
+// How far along the bar is, 0..1000.
+int32_t ProgressPermille(const ExportProgress& progress);
+// The time left at the pace so far, or that it is still being estimated.
+std::string TimeLeftText(const ExportProgress& progress, int64_t elapsedMs);
+
+// The message for how an export ended; null when there is nothing to say.
+const char* SaveMessage(ExportStatus status);
+
+struct SaveChoice {
+    std::filesystem::path path;
+    int32_t typeIndex = 0;
+    bool skipIdle = false;
+};
+
+// What the save flow asks of the window, the system and the worker that exports.
+class SaveShell {
+  public:
+    virtual ~SaveShell() = default;
+    // The Save As dialog opened on `suggested` with the type and option preselected; none
+    // when the user cancels.
+    virtual std::optional<SaveChoice> AskSaveName(const std::filesystem::path& suggested,
+                                                  int32_t typeIndex, bool skipIdle) = 0;
+    virtual bool AskYesNo(const char* text) = 0;
+    virtual void ShowError(const char* text) = 0;
+    virtual std::optional<std::filesystem::path> AskFfmpegLocation() = 0;
+    // Beside the player, on the PATH, then `userChosen`; empty when none exists.
+    virtual std::filesystem::path FindFfmpeg(const std::filesystem::path& userChosen) = 0;
+    virtual void RememberFfmpeg(const std::filesystem::path& path) = 0;
+    // Runs the export off the window's thread; its progress and end come back to the flow.
+    virtual void StartExport(const ExportRequest& request) = 0;
+    virtual void CancelExport() = 0;
+    virtual void ShowProgress(int32_t permille, const std::string& timeLeft) = 0;
+    virtual void CloseProgress() = 0;
+    virtual int64_t NowMs() = 0;
+};
+
+class SaveFlow {
+  public:
+    SaveFlow(SaveShell& shell, std::filesystem::path recording, std::filesystem::path userFfmpeg)
+        : shell_(shell), recording_(std::move(recording)), userFfmpeg_(std::move(userFfmpeg)) {}
+
+    // From the dialog to the start of the export; false when nothing was started.
+    bool Begin();
+    void Progressed(const ExportProgress& progress);
+    void CancelClick();
+    void Finished(const ExportResult& result);
+
+    bool running() const { return running_; }
+    bool cancelling() const { return cancelling_; }
+
+  private:
+    bool FindOrLocateFfmpeg(std::filesystem::path& ffmpeg);
+
+    SaveShell& shell_;
+    std::filesystem::path recording_;
+    std::filesystem::path userFfmpeg_;
+    int32_t typeIndex_ = 0;
+    bool skipIdle_ = false;
+    bool running_ = false;
+    bool cancelling_ = false;
+    int64_t startedMs_ = 0;
+};
+
+}  // namespace mrv::player

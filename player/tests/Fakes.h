@@ -1,0 +1,111 @@
+// Fakes of the player window and of what the save flow asks of the system.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "player/PlayerForm.h"
+#include "player/SaveFlow.h"
+#include "recorder/StreamReader.h"
+
+namespace mrv::player {
+
+struct Restart {
+    bool playing;
+    int64_t fromMs;
+    bool operator==(const Restart&) const = default;
+};
+
+class FakeView : public PlayerView {
+  public:
+    int64_t ElapsedMs() override { return elapsed; }
+    void RestartClock(bool playing, int64_t fromMs) override {
+        restarts.push_back({playing, fromMs});
+        elapsed = 0;
+        restartSpeed = sound.speed;
+    }
+    void ShowPlaying(bool p) override { playing = p; }
+    void ShowPosition(int64_t ms, bool moveBar) override {
+        shown = ms;
+        barMoved = moveBar;
+    }
+    void SetFullScreen(bool f) override { fullScreen = f; }
+    void ApplySound(const SoundSettings& s) override { sound = s; }
+    void ReachedEnd(int64_t ms) override { endedAt = ms; }
+
+    int64_t elapsed = 0;
+    std::vector<Restart> restarts;
+    bool playing = false;
+    int64_t shown = -1;
+    bool barMoved = false;
+    bool fullScreen = false;
+    SoundSettings sound;
+    Speed restartSpeed = Speed::Normal;
+    int64_t endedAt = -1;
+};
+
+// A stream with its reader and time line, ready before the form that is built on them.
+struct IndexedStream {
+    explicit IndexedStream(std::vector<uint8_t> bytes) : stream(std::move(bytes)) {
+        reader.Open(stream);
+        timeline.Build(stream, reader.header());
+    }
+    std::vector<uint8_t> stream;
+    StreamReader reader;
+    Timeline timeline;
+};
+
+class FakeSaveShell : public SaveShell {
+  public:
+    std::optional<SaveChoice> AskSaveName(const std::filesystem::path& s, int32_t typeIndex,
+                                          bool skipIdle) override {
+        suggested.push_back(s);
+        offeredType = typeIndex;
+        offeredSkipIdle = skipIdle;
+        return choice;
+    }
+    bool AskYesNo(const char* text) override {
+        questions.push_back(text);
+        return answerYes;
+    }
+    void ShowError(const char* text) override { errors.push_back(text); }
+    std::optional<std::filesystem::path> AskFfmpegLocation() override {
+        ++locateAsked;
+        return located;
+    }
+    std::filesystem::path FindFfmpeg(const std::filesystem::path& userChosen) override {
+        return userChosen.empty() ? found : userChosen;
+    }
+    void RememberFfmpeg(const std::filesystem::path& path) override { remembered = path; }
+    void StartExport(const ExportRequest& request) override { started.push_back(request); }
+    void CancelExport() override { ++cancels; }
+    void ShowProgress(int32_t permille, const std::string& timeLeft) override {
+        progressShown = true;
+        lastPermille = permille;
+        lastTimeLeft = timeLeft;
+    }
+    void CloseProgress() override { progressShown = false; }
+    int64_t NowMs() override { return now; }
+
+    std::optional<SaveChoice> choice;
+    bool answerYes = false;
+    std::optional<std::filesystem::path> located;
+    std::filesystem::path found;
+    int64_t now = 0;
+
+    std::vector<std::filesystem::path> suggested;
+    int32_t offeredType = -1;
+    bool offeredSkipIdle = false;
+    std::vector<std::string> questions;
+    std::vector<std::string> errors;
+    int locateAsked = 0;
+    std::filesystem::path remembered;
+    std::vector<ExportRequest> started;
+    int cancels = 0;
+    bool progressShown = false;
+    int32_t lastPermille = -1;
+    std::string lastTimeLeft;
+};
+
+}  // namespace mrv::player

@@ -1,0 +1,165 @@
+// Saving a copy: the type a name means, ffmpeg for MP4, progress, cancel, messages, and playing
+// paused meanwhile.
+#include "player/SaveFlow.h"
+
+#include <gtest/gtest.h>
+
+#include "common/Texts.h"
+#include "player/tests/Fakes.h"
+#include "tests/support/StreamBuilder.h"
+
+namespace mrv::player {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SaveTargetTest, ATypedExtensionWinsOverTheChosenTypeOtherwiseTheTypesIsAdded) {
+    const SaveTarget wav = ResolveSaveTarget("/d/Clip.WAV", 0);
+    EXPECT_EQ(wav.format, ExportFormat::Wav);
+    EXPECT_EQ(wav.path, fs::path("/d/Clip.WAV"));
+    const SaveTarget mp4 = ResolveSaveTarget("/d/clip", 1);
+    EXPECT_EQ(mp4.format, ExportFormat::Mp4);
+    EXPECT_EQ(mp4.path, fs::path("/d/clip.mp4"));
+    const SaveTarget png = ResolveSaveTarget("/d/notes.txt", 3);
+    EXPECT_EQ(png.path, fs::path("/d/notes.txt.png"));
+    EXPECT_EQ(DefaultSaveName("/rec/MRV_1.exe", ExportFormat::Gif), fs::path("/rec/MRV_1.gif"));
+}
+
+TEST(SaveProgressTest, TheTimeLeftFollowsThePaceOnceThereIsEnoughToJudge) {
+    EXPECT_EQ(TimeLeftText({0, 10000}, 5000), text::kPlayerTimeLeftUnknown);
+    EXPECT_EQ(TimeLeftText({5000, 10000}, 500), text::kPlayerTimeLeftUnknown);
+    // A quarter done in two seconds: six more.
+    EXPECT_EQ(TimeLeftText({2500, 10000}, 2000), std::string(text::kPlayerTimeLeft) + "00:00:06");
+    EXPECT_EQ(TimeLeftText({10000, 10000}, 2000), std::string(text::kPlayerTimeLeft) + "00:00:00");
+    EXPECT_EQ(ProgressPermille({2500, 10000}), 250);
+    EXPECT_EQ(ProgressPermille({20000, 10000}), 1000);
+    EXPECT_EQ(ProgressPermille({5, 0}), 0);
+}
+
+class SaveFlowTest : public ::testing::Test {
+  protected:
+    SaveFlowTest() { shell_.choice = SaveChoice{"/rec/clip", 0, true}; }
+    static std::vector<uint8_t> TwoSeconds() {
+        testing::StreamBuilder b(8, 2);
+        b.Stop(10, 2000);
+        for (int i = 0; i < 10; ++i) b.Same();
+        return b.Bytes();
+    }
+
+    FakeSaveShell shell_;
+    SaveFlow flow_{shell_, "/rec/MRV_1.exe", ""};
+    IndexedStream rec_{TwoSeconds()};
+    FakeView view_;
+    PlayerForm form_{view_, rec_.timeline, {}, &flow_};
+};
+
+TEST_F(SaveFlowTest, AGifStartsAtOnceWithSkipIdleAndNeverOverTheRecording) {
+    ASSERT_TRUE(flow_.Begin());
+    EXPECT_EQ(shell_.suggested.back(), fs::path("/rec/MRV_1.gif"));
+    ASSERT_EQ(shell_.started.size(), 1u);
+    const ExportRequest& r = shell_.started[0];
+    EXPECT_EQ(r.format, ExportFormat::Gif);
+    EXPECT_EQ(r.output, fs::path("/rec/clip.gif"));
+    EXPECT_EQ(r.skipIdleSeconds, kSkipIdleSeconds);
+    EXPECT_TRUE(r.wavAsPcm);
+    EXPECT_EQ(r.inputs, std::vector<fs::path>{"/rec/MRV_1.exe"});
+    EXPECT_TRUE(shell_.progressShown);
+    EXPECT_FALSE(flow_.Begin());  // one save at a time
+    flow_.Finished({ExportStatus::Done, ""});
+    EXPECT_FALSE(shell_.progressShown);
+    EXPECT_TRUE(shell_.errors.empty());
+
+    // The next dialog offers the type and option last used; a WAV never skips.
+    shell_.choice = SaveChoice{"/rec/voice.wav", 0, true};
+    ASSERT_TRUE(flow_.Begin());
+    EXPECT_EQ(shell_.offeredType, 0);
+    EXPECT_TRUE(shell_.offeredSkipIdle);
+    EXPECT_EQ(shell_.started.back().skipIdleSeconds, -1);
+    flow_.Finished({ExportStatus::Done, ""});
+    flow_.Begin();
+    EXPECT_EQ(shell_.suggested.back(), fs::path("/rec/MRV_1.wav"));
+}
+
+TEST_F(SaveFlowTest, AnMp4WithoutFfmpegWritesNothingUnlessTheUserLocatesOne) {
+    shell_.choice = SaveChoice{"/rec/clip", 1, false};
+    EXPECT_FALSE(flow_.Begin());  // the offer declined
+    EXPECT_EQ(shell_.questions, std::vector<std::string>{text::kPlayerSaveNoFfmpeg});
+    EXPECT_EQ(shell_.locateAsked, 0);
+    shell_.answerYes = true;
+    EXPECT_FALSE(flow_.Begin());  // the locating dialog cancelled
+    EXPECT_EQ(shell_.locateAsked, 1);
+    EXPECT_TRUE(shell_.started.empty());
+    EXPECT_FALSE(shell_.progressShown);
+
+    shell_.located = fs::path("/tools/ffmpeg.exe");
+    ASSERT_TRUE(flow_.Begin());
+    EXPECT_EQ(shell_.remembered, fs::path("/tools/ffmpeg.exe"));
+    EXPECT_EQ(shell_.started.back().ffmpeg, fs::path("/tools/ffmpeg.exe"));
+    EXPECT_EQ(shell_.started.back().skipIdleSeconds, -1);
+}
+
+TEST_F(SaveFlowTest, AnFfmpegThatIsFoundIsUsedWithoutAsking) {
+    shell_.choice = SaveChoice{"/rec/clip.mp4", 0, false};
+    shell_.found = "/prog/ffmpeg.exe";
+    ASSERT_TRUE(flow_.Begin());
+    EXPECT_TRUE(shell_.questions.empty());
+    EXPECT_EQ(shell_.started.back().format, ExportFormat::Mp4);
+    EXPECT_EQ(shell_.started.back().ffmpeg, fs::path("/prog/ffmpeg.exe"));
+}
+
+TEST_F(SaveFlowTest, CancelIsAskedOnceAndItsEndBringsNoMessage) {
+    ASSERT_TRUE(flow_.Begin());
+    shell_.now = 2000;
+    flow_.Progressed({1000, 2000});
+    EXPECT_EQ(shell_.lastPermille, 500);
+    EXPECT_EQ(shell_.lastTimeLeft, std::string(text::kPlayerTimeLeft) + "00:00:02");
+    flow_.CancelClick();
+    flow_.CancelClick();
+    EXPECT_EQ(shell_.cancels, 1);
+    flow_.Progressed({1500, 2000});
+    EXPECT_EQ(shell_.lastPermille, 500);  // the bar stops while the worker winds down
+    flow_.Finished({ExportStatus::Cancelled, ""});
+    EXPECT_FALSE(shell_.progressShown);
+    EXPECT_TRUE(shell_.errors.empty());
+}
+
+TEST_F(SaveFlowTest, EveryFailureHasItsMessage) {
+    const std::pair<ExportStatus, const char*> cases[] = {
+        {ExportStatus::CannotWrite, text::kPlayerSaveCannotWrite},
+        {ExportStatus::DiskFull, text::kPlayerSaveDiskFull},
+        {ExportStatus::EncoderFailed, text::kPlayerSaveFfmpegFailed},
+        {ExportStatus::Refused, text::kPlayerSaveRefused},
+        {ExportStatus::OutOfMemory, text::kPlayerSaveOutOfMemory},
+    };
+    for (const auto& [status, message] : cases) {
+        ASSERT_TRUE(flow_.Begin());
+        flow_.Finished({status, "detail"});
+        EXPECT_FALSE(shell_.progressShown);
+        EXPECT_EQ(shell_.errors.back(), message);
+    }
+}
+
+TEST_F(SaveFlowTest, PlayingPausesWhileSavingAndGoesOnWhereItWas) {
+    form_.Start(true);
+    view_.elapsed = 700;
+    EXPECT_TRUE(form_.KeyDown(PlayerKey::S, true));
+    EXPECT_FALSE(form_.playing());
+    EXPECT_EQ(view_.restarts.back(), (Restart{false, 700}));
+    form_.KeyDown(PlayerKey::Space, false);  // the window is busy saving
+    form_.PlayClick();
+    EXPECT_FALSE(form_.playing());
+    form_.ExportFinished({ExportStatus::Done, ""});
+    EXPECT_TRUE(form_.playing());
+    EXPECT_EQ(view_.restarts.back(), (Restart{true, 700}));
+
+    // Paused before: paused after. A dialog cancelled: nothing else happens.
+    form_.PlayClick();
+    shell_.choice.reset();
+    form_.SaveAsClick();
+    EXPECT_FALSE(form_.playing());
+    form_.PlayClick();
+    EXPECT_TRUE(form_.playing());  // not stuck in saving
+}
+
+}  // namespace
+}  // namespace mrv::player

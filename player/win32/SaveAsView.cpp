@@ -1,0 +1,115 @@
+// The save flow's edge: the dialogs and messages, where ffmpeg is, the export's thread and the
+// progress window, with what the tests' log says of them.
+#include "player/win32/SaveAsView.h"
+
+#include "common/Texts.h"
+#include "common/Utf8Path.h"
+#include "common/win32/WinText.h"
+
+namespace mrv::player::win {
+
+namespace {
+using mrv::win::Widen;
+const char* const kFormatNames[] = {"gif", "mp4", "wav", "png"};
+}  // namespace
+
+SaveAsView::SaveAsView(std::span<const uint8_t> stream, PlayerPreferences& prefs,
+                       const TestHooks& hooks, UINT progressMessage, UINT endMessage)
+    : stream_(stream),
+      prefs_(prefs),
+      hooks_(hooks),
+      worker_(progressMessage, endMessage),
+      progress_([this] {
+          if (onCancel_) onCancel_();
+      }) {}
+
+void SaveAsView::CancelAndWait() {
+    if (worker_.running()) hooks_.Write("closing while saving");
+    worker_.CancelAndWait();
+    progress_.Close();
+}
+
+ExportProgress SaveAsView::TakeProgress() {
+    const ExportProgress progress = worker_.TakeProgress();
+    hooks_.Write("export progress %lld of %lld", static_cast<long long>(progress.doneMs),
+                 static_cast<long long>(progress.totalMs));
+    return progress;
+}
+
+ExportResult SaveAsView::Finish() {
+    const ExportResult result = worker_.Finish();
+    hooks_.Write("export ended %d %s", static_cast<int>(result.status), result.detail.c_str());
+    return result;
+}
+
+std::optional<SaveChoice> SaveAsView::AskSaveName(const std::filesystem::path& suggested,
+                                                  int32_t typeIndex, bool skipIdle) {
+    hooks_.Write("save dialog %s", PathUtf8(suggested).c_str());
+    std::optional<SaveChoice> choice = win::AskSaveName(window_, suggested, typeIndex, skipIdle);
+    if (choice) {
+        hooks_.Write("save chosen %s type %d skip %d", PathUtf8(choice->path).c_str(),
+                     choice->typeIndex, choice->skipIdle ? 1 : 0);
+    }
+    return choice;
+}
+
+bool SaveAsView::AskYesNo(const char* text) {
+    hooks_.Write("question %s", text == text::kPlayerSaveNoFfmpeg ? "no ffmpeg" : "other");
+    return ::MessageBoxW(window_, Widen(text).c_str(), Widen(text::kAppTitle).c_str(),
+                         MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void SaveAsView::ShowError(const char* text) {
+    hooks_.Write("message save failed");
+    ::MessageBoxW(window_, Widen(text).c_str(), Widen(text::kAppTitle).c_str(),
+                  MB_OK | MB_ICONERROR);
+}
+
+std::optional<std::filesystem::path> SaveAsView::AskFfmpegLocation() {
+    return win::AskFfmpegLocation(window_);
+}
+
+std::filesystem::path SaveAsView::FindFfmpeg(const std::filesystem::path& userChosen) {
+    const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    std::wstring path(size, L'\0');
+    path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), size));
+    return exporting::FindFfmpeg(exporting::RealProgramFiles(),
+                                 std::filesystem::path(mrv::win::ProgramFolder()),
+                                 mrv::win::Narrow(path), userChosen);
+}
+
+void SaveAsView::RememberFfmpeg(const std::filesystem::path& path) {
+    prefs_.ffmpeg = PathUtf8(path);
+    hooks_.Write("ffmpeg located %s", PathUtf8(path).c_str());
+}
+
+void SaveAsView::StartExport(const ExportRequest& request) {
+    hooks_.Write("export start %s %s skip %.1f", kFormatNames[static_cast<int>(request.format)],
+                 PathUtf8(request.output).c_str(), request.skipIdleSeconds);
+    worker_.Start(window_, stream_, request);
+}
+
+void SaveAsView::CancelExport() {
+    hooks_.Write("export cancel");
+    worker_.Cancel();
+}
+
+void SaveAsView::ShowProgress(int32_t permille, const std::string& timeLeft) {
+    if (!progress_.hwnd()) {
+        progress_.Show(window_, dpi_);
+        const POINT cancel = progress_.CancelCentre();
+        RECT r{};
+        ::GetClientRect(progress_.hwnd(), &r);
+        POINT origin{0, 0};
+        ::ClientToScreen(progress_.hwnd(), &origin);
+        hooks_.Write("progress window %ld %ld %ld %ld cancel %ld %ld", origin.x, origin.y, r.right,
+                     r.bottom, cancel.x, cancel.y);
+    }
+    progress_.Update(permille, timeLeft);
+}
+
+void SaveAsView::CloseProgress() { progress_.Close(); }
+
+int64_t SaveAsView::NowMs() { return static_cast<int64_t>(::GetTickCount64()); }
+
+}  // namespace mrv::player::win

@@ -1,0 +1,107 @@
+// Drives the player's dialogs for its end-to-end tests, as a user fills them in.
+//
+// Usage: mrv_e2e_player ACTION [ARGS]
+//   file NAME [TYPE [skip]]  waits for the Save As (or open) dialog, types NAME, picks the
+//                            TYPE-th type (0-based) and ticks the skip-idle option, then Save
+//   answer yes|no|ok         waits for the player's message box, prints its text, presses
+//   close                    asks the player window to close, as its close box would
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "common/win32/WinText.h"
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+constexpr int kIdFileName = 1148;  // the name box (ComboBoxEx32) of the common file dialogs
+constexpr int kIdFileType = 1136;  // the list of types
+constexpr int kIdSkipIdle = 1200;  // the player's own option below the dialog
+constexpr int kIdMessageText = 0xFFFF;
+
+struct Search {
+    HWND found = nullptr;
+    bool fileDialog = false;
+};
+
+BOOL CALLBACK FindDialog(HWND w, LPARAM lp) {
+    auto* search = reinterpret_cast<Search*>(lp);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(w, cls, 16);
+    if (!::IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
+    const bool hasName = ::GetDlgItem(w, kIdFileName) != nullptr;
+    if (hasName != search->fileDialog) return TRUE;
+    search->found = w;
+    return FALSE;
+}
+
+HWND WaitForDialog(bool fileDialog) {
+    for (int waited = 0; waited < kWaitMs; waited += 50) {
+        Search search{nullptr, fileDialog};
+        ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            ::Sleep(300);  // let it finish opening
+            return search.found;
+        }
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+// The option sits in a child dialog of the file dialog.
+BOOL CALLBACK FindSkipIdle(HWND w, LPARAM lp) {
+    if (::GetDlgCtrlID(w) != kIdSkipIdle) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+}
+
+int FillFileDialog(int argc, char** argv) {
+    if (argc < 3) return 2;
+    HWND dialog = WaitForDialog(true);
+    if (!dialog) return 1;
+    if (argc >= 4) {
+        HWND types = ::GetDlgItem(dialog, kIdFileType);
+        ::SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[3])), 0);
+        // As a pick from the list ends: some dialogs act on the change, some on the end.
+        for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {
+            ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdFileType, code),
+                           reinterpret_cast<LPARAM>(types));
+        }
+    }
+    if (argc >= 5 && std::string(argv[4]) == "skip") {
+        HWND skip = nullptr;
+        ::EnumChildWindows(dialog, FindSkipIdle, reinterpret_cast<LPARAM>(&skip));
+        if (!skip) return 1;
+        ::SendMessageW(skip, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    ::SetDlgItemTextW(dialog, kIdFileName, mrv::win::Widen(argv[2]).c_str());
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return 0;
+}
+
+int Answer(const std::string& how) {
+    HWND box = WaitForDialog(false);
+    if (!box) return 1;
+    wchar_t text[1024] = {};
+    ::GetDlgItemTextW(box, kIdMessageText, text, 1024);
+    std::printf("%s\n", mrv::win::Narrow(text).c_str());
+    const int id = how == "yes" ? IDYES : how == "no" ? IDNO : IDOK;
+    ::PostMessageW(::GetDlgItem(box, id), BM_CLICK, 0, 0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    const std::string action = argv[1];
+    if (action == "file") return FillFileDialog(argc, argv);
+    if (action == "answer" && argc == 3) return Answer(argv[2]);
+    if (action == "close") {
+        HWND player = ::FindWindowW(L"MorvantaPlayer", nullptr);
+        return player && ::PostMessageW(player, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    return 2;
+}

@@ -1,0 +1,210 @@
+# The shipped player's manifest, then a recording with sound and a held frame driven like a user:
+# keys move the time label, PageDown jumps to the held frame and period steps one record; Save As
+# writes a GIF (read back: its length and pictures), a WAV (16-bit PCM: its length and sound) and
+# PNG pictures; an MP4 without ffmpeg asks to locate it and writes nothing; with the stand-in
+# ffmpeg located, an MP4 is written; Cancel and closing the player mid-way leave nothing behind.
+# Mute and speed set by keys, the window's place and the located ffmpeg are there at the next
+# start.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/player_lib.sh"
+player_setup
+cd "$WORK"
+failures=0
+fail() { echo "$*" >&2; failures=$((failures + 1)); }
+DRIVER="$MRV_WIN_BUILD_DIR/bin/mrv_e2e_player.exe"
+FAKE_FFMPEG="$MRV_WIN_BUILD_DIR/fake-ffmpeg/ffmpeg.exe"
+SHOTS="$MRV_WIN_BUILD_DIR/screenshots"
+mkdir -p "$SHOTS"
+
+# Windows would stretch a player without these as a bitmap on a scaled display.
+grep -aq '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2' \
+    "$RELEASE_STUB" || fail "HeadFile.hdf does not declare per-monitor DPI awareness"
+grep -aq '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true<' \
+    "$RELEASE_STUB" || fail "HeadFile.hdf has no system-aware fallback"
+grep -aq 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' "$RELEASE_STUB" ||
+    fail "HeadFile.hdf does not ask for common controls 6"
+
+# 20 records at 5 per second, the middle one held 10 more ticks: six seconds, the held frame at
+# 2 s; a 440 Hz tone throughout.
+ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=7" \
+    -ac 1 -c:a libgsm_ms tone.wav || exit 1
+"$MRV_PLAYER_E2E" make --stub "$STUB" --out rec.exe --frames 20 --size 160x120 --fps 5 \
+    --hold 10 --gsm tone.wav >/dev/null
+# The stand-in waits before it reads, so that the progress window stays up a while.
+export MRV_FAKE_FFMPEG_SLEEP=3
+prefs="save$$"
+wine ./rec.exe /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs" &
+pid=$!
+player_wait_log log.txt '^controls' 30 || exit 1
+window="$(xdotool search --sync --pid "$pid" --onlyvisible --name . | head -n 1)"
+[ -n "$window" ] || window="$(xdotool search --sync --name '录像播放' | head -n 1)"
+focus() { xdotool windowfocus --sync "$window" && sleep 0.3; }
+last() { grep "^$1" log.txt | tail -n 1; }
+# Waits up to SECONDS (20) for a log line matching PATTERN after line AFTER.
+seen_after() {
+    local after="$1" pattern="$2" seconds="${3:-20}" i
+    for ((i = 0; i < seconds * 10; i++)); do
+        tail -n +"$((after + 1))" log.txt | grep -q -E "$pattern" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_after() { seen_after "$@" || { echo "timed out waiting for '$2'" >&2; return 1; }; }
+lines() { wc -l <log.txt; }
+key() {
+    focus
+    xdotool key "$1"
+    sleep 0.6
+}
+
+# Keys: five seconds on, back home, the held frame, one record further.
+key Right
+[ "$(last time)" = "time 00:00:05 / 00:00:06" ] || fail "Right: $(last time)"
+key Home
+[ "$(last time)" = "time 00:00:00 / 00:00:06" ] || fail "Home: $(last time)"
+[ "$(last markers)" = "markers 1" ] || fail "$(last markers)"
+key Next
+[ "$(last 'shown record')" = "shown record 10 tick 10 click -1" ] || fail "PageDown: $(last 'shown record')"
+[ "$(last time)" = "time 00:00:02 / 00:00:06" ] || fail "PageDown: $(last time)"
+key period
+[ "$(last 'shown record')" = "shown record 11 tick 21 click -1" ] || fail "period: $(last 'shown record')"
+key comma
+[ "$(last 'shown record')" = "shown record 10 tick 10 click -1" ] || fail "comma: $(last 'shown record')"
+sleep 1
+read -r _ sx sy sw sh < <(grep '^controls' log.txt | tail -n 1 | awk '{for (i = 1; i < NF; i++) if ($i == "strip") print "s", $(i + 1), $(i + 2), $(i + 3), $(i + 4)}')
+mrv_screenshot screen.png
+convert screen.png -crop "${sw}x$sh+$sx+$sy" +repage "$SHOTS/player_strip.png"
+paused_label="$(last time)"
+
+# Saves NAME through Ctrl+S and the dialog; TYPE and skip as the driver takes them.
+# A key sent while Wine is still taking the focus can be lost: Ctrl+S is sent again then.
+save_as() {
+    local from i
+    from=$(lines)
+    for i in 1 2 3; do
+        focus
+        xdotool key ctrl+s
+        seen_after "$from" '^save dialog' 5 && break
+    done
+    wine "$DRIVER" file "$@" || fail "no Save As dialog for $1"
+}
+winpath() { echo "Z:$WORK/$1" | tr '/' '\\'; }
+
+# GIF: one picture per record, the held one lasting its ticks.
+at=$(lines)
+save_as "$(winpath clip.gif)"
+wait_after "$at" '^export ended' || exit 1
+ended() { last 'export ended' | cut -d' ' -f3; }
+[ "$(ended)" = 0 ] || fail "gif: $(last 'export ended')"
+[ "$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames,width,height -of csv=p=0 clip.gif)" = "160,120,20" ] ||
+    fail "gif frames: $(ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 clip.gif)"
+length="$(ffprobe -v error -show_entries format=duration -of csv=p=0 clip.gif)"
+awk -v l="$length" 'BEGIN { exit !(l > 5.9 && l < 6.1) }' || fail "gif lasts $length s, want 6"
+# Saving left playing paused where it was.
+[ "$(last time)" = "$paused_label" ] && [ "$(last state)" = "" ] || fail "after saving: $(last time), $(last state)"
+
+# PNG: a picture per record, named after the typed name and its first tick; each is the
+# recorded picture (without the cursor), and the GIF's pictures are the same within its palette
+# (another record's picture is at least 0.3 away).
+at=$(lines)
+save_as "$(winpath shots.png)"
+wait_after "$at" '^export ended' || exit 1
+[ "$(ls shots_*.png 2>/dev/null | wc -l)" = 20 ] || fail "png: $(ls shots_*.png 2>/dev/null | wc -l) pictures"
+for pair in 0:0 10:10 19:29; do
+    frame="${pair%:*}" tick="${pair#*:}"
+    png="$(printf 'shots_%08d.png' "$tick")"
+    "$MRV_PLAYER_E2E" compare rec.exe "$png" 0 0 "$tick" | grep -q 'differing 0 ' ||
+        fail "$png is not the picture of tick $tick"
+    ffmpeg -hide_banner -loglevel error -i clip.gif -vf "select=eq(n\,$frame)" -frames:v 1 -y gif.png
+    rmse="$(compare -metric RMSE gif.png "$png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')"
+    awk -v r="$rmse" 'BEGIN { exit !(r < 0.1) }' || fail "gif picture $frame is not tick $tick's (RMSE $rmse)"
+done
+
+# WAV, the type chosen in the list: 16-bit PCM, six seconds, the tone.
+at=$(lines)
+save_as "$(winpath voice)" 2
+wait_after "$at" '^export ended' || exit 1
+[ "$(ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of csv=p=0 voice.wav)" = "pcm_s16le,8000,1" ] ||
+    fail "wav: $(ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of csv=p=0 voice.wav)"
+length="$(ffprobe -v error -show_entries format=duration -of csv=p=0 voice.wav)"
+awk -v l="$length" 'BEGIN { exit !(l > 5.9 && l < 6.1) }' || fail "wav lasts $length s, want 6"
+peak="$(ffmpeg -hide_banner -i voice.wav -af volumedetect -f null - 2>&1 | sed -n 's/.*max_volume: \(.*\) dB/\1/p')"
+awk -v p="$peak" 'BEGIN { exit !(p > -20) }' || fail "wav is near silence (peak $peak dB)"
+
+# MP4 without ffmpeg: the message names it; declined, nothing is written.
+before="$(ls | sort)"
+at=$(lines)
+save_as "$(winpath movie.mp4)"
+text="$(wine "$DRIVER" answer no)" || fail "no message about ffmpeg"
+[[ "$text" == *ffmpeg.exe* ]] || fail "the message does not name ffmpeg: $text"
+wait_after "$at" '^question no ffmpeg' || fail "no question in the log"
+sleep 1
+[ "$(ls | sort)" = "$before" ] || fail "an MP4 without ffmpeg left: $(comm -13 <(echo "$before") <(ls | sort))"
+
+# Located once, the stand-in makes the MP4 (skipping still stretches, as ticked below the
+# dialog); the progress window is shot while it waits.
+at=$(lines)
+save_as "$(winpath movie)" 1 skip
+wine "$DRIVER" answer yes >/dev/null || fail "no message about ffmpeg"
+wine "$DRIVER" file "$(echo "Z:$FAKE_FFMPEG" | tr '/' '\\')" || fail "no dialog to locate ffmpeg"
+wait_after "$at" '^progress window' || exit 1
+sleep 1
+read -r _ _ px py pw ph _ < <(last 'progress window')
+mrv_screenshot screen.png
+convert screen.png -crop "${pw}x$ph+$px+$py" +repage "$SHOTS/player_progress.png"
+wait_after "$at" '^export ended' || exit 1
+[ "$(ended)" = 0 ] || fail "mp4: $(last 'export ended')"
+[ "$(last 'export start' | awk '{print $3, $NF}')" = "mp4 1.0" ] || fail "mp4: $(last 'export start')"
+grep -q '^ffmpeg located' log.txt || fail "the located ffmpeg was not remembered"
+[ -s movie.mp4 ] || fail "no movie.mp4"
+
+# Cancel while the stand-in waits: nothing left, not even a part.
+before="$(ls | sort)"
+at=$(lines)
+save_as "$(winpath cancelled.mp4)"
+wait_after "$at" '^progress window' || exit 1
+read -r _ _ _ _ _ _ _ cx cy < <(last 'progress window')
+sleep 1  # mapped and painted
+xdotool mousemove --sync "$cx" "$cy" && sleep 0.3 && xdotool click 1
+wait_after "$at" '^export cancel' || fail "Cancel was not taken"
+wait_after "$at" '^export ended' || exit 1
+[ "$(ended)" = 1 ] || fail "cancel: $(last 'export ended')"
+[ "$(ls | sort)" = "$before" ] || fail "cancel left: $(comm -13 <(echo "$before") <(ls | sort))"
+
+key m
+key bracketright
+[ "$(last 'sound volume')" = "sound volume 100 muted 1 speed 150" ] || fail "M and ]: $(last 'sound volume')"
+
+# Closing the player mid-way: it ends cleanly and leaves nothing either.
+at=$(lines)
+save_as "$(winpath closed.mp4)"
+wait_after "$at" '^progress window' || exit 1
+wine "$DRIVER" close
+for ((i = 0; i < 100; i++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then
+    fail "still running after the close mid-way"
+    kill "$pid"
+fi
+[ "$(ls | sort)" = "$before" ] || fail "closing left: $(comm -13 <(echo "$before") <(ls | sort))"
+grep -q '^closing while saving' log.txt || fail "the close did not come while saving"
+place="$(grep '^picture' log.txt | tail -n 1)"
+
+# The next start: the same sound settings, place and ffmpeg (an MP4 asks nothing).
+mv log.txt first-log.txt
+wine ./rec.exe /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs" &
+pid=$!
+player_wait_log log.txt '^controls' 30 || exit 1
+[ "$(grep '^sound volume' log.txt | head -n 1)" = "sound volume 100 muted 1 speed 150" ] ||
+    fail "not remembered: $(grep '^sound volume' log.txt | head -n 1)"
+[ "$(last picture)" = "$place" ] || fail "the window's place: $(last picture), was $place"
+window="$(xdotool search --sync --pid "$pid" --onlyvisible --name . | head -n 1)"
+at=$(lines)
+save_as "$(winpath again.mp4)"
+wait_after "$at" '^export ended' || fail "the remembered ffmpeg was not used"
+grep -q '^question' log.txt && fail "asked about ffmpeg again"
+wine "$DRIVER" close
+wait "$pid"
+DISPLAY= wine reg delete "HKCU\\Software\\Morvanta\\PlayerTest\\$prefs" /f >/dev/null 2>&1
+
+[ "$failures" -eq 0 ] && echo "player save: all checks passed"
+exit "$failures"
