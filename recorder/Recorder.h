@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "recorder/ChangeCapture.h"
+#include "recorder/FramePipeline.h"
 #include "recorder/PausedSound.h"
 #include "recorder/Platform.h"
 #include "recorder/StreamFormat.h"
-#include "recorder/ZlibCompressor.h"
 
 namespace mrv {
 
@@ -60,13 +60,17 @@ class Recorder final : public MouseSink, public AudioSink {
     // `options.sound` is cleared when the device fails, so the caller can save it so.
     StartResult StartRecording(const std::string& outputPath, RecordingOptions& options,
                                const ProgramFiles& files);
-    // The timer's handler. A failed write stops the recording and returns its error.
+    // The timer's handler. A failed write stops the recording and returns its error; records
+    // are written behind the tick, so a failure shows at a later tick, also while paused.
     ErrorText Timer1Timer();
     ErrorText ScanTick(HoldTicks hold = {});
     ErrorText WriteFrame(std::vector<uint8_t>& payload, HoldTicks hold = {});
     bool Pause();   // true when this call paused a running recording
     bool Resume();  // true when this call resumed a paused recording
     ErrorText StopRecording();
+    // Waits for the records in flight; after a failed write, closes the recording as a tick
+    // would and returns the error.
+    ErrorText Flush();
 
     void OnMouseMessage(int nCode, uint32_t message) override;
     void OnAudioBlock(const uint8_t* data, int32_t size) override;
@@ -90,6 +94,9 @@ class Recorder final : public MouseSink, public AudioSink {
     ChangeDetector& detector() { return detector_; }
     std::vector<uint8_t>& tickBuffer() { return tickBuffer_; }
     size_t pendingAudioBytes() const { return pendingAudio_.size(); }
+    uint64_t stallTicks() const { return pipeline_.Stalls(); }
+    double lastWaitMs() const { return pipeline_.LastWaitMs(); }
+    int compressionWorkers() const { return pipeline_.workers(); }
 
   private:
     ErrorText StartStream(const std::string& outputPath, const std::string& stubPath,
@@ -98,14 +105,13 @@ class Recorder final : public MouseSink, public AudioSink {
     ErrorText FailStart();
     void DiscardOutput();
     ErrorText FinishStream(int32_t durationMs);
-    ErrorText FailWrite(HoldTicks hold);
+    void ShowSize();
     ErrorText CloseRecording();
     void ReleaseDevices();
     int32_t RunningDurationMs();
 
     RecorderPlatform platform_;
     ChangeDetector detector_;
-    ZlibCompressor compressor_;
     RecordingOptions options_;
 
     bool isRecording_ = false;
@@ -120,14 +126,16 @@ class Recorder final : public MouseSink, public AudioSink {
     std::unique_ptr<OutputFile> output_;
     std::unique_ptr<AudioInput> audio_;
     FrameHeader next_;
-    int64_t fileSize_ = 0;
+    int64_t recordsStart_ = 0;  // file offset of the first record
 
     std::vector<uint8_t> tickBuffer_;
-    std::vector<uint8_t> compressed_;
     std::vector<uint8_t> pendingAudio_;
 
     std::string sizeText_;
     std::string durationText_;
+
+    // Last, so that its threads end before the file they write goes.
+    FramePipeline pipeline_;
 };
 
 }  // namespace mrv

@@ -485,7 +485,8 @@ int RunExport(const Args& args) {
 const CommandRegistration kExport{
     {"export",
      "export REC (--png DIR | --wav OUT.wav | --mp4 OUT.mp4 | --gif OUT.gif) [--stub FILE]",
-     RunExport}};
+     RunExport,
+     {{"png", "wav", "mp4", "gif", "stub"}, {}}}};
 
 }  // namespace
 }  // namespace mrv::tools
