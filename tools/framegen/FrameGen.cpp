@@ -208,7 +208,7 @@ void DrawPage(Canvas& c, int scroll) {
     const int w = c.image.width;
     const int h = c.image.height;
     const auto isPicture = [](int block, int col) {
-        return Hash(static_cast<uint32_t>(block * 131 + col)) % 3 == 0;
+        return Hash(static_cast<uint32_t>(block * 131 + col)) % 5 == 0;
     };
     c.Fill(0, 0, w, h, kWhite);
     for (int y = 0; y < h; ++y) {
@@ -218,12 +218,12 @@ void DrawPage(Canvas& c, int scroll) {
             if (!isPicture(cy / kBlockH, col)) continue;
             const int right = std::min(w, (col + 1) * kColumnW - kMargin);
             for (int x = col * kColumnW + kMargin; x < right; ++x) {
-                // A smooth picture with a little grain, as photographs have.
-                const uint32_t grain = Hash(static_cast<uint32_t>(x * 7919 + cy * 104729)) & 15;
+                // Flat tiles, as in illustrations and banners: a page at this size is mostly
+                // text on white, and zlib is not the whole story of a tick.
+                const uint32_t tile = Hash(static_cast<uint32_t>((cy / 24) * 977 + x / 96));
                 c.Pixel(x, y,
-                        Colour{static_cast<uint8_t>((x / 3 + grain) & 255),
-                               static_cast<uint8_t>((cy / 2 + grain) & 255),
-                               static_cast<uint8_t>((x + cy) / 5 & 255)});
+                        Colour{static_cast<uint8_t>(tile), static_cast<uint8_t>(tile >> 8),
+                               static_cast<uint8_t>(tile >> 16)});
             }
         }
     }
