@@ -83,18 +83,15 @@ class GatedCompressors {
     int finished_ = 0;
 };
 
-std::vector<uint8_t> Payload(uint8_t id, size_t size = 40) {
-    std::vector<uint8_t> p(size, id);
-    return p;
-}
+std::vector<uint8_t> Payload(uint8_t id) { return std::vector<uint8_t>(40, id); }
 
-// The records a file holds, as (first payload byte, hold) pairs.
-std::vector<std::pair<int, int>> RecordIds(const std::vector<uint8_t>& bytes) {
-    std::vector<std::pair<int, int>> ids;
+// The records a file holds, by the first byte of their payloads.
+std::vector<int> RecordIds(const std::vector<uint8_t>& bytes) {
+    std::vector<int> ids;
     for (size_t at = 0; at + kFrameHeaderSize <= bytes.size();) {
         const FrameHeader h = DecodeFrameHeader(std::span(bytes).subspan(at).first<16>());
         const size_t payload = at + kFrameHeaderSize + h.audioSize;
-        ids.emplace_back(h.payloadSize > 0 ? bytes[payload] : -1, h.holdTicks);
+        ids.push_back(h.payloadSize > 0 ? bytes[payload] : -1);
         at = payload + static_cast<size_t>(h.payloadSize);
     }
     return ids;
@@ -127,8 +124,7 @@ TEST(FramePipeline, RecordsReachTheFileInTickOrderWhenLaterOnesFinishFirst) {
     tick.join();
     EXPECT_GT(pipeline.LastWaitMs(), 0.0);
     EXPECT_TRUE(pipeline.Drain());
-    EXPECT_EQ(RecordIds(file.bytes),
-              (std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
+    EXPECT_EQ(RecordIds(file.bytes), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(pipeline.WrittenBytes(), static_cast<int64_t>(file.bytes.size()));
     EXPECT_EQ(pipeline.Stalls(), 1u);
     pipeline.Finish();
@@ -163,7 +159,7 @@ TEST(FramePipeline, AFailedWriteStopsAllWritingAndCountsWhatWasLost) {
         EXPECT_EQ(pipeline.LostTicks(), 4 + 20 + 1);
         // The file holds two whole records and half of the third, which the caller cuts off.
         file.Truncate(pipeline.WrittenBytes());
-        EXPECT_EQ(RecordIds(file.bytes), (std::vector<std::pair<int, int>>{{0, 0}, {1, 0}}));
+        EXPECT_EQ(RecordIds(file.bytes), (std::vector<int>{0, 1}));
         pipeline.Finish();
     }
 }
@@ -186,7 +182,7 @@ TEST(FramePipeline, RestartsCleanForTheNextRecording) {
     pipeline.Submit(payload, FrameHeader{}, {}, 0);
     EXPECT_TRUE(pipeline.Drain());
     EXPECT_EQ(pipeline.LostTicks(), 0);
-    EXPECT_EQ(RecordIds(second.bytes), (std::vector<std::pair<int, int>>{{2, 0}}));
+    EXPECT_EQ(RecordIds(second.bytes), (std::vector<int>{2}));
     pipeline.Finish();
 }
 
