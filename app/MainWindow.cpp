@@ -324,6 +324,13 @@ void FrmMain::Timer1Timer() {
         SyncToolBar();
     }
     if (error) ShowError(*error);
+    // Shown from the tick, not from the delivery that found the silence: a message box's loop
+    // inside a delivery would run the next deliveries before this one has finished. Not over
+    // the editor, which has the whole screen.
+    if (silentMicrophoneDue_ && isRecording() && !isEditing_) {
+        silentMicrophoneDue_ = false;
+        Notice(text::kSilentMicrophone);
+    }
 }
 
 void FrmMain::Panel1MouseDown(MouseButton button, int32_t x, int32_t y) {
@@ -359,6 +366,7 @@ void FrmMain::RegisterCommandHotKey(HotKeyCommand command, uint16_t value) {
 StartResult FrmMain::StartRecording(const std::string& outputPath, const CaptureSettings& settings,
                                     const DerivedValues& derived) {
     RecordingOptions options = ToRecordingOptions(settings, derived);
+    silentMicrophoneDue_ = false;
     StartResult result = recorder_->StartRecording(outputPath, options, files_);
     if (result.outcome == StartResult::Outcome::StubMissing) {
         shell_.MessageBox(text::kStubMissing, text::kCaptionError, kMbIconError);
@@ -376,6 +384,8 @@ StartResult FrmMain::StartRecording(const std::string& outputPath, const Capture
 }
 
 void FrmMain::SoundDeviceFailed() { Notice(text::kSoundDeviceFailed); }
+
+void FrmMain::SilentMicrophone() { silentMicrophoneDue_ = true; }
 
 void FrmMain::ShowRecordingIcon() { tray_.SetTrayIcon(TrayPicture::Recording); }
 

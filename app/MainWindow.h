@@ -148,6 +148,7 @@ class FrmMain final : private StartHost, public RecorderView {
     // RecorderView: Label1 (size) and Label2 (clock).
     void ShowLabels(const std::string& sizeText, const std::string& durationText) override;
     void SoundDeviceFailed() override;
+    void SilentMicrophone() override;
 
     bool isRecording() const { return recorder_->isRecording(); }
     bool isPaused() const { return recorder_->isPaused(); }
@@ -205,6 +206,7 @@ class FrmMain final : private StartHost, public RecorderView {
     std::string label2_;
     bool closing_ = false;
     bool starting_ = false;  // the start sequence is running
+    bool silentMicrophoneDue_ = false;
 };
 
 }  // namespace mrv::app

@@ -16,8 +16,11 @@ TGSM610In::TGSM610In(std::unique_ptr<WaveInDevice> device, std::unique_ptr<GsmEn
 TGSM610In::~TGSM610In() {
     if (active_) Close();
     destroying_ = true;
+    // The device first, with any notification still queued: one that failed to close closes
+    // now, while the buffers it may still write into exist.
+    device_.reset();
     bufferList_.clear();
-    // The device (and with it the notify window and any notification still queued) goes last.
+    retired_.clear();
 }
 
 void TGSM610In::SetBufferSize(uint32_t value) {
@@ -50,6 +53,9 @@ void TGSM610In::Open(int32_t sampleRate, int32_t avgBytesPerSec) {
         WaveError("WaveIn-Open", r);
         return;
     }
+    ++opens_;
+    // The device has closed its earlier handle before opening this one.
+    retired_.clear();
     // No codec for the rate means no sound at all: a failed open as well.
     if (const uint32_t r = encoder_->Open(sampleRate, avgBytesPerSec); r != kWaveOk) {
         device_->Close();
@@ -57,6 +63,7 @@ void TGSM610In::Open(int32_t sampleRate, int32_t avgBytesPerSec) {
         return;
     }
     packer_ = GsmBlockPacker(bufferSize_);
+    silentBytesToGo_ = size_t{kSilentInputSeconds} * static_cast<size_t>(sampleRate) * 2;
     const size_t count = CaptureBufferCount();
     for (size_t i = 0; i < count; ++i) AddBuffer();
     if (const uint32_t r = device_->Start(); r != kWaveOk) WaveError("WaveIn-Start", r);
@@ -74,38 +81,40 @@ void TGSM610In::AddBuffer() {
     }
     if (const uint32_t r = device_->AddBuffer(header); r != kWaveOk) {
         WaveError("WaveIn-AddBuffer", r);
+        return;
     }
+    queued_.push_back(bufferList_.back().get());
 }
 
 TGSM610In::Buffer* TGSM610In::Find(const void* tag) {
-    // Only the tag is compared: a notification may name a buffer that Close has freed.
     for (auto& b : bufferList_) {
         if (b->header->Tag() == tag) return b.get();
     }
     return nullptr;
 }
 
-void TGSM610In::BufferDone(const void* tag) {
+void TGSM610In::BufferDone(const void* tag, uint32_t open) {
+    // A return from an earlier open may name the address of one of this open's buffers.
+    if (open != opens_) return;
     if (!active_) {
         // Buffers handed back by Close's reset: their sound is dropped.
         if (!destroying_) FreeBuffer(tag);
         return;
     }
-    Buffer* buffer = Find(tag);
-    if (!buffer) return;
-    WaveHeader& header = *buffer->header;
-    const size_t recorded = std::min<size_t>(header.BytesRecorded(), buffer->data.size());
-    // A copy, so that a handler that closes the component cannot pull the bytes from under us.
-    const std::vector<uint8_t> pcm(buffer->data.begin(),
-                                   buffer->data.begin() + static_cast<ptrdiff_t>(recorded));
+    // Only a buffer the device holds counts: a notification may name one that Close has freed
+    // or that HandOver has already delivered.
+    const auto queued = std::find_if(queued_.begin(), queued_.end(),
+                                     [tag](const Buffer* b) { return b->header->Tag() == tag; });
+    if (queued == queued_.end()) return;
+    Buffer* buffer = *queued;
+    queued_.erase(queued);
     // Every returned buffer reaches the owner at least once, with no bytes if no block completed.
-    const int deliveries =
-        packer_.Feed(pcm, *encoder_, [this](std::span<const uint8_t> gsm) { Deliver(gsm); });
-    if (deliveries == 0) Deliver({});
+    if (Convert(*buffer) == 0) Deliver({});
     // A throwing handler leaves the buffer out of the circulation (it stays listed until Close);
     // so does a handler that closed the component.
     if (!active_ || Find(tag) != buffer) return;
 
+    WaveHeader& header = *buffer->header;
     if (const uint32_t r = device_->Unprepare(header); r != kWaveOk) {
         WaveError("WaveIn-UnprepareHeader", r);
     }
@@ -116,6 +125,43 @@ void TGSM610In::BufferDone(const void* tag) {
     }
     if (const uint32_t r = device_->AddBuffer(header); r != kWaveOk) {
         WaveError("WaveInAddBuffer", r);
+        return;
+    }
+    queued_.push_back(buffer);
+}
+
+int TGSM610In::Convert(Buffer& buffer) {
+    const size_t recorded = std::min<size_t>(buffer.header->BytesRecorded(), buffer.data.size());
+    // A copy, so that a handler that closes the component cannot pull the bytes from under us.
+    const std::vector<uint8_t> pcm(buffer.data.begin(),
+                                   buffer.data.begin() + static_cast<ptrdiff_t>(recorded));
+    WatchForSilence(pcm);
+    if (!active_) return 0;
+    return packer_.Feed(pcm, *encoder_, [this](std::span<const uint8_t> gsm) { Deliver(gsm); });
+}
+
+void TGSM610In::WatchForSilence(std::span<const uint8_t> pcm) {
+    if (silentBytesToGo_ == 0) return;
+    const auto judged = pcm.first(std::min(pcm.size(), silentBytesToGo_));
+    if (std::any_of(judged.begin(), judged.end(), [](uint8_t b) { return b != 0; })) {
+        silentBytesToGo_ = 0;
+        return;
+    }
+    silentBytesToGo_ -= judged.size();
+    if (silentBytesToGo_ == 0 && OnSilentInput) OnSilentInput(*this);
+}
+
+void TGSM610In::HandOver() {
+    if (!active_) return;
+    // The reset returns every queued buffer with what it holds; their notifications come later
+    // and find them no longer queued. PCM short of a whole block is lost.
+    device_->Reset();
+    std::deque<Buffer*> returned;
+    returned.swap(queued_);
+    for (Buffer* buffer : returned) {
+        // A handler that closed the component has freed the rest.
+        if (!active_) return;
+        Convert(*buffer);
     }
 }
 
@@ -134,9 +180,16 @@ void TGSM610In::Close() {
     if (!active_) return;
     active_ = false;
     device_->Reset();
-    device_->Close();
+    const uint32_t closed = device_->Close();
     encoder_->Close();
     packer_.Clear();
+    queued_.clear();
+    if (closed != kWaveOk) {
+        WaveError("WaveIn-Close", closed);
+        for (auto& b : bufferList_) retired_.push_back(std::move(b));
+        bufferList_.clear();
+        return;
+    }
     // Headers are freed without unpreparing them: the device is closed and holds none.
     while (!bufferList_.empty()) bufferList_.pop_back();
 }

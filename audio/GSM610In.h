@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +18,10 @@ class TGSM610In;
 
 // Data is a private copy, valid only during the call.
 using TBufferFullEvent = std::function<void(TGSM610In& sender, const uint8_t* data, int32_t size)>;
+using TNotifyEvent = std::function<void(TGSM610In& sender)>;
+
+// How much sound must be exact zeros before the input counts as silenced.
+inline constexpr int32_t kSilentInputSeconds = 3;
 
 class TGSM610In final : private WaveInEvents {
   public:
@@ -34,6 +39,9 @@ class TGSM610In final : private WaveInEvents {
     TGSM610In& operator=(const TGSM610In&) = delete;
 
     void Open(int32_t sampleRate, int32_t avgBytesPerSec);
+    // Stops the device and delivers at once what its buffers hold, partly filled ones included,
+    // as whole blocks; the component stays active, delivering nothing more, until Close.
+    void HandOver();
     void Close();
     bool Active() const { return active_; }
 
@@ -46,6 +54,9 @@ class TGSM610In final : private WaveInEvents {
     void SetNumBuffers(uint8_t value);
 
     TBufferFullEvent OnBufferFull;
+    // Once per Open, when the first kSilentInputSeconds of sound are all exact zeros: what a
+    // microphone that the system keeps from the program delivers. Real quiet is never that.
+    TNotifyEvent OnSilentInput;
 
     const std::vector<std::unique_ptr<Buffer>>& BufferList() const { return bufferList_; }
 
@@ -58,8 +69,11 @@ class TGSM610In final : private WaveInEvents {
     size_t CaptureBufferBytes() const;
 
   private:
-    void BufferDone(const void* tag) override;
+    void BufferDone(const void* tag, uint32_t open) override;
+    void WatchForSilence(std::span<const uint8_t> pcm);
     void AddBuffer();
+    // Hands the buffer's PCM to the packer; returns the number of deliveries it made.
+    int Convert(Buffer& buffer);
     void FreeBuffer(const void* tag);
     void WaveError(const char* label, uint32_t code);
     void Deliver(std::span<const uint8_t> gsm);
@@ -68,6 +82,12 @@ class TGSM610In final : private WaveInEvents {
     std::unique_ptr<WaveInDevice> device_;
     std::unique_ptr<GsmEncoder> encoder_;
     std::vector<std::unique_ptr<Buffer>> bufferList_;
+    // The buffers the device holds, in the order it fills them.
+    std::deque<Buffer*> queued_;
+    // Buffers of a device that failed to close, kept until it has closed.
+    std::vector<std::unique_ptr<Buffer>> retired_;
+    uint32_t opens_ = 0;
+    size_t silentBytesToGo_ = 0;  // 0 once the first seconds have been judged
     GsmBlockPacker packer_{8192};
     bool active_ = false;
     bool destroying_ = false;

@@ -9,6 +9,7 @@ GsmAudioInput::GsmAudioInput(std::unique_ptr<TGSM610In> component, AudioSink& si
     component_->OnBufferFull = [&sink](TGSM610In&, const uint8_t* data, int32_t size) {
         sink.OnAudioBlock(data, size);
     };
+    component_->OnSilentInput = [&sink](TGSM610In&) { sink.OnSilentInput(); };
 }
 
 void GsmAudioInput::Open(int32_t samplesPerSec, int32_t avgBytesPerSec, uint32_t bufferSize) {

@@ -26,11 +26,15 @@ class WaveHeader {
 class WaveInEvents {
   public:
     virtual ~WaveInEvents() = default;
-    virtual void BufferDone(const void* tag) = 0;
+    // `open` numbers the device's successful opens from 1: the one that queued the buffer. A
+    // notification can arrive after the device was closed and opened again, when a new buffer
+    // may have the old one's address.
+    virtual void BufferDone(const void* tag, uint32_t open) = 0;
 };
 
-// The first capture device, opened for 16-bit mono PCM. Notifications for returned buffers go
-// to the events bound with Bind; the device never calls them from inside its own calls.
+// The user's default capture device, opened for 16-bit mono PCM. Notifications for returned
+// buffers go to the events bound with Bind; the device never calls them from inside its own
+// calls.
 class WaveInDevice {
   public:
     virtual ~WaveInDevice() = default;
@@ -43,7 +47,9 @@ class WaveInDevice {
     virtual uint32_t Start() = 0;
     // Stops and hands back every queued buffer (their notifications come later).
     virtual void Reset() = 0;
-    virtual void Close() = 0;
+    // A device that fails to close may still write into its buffers; it keeps its handle and
+    // closes before it is opened again or destroyed.
+    virtual uint32_t Close() = 0;
 };
 
 // The platform's GSM 6.10 codec for one stream of sound.

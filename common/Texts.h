@@ -16,6 +16,11 @@ inline constexpr char kCannotWriteFile[] = "Cannot write file ";
 inline constexpr char kOutputIsProgramFile[] =
     "The recording would overwrite a file the program needs; choose another name.";
 inline constexpr char kOutOfMemory[] = "Not enough memory for a recording of this screen.";
+// The microphone gives nothing but exact silence: Windows keeps it from desktop programs.
+inline constexpr char kSilentMicrophone[] =
+    "麦克风只传来静音,录像中将没有声音(录像仍在继续)。\t\r"
+    "请在 Windows 设置 > 隐私和安全性(Windows 10 中为“隐私”)> 麦克风 中,"
+    "打开“允许桌面应用访问你的麦克风”。\t";
 
 // Player stub (HeadFile.hdf).
 inline constexpr char kPlayerTitle[] = "Morvanta 录像播放";

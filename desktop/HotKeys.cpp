@@ -75,7 +75,8 @@ void CommandHotKeys::RegisterCommandHotKey(HotKeyCommand command, uint16_t value
     const Shortcut s = SplitShortcut(value);
     // A value without a key registers nothing: the command simply has no hot key.
     if (s.key == 0) return;
-    slot.registered = system_.Register(slot.id, ShiftToHotKeyModifiers(s), s.key);
+    // A held key acts once: holding stop would otherwise start and stop again and again.
+    slot.registered = system_.Register(slot.id, ShiftToHotKeyModifiers(s) | kModNoRepeat, s.key);
     if (slot.registered) slot.menuText = ShortcutText(value, system_);
 }
 

@@ -21,6 +21,7 @@ inline constexpr uint16_t kShortcutAlt = 0x8000;
 inline constexpr uint32_t kModAlt = 1;
 inline constexpr uint32_t kModControl = 2;
 inline constexpr uint32_t kModShift = 4;
+inline constexpr uint32_t kModNoRepeat = 0x4000;
 
 struct Shortcut {
     uint16_t key = 0;  // virtual-key code

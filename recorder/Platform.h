@@ -72,6 +72,8 @@ class AudioSink {
   public:
     virtual ~AudioSink() = default;
     virtual void OnAudioBlock(const uint8_t* data, int32_t size) = 0;
+    // The device has delivered nothing but exact silence since it opened.
+    virtual void OnSilentInput() {}
 };
 
 // The GSM 6.10 wave-in device; deliveries reach the sink as they arrive.
@@ -80,6 +82,9 @@ class AudioInput {
     virtual ~AudioInput() = default;
     virtual void Open(int32_t samplesPerSec, int32_t avgBytesPerSec, uint32_t bufferSize) = 0;
     virtual bool Active() const = 0;
+    // Stops capturing and delivers to the sink, before returning, the sound the device still
+    // holds; Close follows.
+    virtual void HandOver() = 0;
     virtual void Close() = 0;
 };
 
@@ -139,6 +144,9 @@ class RecorderView {
     // The sound device did not open. Called before the output file is made, so that a notice
     // shown here is not recorded; the recording then goes on without sound.
     virtual void SoundDeviceFailed() {}
+    // The microphone delivers only exact silence; the recording goes on. Called from inside a
+    // delivery, so a notice is shown later, not from here.
+    virtual void SilentMicrophone() {}
 };
 
 class PipelineObserver;

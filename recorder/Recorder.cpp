@@ -254,6 +254,10 @@ void Recorder::OnAudioBlock(const uint8_t* data, int32_t size) {
     }
 }
 
+void Recorder::OnSilentInput() {
+    if (isRecording_) platform_.view.SilentMicrophone();
+}
+
 void Recorder::OnMouseMessage(int nCode, uint32_t message) {
     if (nCode < 0) return;
     if (message == kWmLButtonDown) next_.click = static_cast<uint8_t>(Click::Left);
@@ -319,7 +323,19 @@ ErrorText Recorder::StopRecording() {
     platform_.timer.Stop();
     timerEnabled_ = false;
     if (!isRecording_) return std::nullopt;
+    // A failed last write has already closed the recording.
+    if (ErrorText error = WriteLastTick()) return error;
     return CloseRecording();
+}
+
+ErrorText Recorder::WriteLastTick() {
+    // The sound still in the device, and what was delivered since the last tick, are the last
+    // words before Stop: one more ordinary tick carries them. While paused, Stop keeps nothing
+    // new: the screen and sound of a pause are not part of the recording.
+    if (isPaused_ || !audio_) return std::nullopt;
+    audio_->HandOver();
+    if (pendingAudio_.empty()) return std::nullopt;
+    return ScanTick();
 }
 
 ErrorText Recorder::CloseRecording() {

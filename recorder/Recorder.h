@@ -74,6 +74,7 @@ class Recorder final : public MouseSink, public AudioSink {
 
     void OnMouseMessage(int nCode, uint32_t message) override;
     void OnAudioBlock(const uint8_t* data, int32_t size) override;
+    void OnSilentInput() override;
 
     // Adds hold ticks of an inserted frame to the accounting.
     void AccountHold(uint8_t hold);
@@ -107,6 +108,7 @@ class Recorder final : public MouseSink, public AudioSink {
     ErrorText FinishStream(int32_t durationMs);
     void ShowSize();
     ErrorText CloseRecording();
+    ErrorText WriteLastTick();
     void ReleaseDevices();
     int32_t RunningDurationMs();
 

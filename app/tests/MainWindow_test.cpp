@@ -461,6 +461,34 @@ TEST_F(MainWindowTest, StartKeyDuringTheSoundNoticeDoesNothing) {
     EXPECT_TRUE(form.isRecording());
 }
 
+TEST_F(MainWindowTest, SilentMicrophoneGetsOneNoticeFromTheNextTickAndTheRecordingGoesOn) {
+    Create();
+    audio.deviceWorks = true;
+    shell.user = [](SettingsForm& f) { f.CheckBox5.checked = true; };
+    form.ToolBarClick(ToolButton::Start);
+    ASSERT_TRUE(form.isRecording());
+    audio.sink->OnSilentInput();
+    EXPECT_TRUE(shell.boxes.empty());  // not from inside the delivery
+    Tick(200);
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(
+        shell.boxes[0].text,
+        "麦克风只传来静音,录像中将没有声音(录像仍在继续)。\t\r请在 Windows 设置 > "
+        "隐私和安全性(Windows 10 中为“隐私”)> 麦克风 中,打开“允许桌面应用访问你的麦克风”。\t");
+    EXPECT_EQ(shell.boxes[0].caption, "Morvanta");
+    EXPECT_EQ(shell.boxes[0].flags, 0x40040u);
+    Tick(200);
+    EXPECT_EQ(shell.boxes.size(), 1u);
+    EXPECT_TRUE(form.isRecording());
+
+    // A report that comes as the recording stops is not carried into the next one.
+    audio.sink->OnSilentInput();
+    form.ToolBarClick(ToolButton::Stop);
+    form.ToolBarClick(ToolButton::Start);
+    Tick(200);
+    EXPECT_EQ(shell.boxes.size(), 1u);
+}
+
 TEST(ErrorBoxTextTest, FullStopOnlyAfterACharacterSortingAfterIt) {
     EXPECT_EQ(ErrorBoxText("Access is denied"), "Access is denied.");
     EXPECT_EQ(ErrorBoxText("Done."), "Done.");

@@ -15,13 +15,15 @@
 
 namespace mrv::audio::testing {
 
+// Tags are numbered afresh at every open, as the addresses of freed headers may come again.
 class FakeHeader final : public WaveHeader {
   public:
-    explicit FakeHeader(std::span<uint8_t> d) : data(d) {}
-    const void* Tag() const override { return this; }
+    FakeHeader(std::span<uint8_t> d, uintptr_t t) : data(d), tag(t) {}
+    const void* Tag() const override { return reinterpret_cast<const void*>(tag); }
     uint32_t BytesRecorded() const override { return bytesRecorded; }
     void Clear() override { bytesRecorded = 0; }
     std::span<uint8_t> data;
+    uintptr_t tag;
     uint32_t bytesRecorded = 0;
 };
 
@@ -39,11 +41,15 @@ class FakeDevice final : public WaveInDevice {
     void Bind(WaveInEvents& e) override { events = &e; }
     uint32_t Open(int32_t rate) override {
         log_.calls.push_back("open " + std::to_string(rate));
+        if (openResult == kWaveOk) {
+            ++opens;
+            headersThisOpen = 0;
+        }
         return openResult;
     }
     std::unique_ptr<WaveHeader> MakeHeader(std::span<uint8_t> data) override {
         ++log_.headersMade;
-        return std::make_unique<FakeHeader>(data);
+        return std::make_unique<FakeHeader>(data, 0x1000 + 0x10 * headersThisOpen++);
     }
     uint32_t Prepare(WaveHeader&) override { return Log("prepare", prepareResult); }
     uint32_t Unprepare(WaveHeader&) override { return Log("unprepare", kWaveOk); }
@@ -55,10 +61,10 @@ class FakeDevice final : public WaveInDevice {
     void Reset() override {
         log_.calls.push_back("reset");
         // Every queued buffer comes back with what it holds; the messages arrive later.
-        for (FakeHeader* h : queue) posted.push_back(h);
+        for (FakeHeader* h : queue) posted.push_back({h->Tag(), opens});
         queue.clear();
     }
-    void Close() override { log_.calls.push_back("close"); }
+    uint32_t Close() override { return Log("close", closeResult); }
 
     // The device fills the oldest queued buffer with `bytes` bytes of `value` and posts it.
     void Fill(uint32_t bytes, uint8_t value = 1) {
@@ -66,14 +72,14 @@ class FakeDevice final : public WaveInDevice {
         queue.pop_front();
         std::fill_n(h->data.begin(), bytes, value);
         h->bytesRecorded = bytes;
-        posted.push_back(h);
+        posted.push_back({h->Tag(), opens});
     }
     // Dispatches the posted notifications, in order.
     void Dispatch() {
         while (!posted.empty()) {
-            const void* tag = posted.front();
+            const Posted p = posted.front();
             posted.pop_front();
-            events->BufferDone(tag);
+            events->BufferDone(p.tag, p.open);
         }
     }
     void FillAndDispatch(uint32_t bytes, uint8_t value = 1) {
@@ -81,10 +87,17 @@ class FakeDevice final : public WaveInDevice {
         Dispatch();
     }
 
+    struct Posted {
+        const void* tag;
+        uint32_t open;
+    };
     WaveInEvents* events = nullptr;
     std::deque<FakeHeader*> queue;
-    std::deque<const void*> posted;
+    std::deque<Posted> posted;
+    uint32_t opens = 0;
+    int headersThisOpen = 0;
     uint32_t openResult = kWaveOk;
+    uint32_t closeResult = kWaveOk;
     uint32_t prepareResult = kWaveOk;
     uint32_t addResult = kWaveOk;
 

@@ -15,6 +15,7 @@ namespace {
 using testing::DeviceLog;
 using testing::FakeDevice;
 using testing::FakeEncoder;
+using testing::FakeHeader;
 
 constexpr uint32_t kFullBuffer = 15 * kPcmBlockBytes;  // one delivery at BufferSize 1024
 
@@ -167,6 +168,89 @@ TEST_F(GSM610InTest, NothingIsDeliveredAfterCloseEvenForBuffersTheResetHandsBack
     device->Dispatch();  // the notifications arrive after Close; their buffers are gone
     EXPECT_TRUE(sizes.empty());
     EXPECT_TRUE(in->BufferList().empty());
+}
+
+TEST_F(GSM610InTest, HandOverDeliversFilledAndPartlyFilledBuffersInOrderAndNothingTwice) {
+    in->Open(8000, 1625);
+    device->FillAndDispatch(700, 1);  // one block delivered, 60 bytes left over
+    device->Fill(kFullBuffer, 2);     // returned, its notification not yet dispatched
+    // The device holds 3 blocks and 100 bytes in the next buffer when Stop comes.
+    FakeHeader* partial = device->queue.front();
+    std::fill_n(partial->data.begin(), 3 * kPcmBlockBytes + 100, uint8_t{3});
+    partial->bytesRecorded = 3 * kPcmBlockBytes + 100;
+    sizes.clear();
+    firstBytes.clear();
+    in->HandOver();
+    EXPECT_EQ(log.Count("reset"), 1u);
+    // The leftover and the full buffer make 15 blocks and 60 bytes over, which the partial
+    // buffer completes to three more blocks; PCM short of a block is lost.
+    EXPECT_EQ(sizes, (std::vector<int32_t>{975, 3 * 65}));
+    EXPECT_EQ(firstBytes, (std::vector<uint8_t>{1, 2}));
+    EXPECT_TRUE(in->Active());
+    // The notifications of the reset arrive later and deliver nothing again.
+    device->Dispatch();
+    EXPECT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(log.Count("add"), 6u);  // five at Open, one requeue; none after the hand-over
+    in->Close();
+    EXPECT_TRUE(in->BufferList().empty());
+    in->HandOver();  // inactive: nothing
+    EXPECT_EQ(log.Count("reset"), 2u);
+}
+
+TEST_F(GSM610InTest, ReturnsOfAnEarlierOpenNeverQueueABufferOfTheNextOneTwice) {
+    in->Open(8000, 1625);
+    device->Fill(kFullBuffer, 7);  // returned, its notification not yet dispatched
+    in->Close();                   // the reset returns the other four
+    in->Open(8000, 1625);          // new buffers, at the old buffers' addresses
+    device->Dispatch();            // the earlier open's five returns
+    EXPECT_TRUE(sizes.empty());
+    EXPECT_EQ(device->queue.size(), 5u);
+    EXPECT_EQ(log.Count("add"), 10u);
+    device->FillAndDispatch(kFullBuffer, 8);
+    EXPECT_EQ(firstBytes, std::vector<uint8_t>{8});
+}
+
+TEST_F(GSM610InTest, ADeviceThatFailsToCloseIsReportedAndDeliversNothingMore) {
+    device->closeResult = 5;  // MMSYSERR_INVALHANDLE
+    in->Open(8000, 1625);
+    device->Fill(kFullBuffer);
+    in->Close();
+    EXPECT_FALSE(in->Active());
+    EXPECT_EQ(in->lastErrorLabel(), "WaveIn-Close");
+    EXPECT_TRUE(in->BufferList().empty());
+    device->Dispatch();
+    EXPECT_TRUE(sizes.empty());
+    device->closeResult = kWaveOk;
+    in->Open(8000, 1625);
+    EXPECT_TRUE(in->Active());
+}
+
+TEST_F(GSM610InTest, ThreeSecondsOfExactZerosAreReportedOnceAndAnyOtherSoundNever) {
+    int silent = 0;
+    in->OnSilentInput = [&](TGSM610In& sender) {
+        EXPECT_EQ(&sender, in.get());
+        ++silent;
+    };
+    in->Open(8000, 1625);  // 3 s at 8000 Hz are five full buffers
+    for (int i = 0; i < 4; ++i) device->FillAndDispatch(kFullBuffer, 0);
+    EXPECT_EQ(silent, 0);
+    device->FillAndDispatch(kFullBuffer, 0);
+    EXPECT_EQ(silent, 1);
+    for (int i = 0; i < 10; ++i) device->FillAndDispatch(kFullBuffer, 0);
+    EXPECT_EQ(silent, 1);
+    EXPECT_EQ(sizes.size(), 15u);  // the recording goes on
+
+    // Judged afresh at every open: one sample of the faintest sound in the first 3 s is enough.
+    in->Close();
+    in->Open(8000, 1625);
+    FakeHeader* last = nullptr;
+    for (int i = 0; i < 10; ++i) {
+        last = device->queue.front();
+        device->Fill(kFullBuffer, 0);
+        if (i == 4) last->data[kFullBuffer - 1] = 1;
+        device->Dispatch();
+    }
+    EXPECT_EQ(silent, 1);
 }
 
 TEST_F(GSM610InTest, DestroyingAnActiveComponentClosesItFirst) {

@@ -40,10 +40,6 @@ Win32WaveIn::Win32WaveIn() {
         cls.lpszClassName = kNotifyClass;
         ::RegisterClassW(&cls);
     }
-    window_.reset(::CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    instance, nullptr));
-    if (window_)
-        ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 Win32WaveIn::~Win32WaveIn() {
@@ -55,10 +51,10 @@ Win32WaveIn::~Win32WaveIn() {
 LRESULT CALLBACK Win32WaveIn::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == MM_WIM_DATA) {
         auto* self = reinterpret_cast<Win32WaveIn*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && self->events_) {
+        if (self && self->events_ && hwnd == self->window_.get()) {
             // Nothing may unwind through the system's dispatch; the buffer just stays out.
             try {
-                self->events_->BufferDone(reinterpret_cast<const void*>(lParam));
+                self->events_->BufferDone(reinterpret_cast<const void*>(lParam), self->opens_);
             } catch (...) {
             }
         }
@@ -68,12 +64,28 @@ LRESULT CALLBACK Win32WaveIn::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 }
 
 uint32_t Win32WaveIn::Open(int32_t samplesPerSec) {
+    // A device that failed to close earlier must be closed before its buffers can go.
+    if (device_) {
+        ::waveInReset(device_.get());
+        if (const MMRESULT r = ::waveInClose(device_.get()); r != MMSYSERR_NOERROR) return r;
+        device_.release();
+    }
+    // A window per open: the returns of an earlier open, still queued for the old window, are
+    // discarded with it and never reach a buffer of this one that has the same address.
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    window_.reset(::CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    instance, nullptr));
     if (!window_) return MMSYSERR_ERROR;
+    ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     WAVEFORMATEX pcm = PcmMono16Format(samplesPerSec);
     HWAVEIN device = nullptr;
-    const MMRESULT r = ::waveInOpen(&device, 0, &pcm, reinterpret_cast<DWORD_PTR>(window_.get()), 0,
-                                    CALLBACK_WINDOW);
-    if (r == MMSYSERR_NOERROR) device_.reset(device);
+    // The mapper, not device 0: it is the microphone the user chose as default, and it converts
+    // rates the microphone does not take itself.
+    const MMRESULT r = ::waveInOpen(&device, WAVE_MAPPER, &pcm,
+                                    reinterpret_cast<DWORD_PTR>(window_.get()), 0, CALLBACK_WINDOW);
+    if (r != MMSYSERR_NOERROR) return r;
+    device_.reset(device);
+    ++opens_;
     return r;
 }
 
@@ -99,8 +111,13 @@ void Win32WaveIn::Reset() {
     if (device_) ::waveInReset(device_.get());
 }
 
-void Win32WaveIn::Close() {
-    if (device_) ::waveInClose(device_.release());
+uint32_t Win32WaveIn::Close() {
+    if (!device_) return MMSYSERR_NOERROR;
+    // A device that refuses to close keeps its handle: the next open or the destructor tries
+    // again, and its buffers are not freed meanwhile.
+    const MMRESULT r = ::waveInClose(device_.get());
+    if (r == MMSYSERR_NOERROR) device_.release();
+    return r;
 }
 
 uint32_t AcmGsmEncoder::Open(int32_t samplesPerSec, int32_t avgBytesPerSec) {

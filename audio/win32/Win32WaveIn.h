@@ -27,8 +27,9 @@ using UniqueWaveIn = mrv::win::UniqueHandle<HWAVEIN, ResetAndCloseWaveIn>;
 inline void CloseAcmStream(HACMSTREAM stream) { ::acmStreamClose(stream, 0); }
 using UniqueAcmStream = mrv::win::UniqueHandle<HACMSTREAM, CloseAcmStream>;
 
-// The first capture device as 16-bit mono PCM; MM_WIM_DATA arrives at a message-only window
-// of the creating thread, so buffers come back inside that thread's message dispatch.
+// The user's default capture device, through the wave mapper, as 16-bit mono PCM. MM_WIM_DATA
+// arrives at a message-only window of the creating thread, so buffers come back inside that
+// thread's message dispatch; each open has a window of its own.
 class Win32WaveIn final : public WaveInDevice {
   public:
     Win32WaveIn();
@@ -44,13 +45,16 @@ class Win32WaveIn final : public WaveInDevice {
     uint32_t AddBuffer(WaveHeader& header) override;
     uint32_t Start() override;
     void Reset() override;
-    void Close() override;
+    uint32_t Close() override;
 
   private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     WaveInEvents* events_ = nullptr;
     mrv::win::UniqueWindow window_;
+    uint32_t opens_ = 0;
+    // Declared after the window, so that it is closed first and its reset's notifications go to a
+    // window that still exists.
     UniqueWaveIn device_;
 };
 

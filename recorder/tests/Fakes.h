@@ -81,12 +81,21 @@ class FakeAudio : public AudioInput {
         active_ = opens_;
     }
     bool Active() const override { return active_; }
+    // Delivers the sound the device still holds, as the component does at Stop.
+    void HandOver() override {
+        ++handOvers;
+        if (!held.empty()) sink->OnAudioBlock(held.data(), static_cast<int32_t>(held.size()));
+        held.clear();
+    }
     void Close() override {
         if (active_) ++closeCount_;
         active_ = false;
     }
     int32_t openedRate = 0, openedBytesPerSec = 0;
     uint32_t openedBufferSize = 0;
+    AudioSink* sink = nullptr;
+    std::vector<uint8_t> held;
+    int handOvers = 0;
 
   private:
     bool opens_;
@@ -100,6 +109,7 @@ class FakeAudioFactory : public AudioFactory {
     std::unique_ptr<AudioInput> Create(AudioSink& s) override {
         sink = &s;
         auto audio = std::make_unique<FakeAudio>(deviceWorks, opens, closes);
+        audio->sink = &s;
         last = audio.get();
         return audio;
     }

@@ -91,12 +91,14 @@ int SoundReport(std::span<const uint8_t> stream, StreamReader& reader,
         full.push_back(rms > kFullToneRms);
     }
     std::vector<int64_t> onsets;
-    int64_t crossings = 0, toneSamples = 0;
+    int64_t crossings = 0, toneSamples = 0, lastToneWindows = 0;
     int quiet = kQuietWindowsBeforeOnset;
     for (size_t w = 0; w < loud.size(); ++w) {
         if (loud[w] && quiet >= kQuietWindowsBeforeOnset) {
             onsets.push_back(audio.MsAtSample(static_cast<int64_t>(w * window)));
+            lastToneWindows = 0;
         }
+        lastToneWindows += loud[w];
         quiet = loud[w] ? 0 : quiet + 1;
         // The frequency from the steady middle of each tone: 50 ms in from either edge.
         bool steady = w >= 5 && w + 5 < loud.size();
@@ -112,6 +114,7 @@ int SoundReport(std::span<const uint8_t> stream, StreamReader& reader,
     std::printf(
         "tone %.1f\n",
         toneSamples > 0 ? static_cast<double>(crossings) * rate.samplesPerSec / toneSamples : 0.0);
+    std::printf("last-tone-ms %lld\n", static_cast<long long>(lastToneWindows * 10));
 
     // The picture at (x, y) record by record; dark to bright is where a tone was switched on.
     std::vector<int64_t> changes;

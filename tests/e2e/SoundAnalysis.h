@@ -11,8 +11,9 @@
 
 namespace mrv::e2e {
 
-// Prints the rate, the sound's length, its tone's frequency, the tone onsets and the picture's
-// changes from dark to bright at (x, y), and the largest distance from a change to its onset.
+// Prints the rate, the sound's length, its tone's frequency, how long the last tone sounds, the
+// tone onsets and the picture's changes from dark to bright at (x, y), and the largest distance
+// from a change to its onset.
 // `reader` must be freshly opened on `stream`. With a path, the laid-out sound is also written
 // there as 16-bit PCM.
 int SoundReport(std::span<const uint8_t> stream, StreamReader& reader,

@@ -1,10 +1,12 @@
 // Native helper for the sound end-to-end tests: feeds a PulseAudio pipe source in real time
 // and shows a plain colour on the X screen that switches at the same instants as the sound.
 //
-//   mrv_e2e_sound_feed FIFO [--window WxH+X+Y] [--rate HZ]
+//   mrv_e2e_sound_feed FIFO [--window WxH+X+Y] [--rate HZ] [--noise N]
 //       16-bit mono PCM at HZ (default 44100) into FIFO, 10 ms at a time on the wall clock, until
 //       killed: silence with the window black; every SIGUSR1 flips to a 440 Hz tone with the window
-//       white and back. The flip takes effect with the next 10 ms.
+//       white and back. The flip takes effect with the next 10 ms. With --noise the silence is
+//       faint noise of up to N steps, as a quiet room gives; SIGUSR2 turns it to exact zeros
+//       and back.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -28,6 +30,8 @@ constexpr double kLeadSeconds = 0.06;
 
 volatile sig_atomic_t flips = 0;
 void Flip(int) { flips = flips + 1; }
+volatile sig_atomic_t noiseOff = 0;
+void ToggleNoise(int) { noiseOff = !noiseOff; }
 
 double Now() {
     timespec t{};
@@ -84,9 +88,11 @@ int main(int argc, char** argv) {
     const std::string fifo = argv[1];
     std::string geometry = "200x200+0+0";
     int rate = 44100;
+    int noise = 0;
     for (int i = 2; i + 1 < argc; i += 2) {
         if (std::string(argv[i]) == "--window") geometry = argv[i + 1];
         if (std::string(argv[i]) == "--rate") rate = std::atoi(argv[i + 1]);
+        if (std::string(argv[i]) == "--noise") noise = std::atoi(argv[i + 1]);
     }
     const int chunkSamples = rate / 100;  // 10 ms
 
@@ -94,6 +100,9 @@ int main(int argc, char** argv) {
     struct sigaction flip {};
     flip.sa_handler = Flip;
     sigaction(SIGUSR1, &flip, nullptr);
+    struct sigaction toggle {};
+    toggle.sa_handler = ToggleNoise;
+    sigaction(SIGUSR2, &toggle, nullptr);
     ColourWindow screen;
     // Without a display (benchmarks) only the sound is fed.
     const bool shown = screen.Open(geometry);
@@ -134,8 +143,10 @@ int main(int argc, char** argv) {
                 // The picture changes when the first sample of the new state is due.
                 switches.push_back({anchor + static_cast<double>(written) / rate, on});
             }
+            const int faint = noiseOff ? 0 : noise;
             for (int16_t& s : chunk) {
-                s = on ? static_cast<int16_t>(12000 * std::sin(phase)) : 0;
+                s = on ? static_cast<int16_t>(12000 * std::sin(phase))
+                       : static_cast<int16_t>(faint ? std::rand() % (2 * faint + 1) - faint : 0);
                 phase = std::fmod(phase + 2 * M_PI * kToneHz / rate, 2 * M_PI);
             }
             if (write(fd, chunk.data(), chunk.size() * 2) < 0 && errno != EINTR) {

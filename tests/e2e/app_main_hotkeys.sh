@@ -17,15 +17,6 @@ wait_state pressed start
 grep -q $'^HotKey3=24696\r$' "$APP_WORK/Morvanta.ini" || fail "HotKey3 not saved as 24696"
 grep -q $'^HotKey2=24695\r$' "$APP_WORK/Morvanta.ini" || fail "HotKey2 not saved as 24695"
 
-# WM_HOTKEY arrives while a Wine window has the keyboard focus.
-focus_program() {
-    local id
-    id=$(xdotool search --onlyvisible --name '^Morvanta$' | head -n 1)
-    [ -n "$id" ] || fail "no X window of the program"
-    xdotool windowfocus --sync "$id"
-    sleep 0.3
-}
-
 sleep 1
 focus_program
 xdotool key ctrl+shift+F8

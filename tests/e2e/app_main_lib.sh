@@ -117,3 +117,12 @@ app_click_at() {
     sleep 0.2
     xdotool mousemove --sync 5 700
 }
+
+# WM_HOTKEY arrives while a Wine window has the keyboard focus.
+focus_program() {
+    local id
+    id=$(xdotool search --onlyvisible --name '^Morvanta$' | head -n 1)
+    [ -n "$id" ] || fail "no X window of the program"
+    xdotool windowfocus --sync "$id"
+    sleep 0.3
+}

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The microphone in recordings made by Morvanta.exe: without a capture device the notice, no
 # sound and Sound=0 saved; with a private PulseAudio fed in real time, the tone comes back with
-# the pictures it was switched with (pause and resume in the middle), at all four rates, and a
-# recording plays to its end in the stub with its sound.
+# the pictures it was switched with (pause and resume in the middle), faint noise gives no mute
+# notice while exact zeros give one, a beep just before Stop stays in the recording, all four
+# rates record through the wave mapper, and a recording plays to its end in the stub with its
+# sound.
 set -euo pipefail
 source "$(dirname "$0")/app_main_lib.sh"
 source "$(dirname "$0")/player_lib.sh"
@@ -22,13 +24,15 @@ WINDOW=160x160+0+0
 PIXEL_X=80
 PIXEL_Y=80
 
-# Starts a recording at 20 frames per second with the microphone at sample-rate item $1.
+# Starts a recording at 20 frames per second with the microphone at sample-rate item $1, and
+# Ctrl+Shift+F9 to stop.
 start_with_sound() {
     drv click start
     drv dialog >/dev/null || fail "the settings dialog did not open"
     drv dialog-combo 19           # 20 frames per second
     drv dialog-check 112 0        # CheckBox2: not to the tray
     drv dialog-check 115 1        # CheckBox5: record the microphone
+    drv dialog-hotkey 3 0x0378    # stop: Ctrl+Shift+F9
     drv dialog-tab 1
     drv dialog-check $((160 + $1)) 1  # RadioGroup2: the sample rate
     drv dialog-ok >/dev/null || fail "the dialog did not close"
@@ -85,9 +89,10 @@ expect_no_device nosource
 kill "$PLAYER_PA_PID"
 wait "$PLAYER_PA_PID" 2>/dev/null || true
 
-# --- A microphone: PulseAudio's pipe source, fed in real time. ---
+# --- A microphone: PulseAudio's pipe source, fed in real time, faint noise between tones. ---
 player_pulse_start "$APP_WORK/mic.fifo" || fail "PulseAudio did not start"
-"$MRV_SOUND_FEED" "$APP_WORK/mic.fifo" --window $WINDOW --rate 8000 >"$APP_WORK/feed.log" 2>&1 &
+"$MRV_SOUND_FEED" "$APP_WORK/mic.fifo" --window $WINDOW --rate 8000 --noise 2 \
+    >"$APP_WORK/feed.log" 2>&1 &
 FEED_PID=$!
 player_wait_log "$APP_WORK/feed.log" '^feeding' 10 || { cat "$WORK/pulse.log"; fail "the feeder did not start"; }
 app_start
@@ -96,7 +101,8 @@ app_start
 # must stay out of the recording.
 record_with_sound 0
 drv no-box || fail "the device notice came with a capture device"
-sleep 1
+sleep 3.5
+drv no-box || fail "a notice came while the microphone gave faint noise"
 flip; sleep 1; flip; sleep 1       # on 1 s
 flip; sleep 0.8; flip; sleep 0.8   # on 0.8 s
 drv click pause
@@ -125,8 +131,24 @@ awk -v s="$soundMs" -v d="$durationMs" 'BEGIN { exit !(s >= 0.9 * d && s <= 1.1 
     fail "$soundMs ms of sound in a recording of $durationMs ms"
 echo "ok: $soundMs ms of sound in $durationMs ms running, tone $tone Hz"
 
-# Every rate: a steady tone decodes to 440 Hz.
-flip
+# Exact zeros, as a microphone that Windows keeps from desktop programs gives: one notice, and the
+# recording goes on. Then a beep that starts 0.6 s before the stop key is in the recording (up
+# to 0.6 s of it was lost in the device, and the sound since the last tick, before).
+kill -USR2 "$FEED_PID"
+record_with_sound 0
+expect_box "Morvanta" '麦克风只传来静音,录像中将没有声音(录像仍在继续)。\t\r请在 Windows 设置 > 隐私和安全性(Windows 10 中为“隐私”)> 麦克风 中,打开“允许桌面应用访问你的麦克风”。\t'
+expect_eq "recording after the notice" "$(app_state pressed)" "start"
+focus_program
+flip; sleep 0.6
+xdotool key ctrl+shift+F9
+drv answer ok >/dev/null || fail "no stop summary"
+drv no-box || fail "a second notice"
+sound_report tail
+lastMs=$(report_value tail last-tone-ms)
+[ "$lastMs" -ge 300 ] || fail "only $lastMs ms of the beep that started 0.6 s before Stop"
+echo "ok: $lastMs ms of the beep that started 0.6 s before Stop"
+
+# Every rate, through the wave mapper: a steady tone decodes to 440 Hz.
 for item in 1 2 3; do
     record_with_sound $item
     sleep 2.5
