@@ -375,6 +375,7 @@ TEST_F(RecorderTest, StopWritesNoLastTickWithoutSoundOrWhilePaused) {
 TEST_F(RecorderTest, ALastTickThatCannotBeWrittenStillFinishesTheFile) {
     StartWithSoundAt8000Hz();
     Tick();
+    ASSERT_FALSE(recorder.Flush().has_value());
     audio.last->held.assign(65, 0xEE);
     files.capacity = static_cast<int64_t>(Output().size()) + 10;
     clock.tick += 50;
