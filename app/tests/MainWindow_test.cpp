@@ -471,10 +471,7 @@ TEST_F(MainWindowTest, SilentMicrophoneGetsOneNoticeFromTheNextTickAndTheRecordi
     EXPECT_TRUE(shell.boxes.empty());  // not from inside the delivery
     Tick(200);
     ASSERT_EQ(shell.boxes.size(), 1u);
-    EXPECT_EQ(
-        shell.boxes[0].text,
-        "麦克风只传来静音,录像中将没有声音(录像仍在继续)。\t\r请在 Windows 设置 > "
-        "隐私和安全性(Windows 10 中为“隐私”)> 麦克风 中,打开“允许桌面应用访问你的麦克风”。\t");
+    EXPECT_EQ(shell.boxes[0].text, text::kSilentMicrophone);
     EXPECT_EQ(shell.boxes[0].caption, "Morvanta");
     EXPECT_EQ(shell.boxes[0].flags, 0x40040u);
     Tick(200);
