@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/lib/CommandLine.h"
+#include "tools/lib/Options.h"
 
 namespace mrv::tools {
 

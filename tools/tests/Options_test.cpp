@@ -1,0 +1,34 @@
+// The tools' option parser: what a command does not know is refused.
+#include "tools/lib/Options.h"
+
+#include <gtest/gtest.h>
+
+namespace mrv::tools {
+namespace {
+
+TEST(ParseArguments, KnownOptionsOnlyAndEveryValuedOneWithItsValue) {
+    const OptionSpec spec{{"fps", "out"}, {"json"}};
+    Args args;
+    std::string error;
+    ASSERT_TRUE(
+        ParseArguments({"dir", "--fps", "20", "--json", "x", "--out", "r.exe"}, spec, args, error));
+    EXPECT_EQ(args.positional, (std::vector<std::string>{"dir", "x"}));  // flags take no value
+    EXPECT_EQ(args.Option("fps"), "20");
+    EXPECT_EQ(args.Option("out"), "r.exe");
+    EXPECT_TRUE(args.Flag("json"));
+    EXPECT_FALSE(args.Option("json").has_value());
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"dir", "--bogus", "3"}, {"--Fps", "20"}, {"--fps"}, {"--fps", "--json"}}) {
+        Args rejected;
+        error.clear();
+        EXPECT_FALSE(ParseArguments(bad, spec, rejected, error)) << bad[0];
+        EXPECT_FALSE(error.empty());
+    }
+    error.clear();
+    ParseArguments({"--bogus", "3"}, spec, args, error);
+    EXPECT_EQ(error, "unknown option --bogus");
+}
+
+}  // namespace
+}  // namespace mrv::tools
