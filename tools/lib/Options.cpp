@@ -37,8 +37,8 @@ bool ParseArguments(const std::vector<std::string>& arguments, const OptionSpec&
         } else if (i + 1 < arguments.size() && arguments[i + 1].rfind("--", 0) != 0) {
             args.options[name] = arguments[++i];
         } else {
-            error = a + " needs a value";
-            return false;
+            // Given without its value: the command says what the value should be.
+            args.flags.push_back(name);
         }
     }
     return true;

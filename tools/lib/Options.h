@@ -22,8 +22,9 @@ struct OptionSpec {
     std::vector<std::string> flags;   // "--name"
 };
 
-// Splits a command's arguments into positionals, options and flags. False, with `error` set,
-// for an option the command does not know or one given without its value.
+// Splits a command's arguments into positionals, options and flags (a valued option given
+// without its value counts as a flag). False, with `error` set, for an option the command does
+// not know.
 bool ParseArguments(const std::vector<std::string>& arguments, const OptionSpec& known, Args& args,
                     std::string& error);
 

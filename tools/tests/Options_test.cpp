@@ -6,7 +6,7 @@
 namespace mrv::tools {
 namespace {
 
-TEST(ParseArguments, KnownOptionsOnlyAndEveryValuedOneWithItsValue) {
+TEST(ParseArguments, KnownOptionsOnly) {
     const OptionSpec spec{{"fps", "out"}, {"json"}};
     Args args;
     std::string error;
@@ -18,11 +18,17 @@ TEST(ParseArguments, KnownOptionsOnlyAndEveryValuedOneWithItsValue) {
     EXPECT_TRUE(args.Flag("json"));
     EXPECT_FALSE(args.Option("json").has_value());
 
+    // Without its value an option is a flag, for the command to say what value it wants.
+    Args bare;
+    ASSERT_TRUE(ParseArguments({"--fps", "--json"}, spec, bare, error));
+    EXPECT_TRUE(bare.Flag("fps"));
+    EXPECT_FALSE(bare.Option("fps").has_value());
+
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"dir", "--bogus", "3"}, {"--Fps", "20"}, {"--fps"}, {"--fps", "--json"}}) {
+             {"dir", "--bogus", "3"}, {"--Fps", "20"}, {"--json", "--x"}}) {
         Args rejected;
         error.clear();
-        EXPECT_FALSE(ParseArguments(bad, spec, rejected, error)) << bad[0];
+        EXPECT_FALSE(ParseArguments(bad, spec, rejected, error)) << bad[1];
         EXPECT_FALSE(error.empty());
     }
     error.clear();
