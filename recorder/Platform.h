@@ -149,6 +149,8 @@ class RecorderView {
     virtual void SilentMicrophone() {}
 };
 
+class PipelineObserver;
+
 struct RecorderPlatform {
     ScreenSource& screen;
     Clock& clock;
@@ -159,6 +161,10 @@ struct RecorderPlatform {
     TickTimer& timer;
     RecorderView& view;
     std::string decimalSeparator = ".";
+    // Threads that compress and write the records: -1 one per core beyond the first, 0 none
+    // (the tick does it itself).
+    int compressionWorkers = -1;
+    PipelineObserver* pipelineObserver = nullptr;
 };
 
 }  // namespace mrv

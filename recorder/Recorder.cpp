@@ -23,7 +23,11 @@ std::string FileError(const char* what, const std::string& path, const std::stri
 
 }  // namespace
 
-Recorder::Recorder(RecorderPlatform platform) : platform_(std::move(platform)) {}
+Recorder::Recorder(RecorderPlatform platform)
+    : platform_(std::move(platform)),
+      pipeline_(platform_.compressionWorkers < 0 ? DefaultCompressionWorkers()
+                                                 : platform_.compressionWorkers,
+                ZlibCompressors(), platform_.pipelineObserver) {}
 
 // The hook's thread writes into this recorder's click state: it must be gone before the state is.
 Recorder::~Recorder() {
@@ -83,9 +87,7 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         detector_.Reset(geometry, options_.scanStep, options_.rasterOp);
         tickBuffer_.clear();
         tickBuffer_.reserve(detector_.MaxTickBytes());
-        compressed_.clear();
-        compressed_.reserve(kFrameHeaderSize + kMaxPendingAudio + detector_.MaxTickBytes() +
-                            detector_.MaxTickBytes() / 1000 + 65536);
+        pipeline_.Reserve(detector_.MaxTickBytes());
         pendingAudio_.clear();
         pendingAudio_.reserve(kMaxPendingAudio + kAudioBufferSize);
     } catch (const std::bad_alloc&) {
@@ -113,6 +115,7 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         result.error = *error;
         return result;
     }
+    pipeline_.Start(*output_);
     next_ = FrameHeader{};
     isPaused_ = false;
     pausedSound_.Clear();
@@ -134,24 +137,23 @@ ErrorText Recorder::StartStream(const std::string& outputPath, const std::string
     if (!output_) return FileError(text::kCannotCreateFile, outputPath, error);
     outputPath_ = outputPath;
 
-    // The stub goes over in pieces, so that its size never decides what memory is needed; the
-    // record buffer is free until the first tick. A stub that cannot be read to its end (a
-    // locked range) is the stub's fault, and the file begun for it is no recording.
-    compressed_.resize(kStubPiece);
+    // The stub goes over in pieces, so that its size never decides what memory is needed. A
+    // stub that cannot be read to its end (a locked range) is the stub's fault, and the file
+    // begun for it is no recording.
+    std::vector<uint8_t> piece(kStubPiece);
     int64_t stubBytes = 0;
     for (;;) {
-        const int64_t read = stub->Read(compressed_);
+        const int64_t read = stub->Read(piece);
         if (read < 0) {
             DiscardOutput();
             return FileError(text::kCannotOpenFile, stubPath, stub->LastError());
         }
         if (read == 0) break;
-        if (!output_->Append(std::span(compressed_).first(static_cast<size_t>(read)))) {
+        if (!output_->Append(std::span(piece).first(static_cast<size_t>(read)))) {
             return FailStart();
         }
         stubBytes += read;
     }
-    compressed_.clear();
 
     const FrameGeometry& g = detector_.geometry();
     StreamHeader header;
@@ -170,7 +172,7 @@ ErrorText Recorder::StartStream(const std::string& outputPath, const std::string
     if (!output_->Append(headerBytes) || !output_->Append(detector_.bitmapInfo())) {
         return FailStart();
     }
-    fileSize_ = streamStart_ + kStreamHeaderSize + g.bitmapInfoSize;
+    recordsStart_ = streamStart_ + kStreamHeaderSize + g.bitmapInfoSize;
     return std::nullopt;
 }
 
@@ -186,7 +188,10 @@ void Recorder::DiscardOutput() {
 }
 
 ErrorText Recorder::Timer1Timer() {
-    if (isPaused_ || !isRecording_) return std::nullopt;
+    if (!isRecording_) return std::nullopt;
+    // A write that failed behind an earlier tick ends the recording now, paused or not.
+    if (pipeline_.Failed()) return CloseRecording();
+    if (isPaused_) return std::nullopt;
     return ScanTick();
 }
 
@@ -211,39 +216,32 @@ ErrorText Recorder::WriteFrame(std::vector<uint8_t>& payload, HoldTicks hold) {
         payload.clear();
         return std::nullopt;
     }
-    // The whole record is built in one buffer and written at once: header, audio, payload.
-    compressed_.assign(kFrameHeaderSize, 0);
-    compressed_.insert(compressed_.end(), pendingAudio_.begin(), pendingAudio_.end());
-    const size_t audioBytes = pendingAudio_.size();
+    // The tick buffer goes to the pool with the record's header and sound, and a free one
+    // comes back; the record reaches the file behind this tick, in tick order.
+    pipeline_.Submit(payload, next_, pendingAudio_, hold.value);
     pendingAudio_.clear();
-    compressor_.Compress(payload, compressed_);
-    payload.clear();
-
-    next_.payloadSize = static_cast<int32_t>(compressed_.size() - kFrameHeaderSize - audioBytes);
-    next_.audioSize = static_cast<uint16_t>(audioBytes);
-    next_.holdTicks = hold.value;
-    const auto header = EncodeFrameHeader(next_);
-    std::copy(header.begin(), header.end(), compressed_.begin());
-    next_.holdTicks = 0;
-
-    if (!output_->Append(compressed_)) return FailWrite(hold);
-    fileSize_ += static_cast<int64_t>(compressed_.size());
     ++frameCounter_;
-    sizeText_ = SizeText(fileSize_, platform_.decimalSeparator);
+    if (pipeline_.Failed()) return CloseRecording();
     durationText_ = DurationText(options_.tickIntervalMs * frameCounter_);
+    sizeText_ = SizeText(recordsStart_ + pipeline_.WrittenBytes(), platform_.decimalSeparator);
     platform_.view.ShowLabels(sizeText_, durationText_);
     return std::nullopt;
 }
 
-ErrorText Recorder::FailWrite(HoldTicks hold) {
-    // Keep what was written a whole, readable stream: cut the partial record off, then finish
-    // the header as a stop would. The ticks a lost record was to be held for are not in it.
-    const std::string system = output_->LastError();
-    output_->Truncate(fileSize_);
-    frameCounter_ -= hold.value;
-    accumulatedMs_ -= options_.tickIntervalMs * hold.value;
-    CloseRecording();
-    return FileError(text::kCannotWriteFile, outputPath_, system);
+ErrorText Recorder::Flush() {
+    if (!isRecording_) return std::nullopt;
+    if (!pipeline_.Drain()) return CloseRecording();
+    ShowSize();
+    return std::nullopt;
+}
+
+// The size label lags by the records in flight; once they are written it shows the file.
+void Recorder::ShowSize() {
+    std::string size =
+        SizeText(recordsStart_ + pipeline_.WrittenBytes(), platform_.decimalSeparator);
+    if (size == sizeText_) return;
+    sizeText_ = std::move(size);
+    platform_.view.ShowLabels(sizeText_, durationText_);
 }
 
 void Recorder::OnAudioBlock(const uint8_t* data, int32_t size) {
@@ -271,6 +269,9 @@ void Recorder::OnSilentInput() {
 bool Recorder::Pause() {
     if (!timerEnabled_ || isPaused_) return false;
     isPaused_ = true;
+    // Whatever comes next (an edit's frame, a stop) finds every earlier record on disk; a failed
+    // write found here ends the recording at the next tick.
+    if (pipeline_.Drain()) ShowSize();
     pausedSound_.Paused(platform_.clock.TickCount());
     accumulatedMs_ += static_cast<int32_t>(platform_.clock.TickCount() - runStartTick_);
     return true;
@@ -293,7 +294,8 @@ ErrorText Recorder::InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource&
     if (!isRecording_) return std::nullopt;
     if (mode == EditMode::Scan) {
         AccountHold(hold);
-        return ScanTick(HoldTicks{hold});
+        ErrorText error = ScanTick(HoldTicks{hold});
+        return error ? error : Flush();
     }
     // The picture becomes the reference image too, so the next tick stores only what differs
     // from it on the screen.
@@ -311,7 +313,8 @@ ErrorText Recorder::InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource&
     ErrorText error = WriteFrame(tickBuffer_, HoldTicks{hold});
     // A press is reported by one record only, as after a scan tick.
     next_.click = 0;
-    return error;
+    // The edit command reports a failed write of its frame itself, as it always did.
+    return error ? error : Flush();
 }
 
 int32_t Recorder::RunningDurationMs() {
@@ -341,10 +344,24 @@ ErrorText Recorder::WriteLastTick() {
 ErrorText Recorder::CloseRecording() {
     platform_.timer.Stop();
     timerEnabled_ = false;
+    // The header is patched after the last record is on disk.
+    ErrorText error;
+    if (!pipeline_.Drain()) {
+        // Keep what was written a whole, readable stream: cut a partial record off and count
+        // only the records on disk. The ticks a lost record was to be held for are not in it.
+        output_->Truncate(recordsStart_ + pipeline_.WrittenBytes());
+        frameCounter_ -= pipeline_.LostTicks();
+        accumulatedMs_ -= options_.tickIntervalMs * pipeline_.LostHolds();
+        error = FileError(text::kCannotWriteFile, outputPath_, pipeline_.FailureText());
+    } else {
+        ShowSize();
+    }
+    pipeline_.Finish();
     isRecording_ = false;
     const int32_t durationMs = RunningDurationMs();
     isPaused_ = false;
-    ErrorText error = FinishStream(durationMs);
+    ErrorText finished = FinishStream(durationMs);
+    if (!error) error = std::move(finished);
     frameCounter_ = 0;
     accumulatedMs_ = 0;
     ReleaseDevices();

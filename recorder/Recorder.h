@@ -9,10 +9,10 @@
 
 #include "recorder/ChangeCapture.h"
 #include "recorder/ClickState.h"
+#include "recorder/FramePipeline.h"
 #include "recorder/PausedSound.h"
 #include "recorder/Platform.h"
 #include "recorder/StreamFormat.h"
-#include "recorder/ZlibCompressor.h"
 
 namespace mrv {
 
@@ -61,13 +61,17 @@ class Recorder final : public AudioSink {
     // `options.sound` is cleared when the device fails, so the caller can save it so.
     StartResult StartRecording(const std::string& outputPath, RecordingOptions& options,
                                const ProgramFiles& files);
-    // The timer's handler. A failed write stops the recording and returns its error.
+    // The timer's handler. A failed write stops the recording and returns its error; records
+    // are written behind the tick, so a failure shows at a later tick, also while paused.
     ErrorText Timer1Timer();
     ErrorText ScanTick(HoldTicks hold = {});
     ErrorText WriteFrame(std::vector<uint8_t>& payload, HoldTicks hold = {});
     bool Pause();   // true when this call paused a running recording
     bool Resume();  // true when this call resumed a paused recording
     ErrorText StopRecording();
+    // Waits for the records in flight; after a failed write, closes the recording as a tick
+    // would and returns the error.
+    ErrorText Flush();
 
     void OnAudioBlock(const uint8_t* data, int32_t size) override;
     void OnSilentInput() override;
@@ -91,6 +95,9 @@ class Recorder final : public AudioSink {
     ChangeDetector& detector() { return detector_; }
     std::vector<uint8_t>& tickBuffer() { return tickBuffer_; }
     size_t pendingAudioBytes() const { return pendingAudio_.size(); }
+    uint64_t stallTicks() const { return pipeline_.Stalls(); }
+    double lastWaitMs() const { return pipeline_.LastWaitMs(); }
+    int compressionWorkers() const { return pipeline_.workers(); }
 
   private:
     ErrorText StartStream(const std::string& outputPath, const std::string& stubPath,
@@ -99,7 +106,7 @@ class Recorder final : public AudioSink {
     ErrorText FailStart();
     void DiscardOutput();
     ErrorText FinishStream(int32_t durationMs);
-    ErrorText FailWrite(HoldTicks hold);
+    void ShowSize();
     ErrorText CloseRecording();
     ErrorText WriteLastTick();
     void ReleaseDevices();
@@ -107,7 +114,6 @@ class Recorder final : public AudioSink {
 
     RecorderPlatform platform_;
     ChangeDetector detector_;
-    ZlibCompressor compressor_;
     RecordingOptions options_;
 
     bool isRecording_ = false;
@@ -122,15 +128,17 @@ class Recorder final : public AudioSink {
     std::unique_ptr<OutputFile> output_;
     std::unique_ptr<AudioInput> audio_;
     FrameHeader next_;
-    ClickState clicks_;  // written by the mouse hook's thread
-    int64_t fileSize_ = 0;
+    ClickState clicks_;         // written by the mouse hook's thread
+    int64_t recordsStart_ = 0;  // file offset of the first record
 
     std::vector<uint8_t> tickBuffer_;
-    std::vector<uint8_t> compressed_;
     std::vector<uint8_t> pendingAudio_;
 
     std::string sizeText_;
     std::string durationText_;
+
+    // Last, so that its threads end before the file they write goes.
+    FramePipeline pipeline_;
 };
 
 }  // namespace mrv

@@ -251,8 +251,10 @@ class FakeView : public RecorderView {
 
 // The recorder's devices other than its screen and view, for fixtures to inherit.
 struct RecorderFakes {
-    RecorderPlatform Platform(ScreenSource& screen, RecorderView& view) {
-        return RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, view, "."};
+    // No compression workers unless asked: the tick writes its record before it returns.
+    RecorderPlatform Platform(ScreenSource& screen, RecorderView& view, int workers = 0) {
+        return RecorderPlatform{screen, clock, cursor, hook, files,
+                                audio,  timer, view,   ".",  workers};
     }
 
     FakeClock clock;

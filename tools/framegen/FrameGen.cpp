@@ -1,5 +1,6 @@
 // Writes synthetic screen sequences as PNG files for mrvtool replay: an idle desktop, typing in
-// an editor, a scrolling page, and solid blocks that every scan step can see.
+// an editor, a scrolling editor, a scrolling page as wide as the screen, and solid blocks that
+// every scan step can see.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -198,9 +199,57 @@ void DrawBlocks(Canvas& c, int frame, int tall) {
     }
 }
 
+// A web page as wide as the screen: columns of text and of pictures, every row of which moves
+// when it scrolls (the editor's text covers a fixed width, whatever the screen's size).
+void DrawPage(Canvas& c, int scroll) {
+    constexpr int kColumnW = 480;
+    constexpr int kBlockH = 270;
+    constexpr int kMargin = 10;
+    const int w = c.image.width;
+    const int h = c.image.height;
+    const auto isPicture = [](int block, int col) {
+        return Hash(static_cast<uint32_t>(block * 131 + col)) % 5 == 0;
+    };
+    c.Fill(0, 0, w, h, kWhite);
+    for (int y = 0; y < h; ++y) {
+        const int cy = y + scroll;
+        if (cy % kBlockH < kMargin || cy % kBlockH >= kBlockH - kMargin) continue;
+        for (int col = 0; col * kColumnW < w; ++col) {
+            if (!isPicture(cy / kBlockH, col)) continue;
+            const int right = std::min(w, (col + 1) * kColumnW - kMargin);
+            for (int x = col * kColumnW + kMargin; x < right; ++x) {
+                // Flat tiles, as in illustrations and banners: a page at this size is mostly
+                // text on white, and zlib is not the whole story of a tick.
+                const uint32_t tile = Hash(static_cast<uint32_t>((cy / 24) * 977 + x / 96));
+                c.Pixel(x, y,
+                        Colour{static_cast<uint8_t>(tile), static_cast<uint8_t>(tile >> 8),
+                               static_cast<uint8_t>(tile >> 16)});
+            }
+        }
+    }
+    for (int line = scroll / kLineH; line * kLineH - scroll < h; ++line) {
+        const int cy = line * kLineH;
+        if (cy % kBlockH < kMargin || cy % kBlockH >= kBlockH - kMargin - kLineH) continue;
+        for (int col = 0; col * kColumnW < w; ++col) {
+            if (isPicture(cy / kBlockH, col)) continue;
+            const int end = (col + 1) * kColumnW - kMargin;
+            int x = col * kColumnW + kMargin;
+            for (uint32_t k = 0; x < end; ++k) {
+                const uint32_t ws = Hash(static_cast<uint32_t>(line * 7919 + col * 31) + k);
+                const int len = 2 + static_cast<int>(ws % 8);
+                for (int i = 0; i < len && x + kCellW <= end; ++i, x += kCellW) {
+                    c.Glyph(x, cy - scroll + 3, Hash(ws + static_cast<uint32_t>(i)) % 90,
+                            ws % 5 == 0 ? kKeyword : kInk);
+                }
+                x += kCellW;
+            }
+        }
+    }
+}
+
 int Usage() {
     std::fprintf(stderr,
-                 "usage: mrv_framegen idle|typing|scrolling|blocks --out DIR [--size WxH]\n"
+                 "usage: mrv_framegen idle|typing|scrolling|page|blocks --out DIR [--size WxH]\n"
                  "                    [--frames N] [--settle K]\n"
                  "  --settle K repeats the last frame K more times, so that every change\n"
                  "  has been sampled by the end.\n");
@@ -233,7 +282,8 @@ int main(int argc, char** argv) {
         }
     }
     if (out.empty() || width < 16 || height < 16 || frames < 1 || settle < 0) return Usage();
-    if (kind != "idle" && kind != "typing" && kind != "scrolling" && kind != "blocks") {
+    if (kind != "idle" && kind != "typing" && kind != "scrolling" && kind != "page" &&
+        kind != "blocks") {
         return Usage();
     }
     std::filesystem::create_directories(out);
@@ -250,6 +300,8 @@ int main(int argc, char** argv) {
             editor.Draw(canvas, 0, 0, true);
         } else if (kind == "scrolling") {
             editor.Draw(canvas, t * 7, 0, false);
+        } else if (kind == "page") {
+            DrawPage(canvas, t * 7);
         } else {
             // One or two keystrokes a tick, a new line every 40 characters, the caret blinking
             // every ten ticks: a few glyph-sized spots change per tick.

@@ -1,9 +1,11 @@
 // Replay: an in-memory screen, a simulated clock and real files around mrv::Recorder. The
-// screen's tick brackets and the file's append mark where detection ends and compression ends,
-// so the engine itself needs no timing hooks.
+// screen's tick brackets time detection; the pipeline's observer times each record's
+// compression and write on the worker that did them.
 #include "tools/lib/Replay.h"
 
-#include <functional>
+#include <chrono>
+#include <mutex>
+#include <thread>
 
 #include "common/ByteOrder.h"
 #include "common/PubUtils.h"
@@ -65,39 +67,28 @@ class NoView : public RecorderView {
     void ShowLabels(const std::string&, const std::string&) override {}
 };
 
-// Reports every append before passing it on: the record's bytes and the moment it was ready.
-class ObservedFile : public OutputFile {
+// The workers' share of each record, by record index (one record per tick here).
+class WorkerTimes : public PipelineObserver {
   public:
-    ObservedFile(std::unique_ptr<OutputFile> file,
-                 std::function<void(std::span<const uint8_t>)> onAppend)
-        : file_(std::move(file)), onAppend_(std::move(onAppend)) {}
-    bool Append(std::span<const uint8_t> bytes) override {
-        onAppend_(bytes);
-        return file_->Append(bytes);
+    double ThreadCpuMs() override { return CpuNowMs(); }
+    void RecordWritten(uint64_t index, std::span<const uint8_t> record, double compressMs,
+                       double writeMs) override {
+        std::lock_guard lock(mutex_);
+        if (records_.size() <= index) records_.resize(index + 1);
+        TickSample& r = records_[index];
+        r.compressMs = compressMs;
+        r.tickMs = compressMs + writeMs;
+        r.payloadBytes = GetI32(record.data());
+        r.recordBytes = static_cast<int64_t>(record.size());
     }
-    int64_t Size() override { return file_->Size(); }
-    bool ReadAt(int64_t offset, std::span<uint8_t> bytes) override {
-        return file_->ReadAt(offset, bytes);
+    std::vector<TickSample> Records() const {
+        std::lock_guard lock(mutex_);
+        return records_;
     }
-    bool WriteAt(int64_t offset, std::span<const uint8_t> bytes) override {
-        return file_->WriteAt(offset, bytes);
-    }
-    bool Truncate(int64_t size) override { return file_->Truncate(size); }
-    std::string LastError() override { return file_->LastError(); }
 
   private:
-    std::unique_ptr<OutputFile> file_;
-    std::function<void(std::span<const uint8_t>)> onAppend_;
-};
-
-class ObservedFileSystem : public StdFileSystem {
-  public:
-    std::unique_ptr<OutputFile> Create(const std::string& path, std::string& error) override {
-        auto file = StdFileSystem::Create(path, error);
-        if (!file) return nullptr;
-        return std::make_unique<ObservedFile>(std::move(file), onAppend);
-    }
-    std::function<void(std::span<const uint8_t>)> onAppend;
+    mutable std::mutex mutex_;
+    std::vector<TickSample> records_;
 };
 
 }  // namespace
@@ -107,30 +98,21 @@ struct Replay::Platform {
     SimulatedClock clock;
     OriginCursor cursor;
     NoMouseHook hook;
-    ObservedFileSystem files;
+    StdFileSystem files;
     NoAudio audio;
     NoTimer timer;
     NoView view;
-    Recorder recorder{RecorderPlatform{screen, clock, cursor, hook, files, audio, timer, view}};
+    WorkerTimes workerTimes;
+    std::unique_ptr<Recorder> recorder;
     double tickIntervalMs = 50;
+    bool pace = false;
 
-    bool inTick = false;
-    double appendMs = 0;
-    int64_t appendedBytes = 0;
-    int32_t appendedPayload = 0;
+    std::vector<TickSample> ticks;
+    std::chrono::steady_clock::time_point firstTick;
+    double wallMs = 0;
 };
 
-Replay::Replay() : platform_(std::make_unique<Platform>()) {
-    Platform& p = *platform_;
-    p.files.onAppend = [&p](std::span<const uint8_t> bytes) {
-        if (!p.inTick) return;
-        p.appendMs = CpuNowMs();
-        p.appendedBytes += static_cast<int64_t>(bytes.size());
-        if (bytes.size() >= static_cast<size_t>(kFrameHeaderSize)) {
-            p.appendedPayload = GetI32(bytes.data());
-        }
-    };
-}
+Replay::Replay() : platform_(std::make_unique<Platform>()) {}
 
 Replay::~Replay() = default;
 
@@ -139,13 +121,21 @@ bool Replay::Start(int32_t width, int32_t height, const ReplayOptions& options,
     Platform& p = *platform_;
     p.screen.screen.Reset(width, height, options.bitsPerPixel);
     p.tickIntervalMs = 1000.0 / options.fps;
+    p.pace = options.pace;
+    p.ticks.clear();
+    RecorderPlatform platform{p.screen, p.clock, p.cursor, p.hook,
+                              p.files,  p.audio, p.timer,  p.view};
+    platform.compressionWorkers = options.workers;
+    platform.pipelineObserver = &p.workerTimes;
+    p.recorder = std::make_unique<Recorder>(std::move(platform));
     RecordingOptions recording;
     recording.bitsPerPixel = options.bitsPerPixel;
     recording.scanStep = options.scanStep;
     recording.tickIntervalMs = 1000 / options.fps;
     ProgramFiles programFiles;
     programFiles.stubPath = options.stubPath;
-    const StartResult started = p.recorder.StartRecording(options.outPath, recording, programFiles);
+    const StartResult started =
+        p.recorder->StartRecording(options.outPath, recording, programFiles);
     switch (started.outcome) {
         case StartResult::Outcome::Started:
             return true;
@@ -163,34 +153,64 @@ void Replay::Show(const RgbImage& frame) {
     RgbToDib(frame, s.geometry().bitsPerPixel, s.pixels(), s.geometry().bytesPerLine);
 }
 
-bool Replay::Tick(TickSample& sample, std::string& error) {
+bool Replay::Tick(std::string& error) {
+    using Clock = std::chrono::steady_clock;
     Platform& p = *platform_;
+    if (p.ticks.empty()) p.firstTick = Clock::now();
+    if (p.pace) {
+        // The timer's moment for this tick; a late tick runs at once, as a late WM_TIMER does.
+        const auto due =
+            p.firstTick +
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(
+                p.tickIntervalMs * static_cast<double>(p.ticks.size())));
+        std::this_thread::sleep_until(due);
+    }
     p.clock.nowMs += p.tickIntervalMs;
-    p.appendedBytes = 0;
-    p.appendedPayload = 0;
-    p.inTick = true;
+    const uint64_t stallsBefore = p.recorder->stallTicks();
     const double startMs = CpuNowMs();
-    const ErrorText failed = p.recorder.Timer1Timer();
+    const ErrorText failed = p.recorder->Timer1Timer();
     const double endMs = CpuNowMs();
-    p.inTick = false;
     if (failed) {
         error = *failed;
         return false;
     }
+    TickSample sample;
     sample.detectMs = p.screen.endMs - p.screen.beginMs;
-    sample.compressMs = p.appendMs - p.screen.endMs;
-    sample.tickMs = endMs - startMs;
-    sample.payloadBytes = p.appendedPayload;
-    sample.recordBytes = p.appendedBytes;
+    sample.stalled = p.recorder->stallTicks() != stallsBefore;
+    sample.waitMs = sample.stalled ? p.recorder->lastWaitMs() : 0;
+    sample.uiMs = endMs - startMs - (CpuClockCountsWaits() ? sample.waitMs : 0);
+    p.ticks.push_back(sample);
     return true;
 }
 
 bool Replay::Stop(std::string& error) {
-    if (ErrorText failed = platform_->recorder.StopRecording()) {
+    Platform& p = *platform_;
+    const ErrorText failed = p.recorder->StopRecording();
+    p.wallMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - p.firstTick)
+            .count();
+    if (failed) {
         error = *failed;
         return false;
     }
     return true;
+}
+
+std::vector<TickSample> Replay::Samples() const {
+    std::vector<TickSample> samples = platform_->ticks;
+    const std::vector<TickSample> records = platform_->workerTimes.Records();
+    for (size_t i = 0; i < samples.size() && i < records.size(); ++i) {
+        samples[i].compressMs = records[i].compressMs;
+        samples[i].tickMs = samples[i].uiMs + records[i].tickMs;
+        samples[i].payloadBytes = records[i].payloadBytes;
+        samples[i].recordBytes = records[i].recordBytes;
+    }
+    return samples;
+}
+
+RunFigures Replay::Figures() const {
+    return RunFigures{platform_->recorder ? platform_->recorder->compressionWorkers() : 0,
+                      platform_->wallMs};
 }
 
 }  // namespace mrv::tools

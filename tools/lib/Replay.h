@@ -1,8 +1,10 @@
-// Runs the real recording engine over frames supplied one per tick, timing its two phases.
+// Runs the real recording engine over frames supplied one per tick, timing the user-interface
+// thread's share of each tick and the compression workers' share of its record.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/lib/Png.h"
 #include "tools/lib/TickStats.h"
@@ -15,6 +17,8 @@ struct ReplayOptions {
     int fps = 20;
     std::string stubPath;
     std::string outPath;
+    int workers = -1;   // compression workers; -1 the recorder's default
+    bool pace = false;  // hand ticks over at the tick interval in wall time, as the timer does
 };
 
 class Replay {
@@ -29,8 +33,12 @@ class Replay {
     // Puts a picture of the start size on the simulated screen.
     void Show(const RgbImage& frame);
     // One timer tick of the engine with the clock moved on by one tick interval.
-    bool Tick(TickSample& sample, std::string& error);
+    bool Tick(std::string& error);
+    // Stops the recording once every record is written.
     bool Stop(std::string& error);
+    // After Stop: one sample per tick, its record's compression and write included.
+    std::vector<TickSample> Samples() const;
+    RunFigures Figures() const;
 
   private:
     struct Platform;

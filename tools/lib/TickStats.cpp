@@ -25,6 +25,14 @@ double CpuNowMs() {
 #endif
 }
 
+bool CpuClockCountsWaits() {
+#ifdef _WIN32
+    return true;
+#else
+    return false;
+#endif
+}
+
 Percentiles Summarise(std::vector<double> values) {
     Percentiles p;
     if (values.empty()) return p;
@@ -62,19 +70,28 @@ std::string JsonTimes(const Percentiles& p) {
 
 }  // namespace
 
-std::string StatsJson(const std::vector<TickSample>& ticks) {
+size_t StallTicks(const std::vector<TickSample>& ticks) {
+    return static_cast<size_t>(
+        std::count_if(ticks.begin(), ticks.end(), [](const TickSample& t) { return t.stalled; }));
+}
+
+std::string StatsJson(const std::vector<TickSample>& ticks, const RunFigures& run) {
     const Percentiles payload = Column(ticks, &TickSample::payloadBytes);
     const Percentiles record = Column(ticks, &TickSample::recordBytes);
-    return Format("{\"ticks\": %zu, ", ticks.size()) +
+    return Format("{\"ticks\": %zu, \"workers\": %d, ", ticks.size(), run.workers) +
            "\"detect_ms\": " + JsonTimes(Column(ticks, &TickSample::detectMs)) +
            ", \"compress_ms\": " + JsonTimes(Column(ticks, &TickSample::compressMs)) +
            ", \"tick_ms\": " + JsonTimes(Column(ticks, &TickSample::tickMs)) +
+           ", \"ui_ms\": " + JsonTimes(Column(ticks, &TickSample::uiMs)) +
+           ", \"wait_ms\": " + JsonTimes(Column(ticks, &TickSample::waitMs)) +
+           Format(", \"stall_ticks\": %zu, \"wall_ms\": %.1f", StallTicks(ticks), run.wallMs) +
            Format(", \"payload_bytes\": %.0f, \"record_bytes\": %.0f}", payload.total,
                   record.total);
 }
 
-std::string StatsText(const std::vector<TickSample>& ticks) {
-    std::string out = Format("ticks: %zu\n", ticks.size());
+std::string StatsText(const std::vector<TickSample>& ticks, const RunFigures& run) {
+    std::string out = Format("ticks: %zu, workers: %d, stalled ticks: %zu, wall: %.1f ms\n",
+                             ticks.size(), run.workers, StallTicks(ticks), run.wallMs);
     out += Format("%-16s %12s %12s %12s %14s\n", "", "p50", "p95", "max", "total");
     const auto time = [&](const char* name, double TickSample::*field) {
         const Percentiles p = Column(ticks, field);
@@ -87,6 +104,8 @@ std::string StatsText(const std::vector<TickSample>& ticks) {
     time("detect ms", &TickSample::detectMs);
     time("compress ms", &TickSample::compressMs);
     time("tick ms", &TickSample::tickMs);
+    time("ui ms", &TickSample::uiMs);
+    time("wait ms", &TickSample::waitMs);
     bytes("payload bytes", &TickSample::payloadBytes);
     bytes("record bytes", &TickSample::recordBytes);
     return out;

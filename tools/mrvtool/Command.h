@@ -1,20 +1,12 @@
 // mrvtool's commands: parsed arguments and the registry each command file adds itself to.
 #pragma once
 
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
-namespace mrv::tools {
+#include "tools/lib/Options.h"
 
-struct Args {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> options;  // "--name value", stored without the dashes
-    std::vector<std::string> flags;              // "--name" with no value
-    bool Flag(const std::string& name) const;
-    std::optional<std::string> Option(const std::string& name) const;
-};
+namespace mrv::tools {
 
 // Exit codes shared by all commands.
 inline constexpr int kExitOk = 0;
@@ -26,10 +18,11 @@ struct Command {
     const char* name;
     const char* usage;
     int (*run)(const Args&);
+    OptionSpec options;  // anything else on its command line is refused
 };
 
 // A command file registers itself with one line:
-//   const CommandRegistration kInfo{{"info", "info REC [--stub FILE]", RunInfo}};
+//   const CommandRegistration kInfo{{"info", "info REC [--stub FILE]", RunInfo, {{"stub"}, {}}}};
 struct CommandRegistration {
     explicit CommandRegistration(Command command);
 };

@@ -206,7 +206,8 @@ const CommandRegistration kExport{
     {"export",
      "export REC (--png DIR | --wav OUT.wav [--pcm] | --mp4 OUT.mp4 | --gif OUT.gif | "
      "--gif-builtin OUT.gif) [--skip-idle SECONDS] [--stub FILE]",
-     RunExportCommand}};
+     RunExportCommand,
+     {{"png", "wav", "mp4", "gif", "gif-builtin", "skip-idle", "stub"}, {"pcm"}}}};
 
 }  // namespace
 }  // namespace mrv::tools

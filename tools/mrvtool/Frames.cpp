@@ -58,8 +58,10 @@ int RunFrames(const Args& args) {
     return kExitOk;
 }
 
-const CommandRegistration kFrames{
-    {"frames", "frames REC --out DIR [--every K] [--stub FILE]", RunFrames}};
+const CommandRegistration kFrames{{"frames",
+                                   "frames REC --out DIR [--every K] [--stub FILE]",
+                                   RunFrames,
+                                   {{"out", "every", "stub"}, {}}}};
 
 }  // namespace
 }  // namespace mrv::tools

@@ -81,7 +81,7 @@ int RunInfo(const Args& args) {
     return kExitInvalid;
 }
 
-const CommandRegistration kInfo{{"info", "info REC [--stub FILE]", RunInfo}};
+const CommandRegistration kInfo{{"info", "info REC [--stub FILE]", RunInfo, {{"stub"}, {}}}};
 
 }  // namespace
 }  // namespace mrv::tools

@@ -21,19 +21,6 @@ CommandRegistration::CommandRegistration(Command command) { Registry().push_back
 
 const std::vector<Command>& Commands() { return Registry(); }
 
-bool Args::Flag(const std::string& name) const {
-    for (const std::string& f : flags) {
-        if (f == name) return true;
-    }
-    return false;
-}
-
-std::optional<std::string> Args::Option(const std::string& name) const {
-    const auto it = options.find(name);
-    if (it == options.end()) return std::nullopt;
-    return it->second;
-}
-
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "mrvtool: %s\n", message.c_str());
     return kExitUsage;
@@ -47,27 +34,17 @@ int PrintUsage() {
     return kExitUsage;
 }
 
-// Values never start with "--", so an option followed by another option (or nothing) is a flag.
-Args Parse(const std::vector<std::string>& argv) {
-    Args args;
-    const auto isOption = [](const std::string& a) { return a.rfind("--", 0) == 0; };
-    for (size_t i = 2; i < argv.size(); ++i) {
-        if (!isOption(argv[i])) {
-            args.positional.push_back(argv[i]);
-        } else if (i + 1 < argv.size() && !isOption(argv[i + 1])) {
-            args.options[argv[i].substr(2)] = argv[i + 1];
-            ++i;
-        } else {
-            args.flags.push_back(argv[i].substr(2));
-        }
-    }
-    return args;
-}
-
 int Run(const std::vector<std::string>& argv) {
     if (argv.size() < 2) return PrintUsage();
     for (const Command& c : Commands()) {
-        if (argv[1] == c.name) return c.run(Parse(argv));
+        if (argv[1] != c.name) continue;
+        Args args;
+        std::string error;
+        if (!ParseArguments({argv.begin() + 2, argv.end()}, c.options, args, error)) {
+            std::fprintf(stderr, "mrvtool: %s\nusage: mrvtool %s\n", error.c_str(), c.usage);
+            return kExitUsage;
+        }
+        return c.run(args);
     }
     std::fprintf(stderr, "mrvtool: unknown command \"%s\"\n", argv[1].c_str());
     return PrintUsage();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "recorder/FramePipeline.h"
 #include "tools/lib/Replay.h"
 #include "tools/mrvtool/Command.h"
 
@@ -51,6 +52,14 @@ int RunReplay(const Args& args) {
     if (!ParseChoice(args, "fps", {}, options.fps) || options.fps < 1 || options.fps > 1000) {
         return UsageError("--fps must be a whole number from 1 to 1000");
     }
+    options.workers = DefaultCompressionWorkers();
+    if (args.Option("workers") &&
+        (!ParseChoice(args, "workers", {}, options.workers) || options.workers < 1 ||
+         options.workers > kMaxCompressionWorkers)) {
+        return UsageError("--workers must be a whole number from 1 to " +
+                          std::to_string(kMaxCompressionWorkers));
+    }
+    options.pace = args.Flag("pace");
     const auto stub = args.Option("stub");
     const auto out = args.Option("out");
     if (!stub || !out) return UsageError("replay needs --stub FILE and --out REC");
@@ -70,8 +79,6 @@ int RunReplay(const Args& args) {
     Replay replay;
     if (!replay.Start(width, height, options, error)) return UsageError(error);
 
-    std::vector<TickSample> samples;
-    samples.reserve(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
         if (i > 0 && !ReadPng(files[i], frame, error)) break;
         if (frame.width != width || frame.height != height) {
@@ -79,29 +86,30 @@ int RunReplay(const Args& args) {
             break;
         }
         replay.Show(frame);
-        TickSample sample;
-        if (!replay.Tick(sample, error)) break;
-        samples.push_back(sample);
+        if (!replay.Tick(error)) break;
     }
     std::string stopError;
     const bool stopped = replay.Stop(stopError);
     if (!error.empty()) return UsageError(error);
     if (!stopped) return UsageError(stopError);
 
+    const std::vector<TickSample> samples = replay.Samples();
     if (json) {
-        std::printf("%s\n", StatsJson(samples).c_str());
+        std::printf("%s\n", StatsJson(samples, replay.Figures()).c_str());
     } else {
-        std::printf("%s: %dx%d, %d bits, step %d, %d fps\n%s", options.outPath.c_str(), width,
+        std::printf("%s: %dx%d, %d bits, step %d, %d fps%s\n%s", options.outPath.c_str(), width,
                     height, options.bitsPerPixel, options.scanStep, options.fps,
-                    StatsText(samples).c_str());
+                    options.pace ? ", paced" : "", StatsText(samples, replay.Figures()).c_str());
     }
     return kExitOk;
 }
 
 const CommandRegistration kReplay{
     {"replay",
-     "replay FRAMES_DIR --bpp 32|16 --step 17|13|7 --fps F --stub FILE --out REC [--json]",
-     RunReplay}};
+     "replay FRAMES_DIR --bpp 32|16 --step 17|13|7 --fps F --stub FILE --out REC [--workers N] "
+     "[--pace] [--json]",
+     RunReplay,
+     {{"bpp", "step", "fps", "stub", "out", "workers"}, {"json", "pace"}}}};
 
 }  // namespace
 }  // namespace mrv::tools

@@ -33,14 +33,20 @@ TEST(TickStats, JsonIsOneObjectWithTheAgreedKeysAndByteTotals) {
         ticks[i].detectMs = 0.5 * (i + 1);
         ticks[i].compressMs = 0.25;
         ticks[i].tickMs = 1;
+        ticks[i].uiMs = 0.75;
         ticks[i].payloadBytes = 8 + i;
         ticks[i].recordBytes = 24 + i;
     }
-    EXPECT_EQ(StatsJson(ticks),
-              "{\"ticks\": 3, "
+    ticks[1].stalled = true;
+    ticks[1].waitMs = 2;
+    EXPECT_EQ(StatsJson(ticks, RunFigures{2, 151.25}),
+              "{\"ticks\": 3, \"workers\": 2, "
               "\"detect_ms\": {\"p50\": 1.0000, \"p95\": 1.5000, \"max\": 1.5000}, "
               "\"compress_ms\": {\"p50\": 0.2500, \"p95\": 0.2500, \"max\": 0.2500}, "
               "\"tick_ms\": {\"p50\": 1.0000, \"p95\": 1.0000, \"max\": 1.0000}, "
+              "\"ui_ms\": {\"p50\": 0.7500, \"p95\": 0.7500, \"max\": 0.7500}, "
+              "\"wait_ms\": {\"p50\": 0.0000, \"p95\": 2.0000, \"max\": 2.0000}, "
+              "\"stall_ticks\": 1, \"wall_ms\": 151.2, "
               "\"payload_bytes\": 27, \"record_bytes\": 75}");
 }
 

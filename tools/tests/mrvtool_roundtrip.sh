@@ -32,6 +32,25 @@ roundtrip blocks 203x77 16 13 0 --555
 roundtrip typing 320x200 32 17 17 --last
 roundtrip scrolling 321x240 16 7 7 --last --555
 
+# One worker, two, or paced at the timer's rhythm: the same file.
+for run in "--workers 1" "--workers 2" "--workers 2 --pace"; do
+    # shellcheck disable=SC2086
+    "$tool" replay in-scrolling-16-7 --bpp 16 --step 7 --fps 10 --stub stub.bin $run \
+        --out pooled.exe --json > pooled.json
+    cmp -s pooled.exe scrolling-16-7.exe || fail "replay $run wrote another file"
+    grep -q '"stall_ticks": [0-9]*, "wall_ms": [0-9.]*' pooled.json || fail "$run: no pool figures"
+done
+# An option a command does not know is refused, with its usage.
+for cmd in "replay in-blocks-32-17 --bpp 32 --step 17 --fps 10 --stub stub.bin --out x.exe" \
+    "info blocks-32-17.exe" "frames blocks-32-17.exe --out y"; do
+    status=0
+    # shellcheck disable=SC2086
+    "$tool" $cmd --bogus 3 2> bogus.err || status=$?
+    [ "$status" -eq 2 ] || fail "$cmd --bogus 3 gave exit code $status"
+    grep -q "unknown option --bogus" bogus.err && grep -q "usage: mrvtool" bogus.err \
+        || fail "$cmd --bogus 3: no usage message"
+done
+
 # Every K-th record, named in record order.
 "$tool" frames blocks-32-17.exe --stub stub.bin --out every3 --every 3 > /dev/null
 [ "$(ls every3 | tr '\n' ' ')" = "frame_000000.png frame_000003.png frame_000006.png frame_000009.png " ] \

@@ -1,0 +1,31 @@
+// The tools' command lines: each command's known options, and the parser that refuses others.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mrv::tools {
+
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;  // "--name value", stored without the dashes
+    std::vector<std::string> flags;              // "--name" with no value
+    bool Flag(const std::string& name) const;
+    std::optional<std::string> Option(const std::string& name) const;
+};
+
+// The options one command knows, without their dashes.
+struct OptionSpec {
+    std::vector<std::string> valued;  // "--name value"
+    std::vector<std::string> flags;   // "--name"
+};
+
+// Splits a command's arguments into positionals, options and flags (a valued option given
+// without its value counts as a flag). False, with `error` set, for an option the command does
+// not know.
+bool ParseArguments(const std::vector<std::string>& arguments, const OptionSpec& known, Args& args,
+                    std::string& error);
+
+}  // namespace mrv::tools

@@ -1,0 +1,40 @@
+// The tools' option parser: what a command does not know is refused.
+#include "tools/lib/Options.h"
+
+#include <gtest/gtest.h>
+
+namespace mrv::tools {
+namespace {
+
+TEST(ParseArguments, KnownOptionsOnly) {
+    const OptionSpec spec{{"fps", "out"}, {"json"}};
+    Args args;
+    std::string error;
+    ASSERT_TRUE(
+        ParseArguments({"dir", "--fps", "20", "--json", "x", "--out", "r.exe"}, spec, args, error));
+    EXPECT_EQ(args.positional, (std::vector<std::string>{"dir", "x"}));  // flags take no value
+    EXPECT_EQ(args.Option("fps"), "20");
+    EXPECT_EQ(args.Option("out"), "r.exe");
+    EXPECT_TRUE(args.Flag("json"));
+    EXPECT_FALSE(args.Option("json").has_value());
+
+    // Without its value an option is a flag, for the command to say what value it wants.
+    Args bare;
+    ASSERT_TRUE(ParseArguments({"--fps", "--json"}, spec, bare, error));
+    EXPECT_TRUE(bare.Flag("fps"));
+    EXPECT_FALSE(bare.Option("fps").has_value());
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"dir", "--bogus", "3"}, {"--Fps", "20"}, {"--json", "--x"}}) {
+        Args rejected;
+        error.clear();
+        EXPECT_FALSE(ParseArguments(bad, spec, rejected, error)) << bad[1];
+        EXPECT_FALSE(error.empty());
+    }
+    error.clear();
+    ParseArguments({"--bogus", "3"}, spec, args, error);
+    EXPECT_EQ(error, "unknown option --bogus");
+}
+
+}  // namespace
+}  // namespace mrv::tools
