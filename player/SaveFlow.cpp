@@ -7,9 +7,9 @@
 #include <climits>
 #include <cmath>
 
+#include "common/PathText.h"
 #include "common/PubUtils.h"
 #include "common/Texts.h"
-#include "common/Utf8Path.h"
 
 namespace mrv::player {
 
@@ -27,9 +27,8 @@ const char* ExtensionOf(ExportFormat format) {
     return ".gif";
 }
 
-SaveTarget ResolveSaveTarget(const std::filesystem::path& typed, int32_t typeIndex) {
-    // Converted by hand: the library's own conversion would bring its locale machinery.
-    std::string extension = PathUtf8(typed.extension());
+SaveTarget ResolveSaveTarget(const std::string& typed, int32_t typeIndex) {
+    std::string extension = path::Extension(typed);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     for (ExportFormat format : kSaveTypes) {
@@ -37,15 +36,11 @@ SaveTarget ResolveSaveTarget(const std::filesystem::path& typed, int32_t typeInd
     }
     const ExportFormat chosen =
         kSaveTypes[static_cast<size_t>(std::clamp<int32_t>(typeIndex, 0, kSaveTypes.size() - 1))];
-    std::filesystem::path path = typed;
-    path += Utf8Path(ExtensionOf(chosen));
-    return {path, chosen};
+    return {typed + ExtensionOf(chosen), chosen};
 }
 
-std::filesystem::path DefaultSaveName(const std::filesystem::path& recording, ExportFormat format) {
-    std::filesystem::path name = recording;
-    name.replace_extension(Utf8Path(ExtensionOf(format)));
-    return name;
+std::string DefaultSaveName(const std::string& recording, ExportFormat format) {
+    return path::ReplaceExtension(recording, ExtensionOf(format));
 }
 
 int32_t ProgressPermille(const ExportProgress& progress) {
@@ -85,11 +80,11 @@ const char* SaveMessage(ExportStatus status) {
     return text::kPlayerSaveCannotWrite;
 }
 
-bool SaveFlow::FindOrLocateFfmpeg(std::filesystem::path& ffmpeg) {
+bool SaveFlow::FindOrLocateFfmpeg(std::string& ffmpeg) {
     ffmpeg = shell_.FindFfmpeg(userFfmpeg_);
     if (!ffmpeg.empty()) return true;
     if (!shell_.AskYesNo(text::kPlayerSaveNoFfmpeg)) return false;
-    const std::optional<std::filesystem::path> located = shell_.AskFfmpegLocation();
+    const std::optional<std::string> located = shell_.AskFfmpegLocation();
     if (!located) return false;
     userFfmpeg_ = *located;
     shell_.RememberFfmpeg(userFfmpeg_);

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -30,16 +29,16 @@ inline constexpr int64_t kMinElapsedForEstimateMs = 1000;
 const char* ExtensionOf(ExportFormat format);
 
 struct SaveTarget {
-    std::filesystem::path path;
+    std::string path;
     ExportFormat format = ExportFormat::Gif;
 };
 
 // A typed extension that names one of the types wins over the type chosen in the list;
 // otherwise the chosen type's extension is added.
-SaveTarget ResolveSaveTarget(const std::filesystem::path& typed, int32_t typeIndex);
+SaveTarget ResolveSaveTarget(const std::string& typed, int32_t typeIndex);
 
 // The recording's own name with the type's extension, in the recording's folder.
-std::filesystem::path DefaultSaveName(const std::filesystem::path& recording, ExportFormat format);
+std::string DefaultSaveName(const std::string& recording, ExportFormat format);
 
 // How far along the bar is, 0..1000.
 int32_t ProgressPermille(const ExportProgress& progress);
@@ -50,7 +49,7 @@ std::string TimeLeftText(const ExportProgress& progress, int64_t elapsedMs);
 const char* SaveMessage(ExportStatus status);
 
 struct SaveChoice {
-    std::filesystem::path path;
+    std::string path;
     int32_t typeIndex = 0;
     bool skipIdle = false;
 };
@@ -61,14 +60,14 @@ class SaveShell {
     virtual ~SaveShell() = default;
     // The Save As dialog opened on `suggested` with the type and option preselected; none
     // when the user cancels.
-    virtual std::optional<SaveChoice> AskSaveName(const std::filesystem::path& suggested,
-                                                  int32_t typeIndex, bool skipIdle) = 0;
+    virtual std::optional<SaveChoice> AskSaveName(const std::string& suggested, int32_t typeIndex,
+                                                  bool skipIdle) = 0;
     virtual bool AskYesNo(const char* text) = 0;
     virtual void ShowError(const char* text) = 0;
-    virtual std::optional<std::filesystem::path> AskFfmpegLocation() = 0;
+    virtual std::optional<std::string> AskFfmpegLocation() = 0;
     // Beside the player, on the PATH, then `userChosen`; empty when none exists.
-    virtual std::filesystem::path FindFfmpeg(const std::filesystem::path& userChosen) = 0;
-    virtual void RememberFfmpeg(const std::filesystem::path& path) = 0;
+    virtual std::string FindFfmpeg(const std::string& userChosen) = 0;
+    virtual void RememberFfmpeg(const std::string& path) = 0;
     // Runs the export off the window's thread; its progress and end come back to the flow.
     virtual void StartExport(const ExportRequest& request) = 0;
     virtual void CancelExport() = 0;
@@ -79,7 +78,7 @@ class SaveShell {
 
 class SaveFlow {
   public:
-    SaveFlow(SaveShell& shell, std::filesystem::path recording, std::filesystem::path userFfmpeg)
+    SaveFlow(SaveShell& shell, std::string recording, std::string userFfmpeg)
         : shell_(shell), recording_(std::move(recording)), userFfmpeg_(std::move(userFfmpeg)) {}
 
     // From the dialog to the start of the export; false when nothing was started.
@@ -92,11 +91,11 @@ class SaveFlow {
     bool cancelling() const { return cancelling_; }
 
   private:
-    bool FindOrLocateFfmpeg(std::filesystem::path& ffmpeg);
+    bool FindOrLocateFfmpeg(std::string& ffmpeg);
 
     SaveShell& shell_;
-    std::filesystem::path recording_;
-    std::filesystem::path userFfmpeg_;
+    std::string recording_;
+    std::string userFfmpeg_;
     int32_t typeIndex_ = 0;
     bool skipIdle_ = false;
     bool running_ = false;

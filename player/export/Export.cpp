@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "common/ByteOrder.h"
+#include "common/PathText.h"
 #include "common/Texts.h"
 #include "player/export/ExportJob.h"
 #include "player/export/FileOps.h"
@@ -19,13 +20,11 @@
 
 namespace mrv::exporting {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 class RealFiles : public ProgramFiles {
   public:
-    bool IsFile(const fs::path& path) override { return files::IsFile(path); }
+    bool IsFile(const std::string& path) override { return files::IsFile(path); }
 };
 
 ExportResult Refuse(std::string why) { return {ExportStatus::Refused, std::move(why)}; }
@@ -37,18 +36,21 @@ ProgramFiles& RealProgramFiles() {
     return files;
 }
 
-fs::path FindFfmpeg(ProgramFiles& files, const fs::path& programDir,
-                    const std::string& pathVariable, const fs::path& userChosen) {
+std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
+                       const std::string& pathVariable, const std::string& userChosen) {
 #ifdef _WIN32
-    const fs::path name = L"ffmpeg.exe";
+    const std::string name = "ffmpeg.exe";
     constexpr char kSeparator = ';';
 #else
-    const fs::path name = "ffmpeg";
+    const std::string name = "ffmpeg";
     constexpr char kSeparator = ':';
 #endif
-    if (!programDir.empty() && files.IsFile(programDir / name)) return programDir / name;
+    if (!programDir.empty()) {
+        std::string besideUs = path::Join(programDir, name);
+        if (files.IsFile(besideUs)) return besideUs;
+    }
     for (const std::string& dir : SplitPathVariable(pathVariable, kSeparator)) {
-        const fs::path candidate = Utf8Path(dir) / name;
+        std::string candidate = path::Join(dir, name);
         if (files.IsFile(candidate)) return candidate;
     }
     if (!userChosen.empty() && files.IsFile(userChosen)) return userChosen;
@@ -56,7 +58,7 @@ fs::path FindFfmpeg(ProgramFiles& files, const fs::path& programDir,
 }
 
 bool NamesAnInput(const ExportRequest& request) {
-    for (const fs::path& in : request.inputs) {
+    for (const std::string& in : request.inputs) {
         if (files::Same(in, request.output)) return true;
     }
     return false;
@@ -221,12 +223,12 @@ namespace {
 // One PNG per record, named after the first tick it stands for (held frames leave gaps),
 // gathered in a folder beside the target and moved in only when all are written.
 ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
-    const fs::path dir = request.output.parent_path();
-    const fs::path stem = request.output.stem();
+    const std::string dir = path::Parent(request.output);
+    const std::string stem = path::Stem(request.output);
     StagedFolder staged;
     if (ExportResult r = staged.Make(request.output); r.status != ExportStatus::Done) return r;
     const auto& records = rec.timeline.records();
-    std::vector<fs::path> names;
+    std::vector<std::string> names;
     RgbImage image;
     for (size_t i = 0; i < records.size(); ++i) {
         if (!job.Step("png", static_cast<int64_t>(i), static_cast<int64_t>(records.size()),
@@ -242,9 +244,8 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
         char number[24];
         std::snprintf(number, sizeof number, "_%08lld.png",
                       static_cast<long long>(records[i].firstTick));
-        fs::path name = stem;
-        name += Utf8Path(number);
-        StagedFile file(staged.path() / name);
+        const std::string name = stem + number;
+        StagedFile file(path::Join(staged.path(), name));
         ExportResult r = file.Open();
         const std::vector<uint8_t> png = EncodePng(image);
         if (r.status == ExportStatus::Done && !file.Write(png)) r = file.failure();
@@ -255,14 +256,15 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
     job.Step("png", static_cast<int64_t>(records.size()), static_cast<int64_t>(records.size()),
              rec.timeline.pacing().totalMs);
     for (size_t i = 0; i < names.size(); ++i) {
-        if (const int error = files::Rename(staged.path() / names[i], dir / names[i])) {
+        if (const int error =
+                files::Rename(path::Join(staged.path(), names[i]), path::Join(dir, names[i]))) {
             // Half a set is no set: what was moved in goes again.
-            for (size_t j = 0; j < i; ++j) files::Remove(dir / names[j]);
-            return WriteFailure(error, dir / names[i]);
+            for (size_t j = 0; j < i; ++j) files::Remove(path::Join(dir, names[j]));
+            return WriteFailure(error, path::Join(dir, names[i]));
         }
     }
     return {ExportStatus::Done, std::to_string(names.size()) + " pictures written to " +
-                                    (dir.empty() ? std::string(".") : PathUtf8(dir))};
+                                    (dir.empty() ? std::string(".") : dir)};
 }
 
 ExportResult Finish(StagedFile& file, ExportResult result) {
@@ -283,7 +285,7 @@ ExportResult ExportGsmWav(Recording& rec, const ExportRequest& request) {
     ExportResult r = Finish(file, written ? ExportResult{} : WriteFailure(EIO, request.output));
     if (r.status == ExportStatus::Done) {
         r.detail = std::to_string(bytes / kGsmBlockBytes) + " GSM 6.10 blocks written to " +
-                   PathUtf8(request.output);
+                   request.output;
     }
     return r;
 }
@@ -325,8 +327,7 @@ ExportResult ExportPcmWav(Recording& rec, const ExportRequest& request, GsmDecod
         [&](std::span<const uint8_t> b) { return file.Write(b); }, "wav");
     r = Finish(file, r);
     if (r.status == ExportStatus::Done) {
-        r.detail =
-            std::to_string(end) + " samples of 16-bit sound written to " + PathUtf8(request.output);
+        r.detail = std::to_string(end) + " samples of 16-bit sound written to " + request.output;
     }
     return r;
 }
@@ -364,7 +365,7 @@ ExportResult ExportGif(Recording& rec, const ExportRequest& request, const TimeM
     if (r.status == ExportStatus::Done) {
         r.detail = std::to_string(records.size()) + " pictures over " +
                    std::to_string(schedule.totalUnits() * schedule.unitMicros() / 1000) +
-                   " ms written to " + PathUtf8(request.output);
+                   " ms written to " + request.output;
     }
     return r;
 }

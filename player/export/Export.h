@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -22,15 +21,15 @@ enum class GifEncoder { BuiltIn, Ffmpeg };
 struct ExportRequest {
     ExportFormat format = ExportFormat::Gif;
     // PNG: the typed name; the pictures are "<stem>_<first tick, 8 digits>.png" beside it.
-    std::filesystem::path output;
+    std::string output;
     // MP4 (and the ffmpeg GIF): the program FindFfmpeg found; empty gives NoFfmpeg.
-    std::filesystem::path ffmpeg;
+    std::string ffmpeg;
     double skipIdleSeconds = -1;  // < 0: off; MP4 and GIF only
     bool wavAsPcm =
         true;  // WAV: 16-bit PCM laid out as the player plays it; false: GSM as recorded
     GifEncoder gifEncoder = GifEncoder::BuiltIn;
     // Files the export must never write over (the recording itself, its stub).
-    std::vector<std::filesystem::path> inputs;
+    std::vector<std::string> inputs;
     // Told what the export goes on despite (a stream cut off in a record); may be empty.
     std::function<void(const std::string&)> onNotice;
 };
@@ -94,7 +93,7 @@ bool NamesAnInput(const ExportRequest& request);
 class ProgramFiles {
   public:
     virtual ~ProgramFiles() = default;
-    virtual bool IsFile(const std::filesystem::path& path) = 0;
+    virtual bool IsFile(const std::string& path) = 0;
 };
 
 // The real file system.
@@ -102,8 +101,7 @@ ProgramFiles& RealProgramFiles();
 
 // ffmpeg: beside the program, then the PATH's folders in order, then `userChosen`; empty when
 // none exists. `pathVariable` is the PATH's value (';'-separated on Windows, ':' elsewhere).
-std::filesystem::path FindFfmpeg(ProgramFiles& files, const std::filesystem::path& programDir,
-                                 const std::string& pathVariable,
-                                 const std::filesystem::path& userChosen);
+std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
+                       const std::string& pathVariable, const std::string& userChosen);
 
 }  // namespace mrv::exporting

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "common/ByteOrder.h"
+#include "common/PathText.h"
 #include "common/Texts.h"
 #include "player/export/ExportJob.h"
 #include "player/export/FileOps.h"
@@ -14,8 +15,6 @@
 #include "player/export/ProgramLookup.h"
 
 namespace mrv::exporting {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,10 +32,10 @@ class TempFolder {
         return !path_.empty();
     }
     ~TempFolder() {
-        if (!path_.empty()) files::RemoveFolder(Utf8Path(path_));
+        if (!path_.empty()) files::RemoveFolder(path_);
     }
     // ffmpeg sees only these names, never the user's.
-    std::string File(const char* name) const { return PathUtf8(Utf8Path(path_) / Utf8Path(name)); }
+    std::string File(const char* name) const { return path::Join(path_, name); }
 
   private:
     std::string path_;
@@ -106,9 +105,9 @@ bool SendPictures(Recording& rec, ChildProcess& ffmpeg, const FrameSchedule& sch
     return true;
 }
 
-ExportResult FfmpegFailed(int status, const fs::path& out) {
+ExportResult FfmpegFailed(int status, const std::string& out) {
     return {ExportStatus::EncoderFailed,
-            "ffmpeg failed (status " + std::to_string(status) + ") making " + PathUtf8(out)};
+            "ffmpeg failed (status " + std::to_string(status) + ") making " + out};
 }
 
 }  // namespace
@@ -214,7 +213,7 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     if (g.width > 65535 || g.height > 65535 || int64_t{g.width} * g.height * 3 > UINT32_MAX) {
         return {ExportStatus::Refused, "the screen is too large for a video"};
     }
-    const std::string ffmpeg = PathUtf8(request.ffmpeg);
+    const std::string& ffmpeg = request.ffmpeg;
     std::string error;
     TempFolder temp;
     if (!temp.Make(error)) return {ExportStatus::CannotWrite, error};
@@ -301,13 +300,13 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     if (!sent || soundResult.status != ExportStatus::Done || status != 0) {
         return FfmpegFailed(status, request.output);
     }
-    ExportResult r = MoveInPlace(Utf8Path(made), request.output);
+    ExportResult r = MoveInPlace(made, request.output);
     if (r.status == ExportStatus::Done) {
         char rate[32];
         std::snprintf(rate, sizeof rate, "%.3f", 1000.0 / pacing.tickMs);
         r.detail = std::to_string(rec.timeline.records().size()) + " pictures over " +
                    std::to_string(pacing.totalTicks) + " ticks at " + rate +
-                   " per second written to " + PathUtf8(request.output);
+                   " per second written to " + request.output;
     }
     return r;
 }

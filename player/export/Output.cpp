@@ -7,37 +7,33 @@
 #include <cstring>
 #include <vector>
 
-#include "common/Utf8Path.h"
+#include "common/PathText.h"
 #include "player/export/FileOps.h"
 
 namespace mrv::exporting {
-
-namespace fs = std::filesystem;
 
 namespace {
 
 std::atomic<unsigned> counter{0};
 
 // A name no export has used: the target's with a unique, hidden-looking suffix.
-fs::path StagedName(const fs::path& target, const char* suffix) {
+std::string StagedName(const std::string& target, const char* suffix) {
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
     const std::string tag =
         "." + std::to_string(now % 1000000007) + "-" + std::to_string(counter++) + suffix;
-    fs::path name = target.filename();
-    name += Utf8Path(tag);
-    return target.parent_path() / (Utf8Path(".") += name);
+    return path::Join(path::Parent(target), "." + path::FileName(target) + tag);
 }
 
 }  // namespace
 
-ExportResult WriteFailure(int error, const fs::path& path) {
+ExportResult WriteFailure(int error, const std::string& path) {
     const bool full = error == ENOSPC
 #ifdef EDQUOT
                       || error == EDQUOT
 #endif
                       || error == EFBIG;
     return {full ? ExportStatus::DiskFull : ExportStatus::CannotWrite,
-            "cannot write " + PathUtf8(path) + ": " + std::strerror(error)};
+            "cannot write " + path + ": " + std::strerror(error)};
 }
 
 StagedFile::~StagedFile() {
@@ -89,9 +85,9 @@ StagedFolder::~StagedFolder() {
     if (!path_.empty()) files::RemoveFolder(path_);
 }
 
-ExportResult StagedFolder::Make(const fs::path& target) {
+ExportResult StagedFolder::Make(const std::string& target) {
     for (int attempt = 0; attempt < 10; ++attempt) {
-        const fs::path dir = StagedName(target, ".parts");
+        const std::string dir = StagedName(target, ".parts");
         const int error = files::MakeFolder(dir);
         if (error == 0) {
             path_ = dir;
@@ -102,7 +98,7 @@ ExportResult StagedFolder::Make(const fs::path& target) {
     return WriteFailure(EEXIST, target);
 }
 
-ExportResult MoveInPlace(const fs::path& from, const fs::path& target) {
+ExportResult MoveInPlace(const std::string& from, const std::string& target) {
     if (files::Rename(from, target) == 0) return {};
     // Another file system: copied beside the target, then renamed over it.
     std::FILE* in = files::OpenRead(from);

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <span>
 #include <string>
 
@@ -14,11 +13,11 @@
 namespace mrv::exporting {
 
 // CannotWrite or DiskFull after a failed call that set errno; `what` names what failed.
-ExportResult WriteFailure(int error, const std::filesystem::path& path);
+ExportResult WriteFailure(int error, const std::string& path);
 
 class StagedFile {
   public:
-    explicit StagedFile(std::filesystem::path target) : target_(std::move(target)) {}
+    explicit StagedFile(std::string target) : target_(std::move(target)) {}
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
     ~StagedFile();
@@ -31,8 +30,8 @@ class StagedFile {
     const ExportResult& failure() const { return failure_; }
 
   private:
-    std::filesystem::path target_;
-    std::filesystem::path temp_;
+    std::string target_;
+    std::string temp_;
     std::FILE* file_ = nullptr;
     ExportResult failure_;
 };
@@ -45,15 +44,15 @@ class StagedFolder {
     StagedFolder(const StagedFolder&) = delete;
     StagedFolder& operator=(const StagedFolder&) = delete;
     ~StagedFolder();
-    ExportResult Make(const std::filesystem::path& target);
-    const std::filesystem::path& path() const { return path_; }
+    ExportResult Make(const std::string& target);
+    const std::string& path() const { return path_; }
 
   private:
-    std::filesystem::path path_;
+    std::string path_;
 };
 
 // A file's bytes copied into a staged file beside `target`, or renamed over it when both lie on
 // one file system.
-ExportResult MoveInPlace(const std::filesystem::path& from, const std::filesystem::path& target);
+ExportResult MoveInPlace(const std::string& from, const std::string& target);
 
 }  // namespace mrv::exporting

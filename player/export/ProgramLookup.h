@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "common/Utf8Path.h"
-
 namespace mrv::exporting {
 
 // The folders of a PATH value in order; empty entries dropped (not the current folder here),

@@ -58,7 +58,7 @@ struct IndexedStream {
 
 class FakeSaveShell : public SaveShell {
   public:
-    std::optional<SaveChoice> AskSaveName(const std::filesystem::path& s, int32_t typeIndex,
+    std::optional<SaveChoice> AskSaveName(const std::string& s, int32_t typeIndex,
                                           bool skipIdle) override {
         suggested.push_back(s);
         offeredType = typeIndex;
@@ -70,14 +70,14 @@ class FakeSaveShell : public SaveShell {
         return answerYes;
     }
     void ShowError(const char* text) override { errors.push_back(text); }
-    std::optional<std::filesystem::path> AskFfmpegLocation() override {
+    std::optional<std::string> AskFfmpegLocation() override {
         ++locateAsked;
         return located;
     }
-    std::filesystem::path FindFfmpeg(const std::filesystem::path& userChosen) override {
+    std::string FindFfmpeg(const std::string& userChosen) override {
         return userChosen.empty() ? found : userChosen;
     }
-    void RememberFfmpeg(const std::filesystem::path& path) override { remembered = path; }
+    void RememberFfmpeg(const std::string& path) override { remembered = path; }
     void StartExport(const ExportRequest& request) override { started.push_back(request); }
     void CancelExport() override { ++cancels; }
     void ShowProgress(int32_t permille, const std::string& timeLeft) override {
@@ -90,17 +90,17 @@ class FakeSaveShell : public SaveShell {
 
     std::optional<SaveChoice> choice;
     bool answerYes = false;
-    std::optional<std::filesystem::path> located;
-    std::filesystem::path found;
+    std::optional<std::string> located;
+    std::string found;
     int64_t now = 0;
 
-    std::vector<std::filesystem::path> suggested;
+    std::vector<std::string> suggested;
     int32_t offeredType = -1;
     bool offeredSkipIdle = false;
     std::vector<std::string> questions;
     std::vector<std::string> errors;
     int locateAsked = 0;
-    std::filesystem::path remembered;
+    std::string remembered;
     std::vector<ExportRequest> started;
     int cancels = 0;
     bool progressShown = false;

@@ -11,18 +11,16 @@
 namespace mrv::player {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(SaveTargetTest, ATypedExtensionWinsOverTheChosenTypeOtherwiseTheTypesIsAdded) {
     const SaveTarget wav = ResolveSaveTarget("/d/Clip.WAV", 0);
     EXPECT_EQ(wav.format, ExportFormat::Wav);
-    EXPECT_EQ(wav.path, fs::path("/d/Clip.WAV"));
+    EXPECT_EQ(wav.path, std::string("/d/Clip.WAV"));
     const SaveTarget mp4 = ResolveSaveTarget("/d/clip", 1);
     EXPECT_EQ(mp4.format, ExportFormat::Mp4);
-    EXPECT_EQ(mp4.path, fs::path("/d/clip.mp4"));
+    EXPECT_EQ(mp4.path, std::string("/d/clip.mp4"));
     const SaveTarget png = ResolveSaveTarget("/d/notes.txt", 3);
-    EXPECT_EQ(png.path, fs::path("/d/notes.txt.png"));
-    EXPECT_EQ(DefaultSaveName("/rec/MRV_1.exe", ExportFormat::Gif), fs::path("/rec/MRV_1.gif"));
+    EXPECT_EQ(png.path, std::string("/d/notes.txt.png"));
+    EXPECT_EQ(DefaultSaveName("/rec/MRV_1.exe", ExportFormat::Gif), std::string("/rec/MRV_1.gif"));
 }
 
 TEST(SaveProgressTest, TheTimeLeftFollowsThePaceOnceThereIsEnoughToJudge) {
@@ -55,14 +53,14 @@ class SaveFlowTest : public ::testing::Test {
 
 TEST_F(SaveFlowTest, AGifStartsAtOnceWithSkipIdleAndNeverOverTheRecording) {
     ASSERT_TRUE(flow_.Begin());
-    EXPECT_EQ(shell_.suggested.back(), fs::path("/rec/MRV_1.gif"));
+    EXPECT_EQ(shell_.suggested.back(), std::string("/rec/MRV_1.gif"));
     ASSERT_EQ(shell_.started.size(), 1u);
     const ExportRequest& r = shell_.started[0];
     EXPECT_EQ(r.format, ExportFormat::Gif);
-    EXPECT_EQ(r.output, fs::path("/rec/clip.gif"));
+    EXPECT_EQ(r.output, std::string("/rec/clip.gif"));
     EXPECT_EQ(r.skipIdleSeconds, kSkipIdleSeconds);
     EXPECT_TRUE(r.wavAsPcm);
-    EXPECT_EQ(r.inputs, std::vector<fs::path>{"/rec/MRV_1.exe"});
+    EXPECT_EQ(r.inputs, std::vector<std::string>{"/rec/MRV_1.exe"});
     EXPECT_TRUE(shell_.progressShown);
     EXPECT_FALSE(flow_.Begin());  // one save at a time
     flow_.Finished({ExportStatus::Done, ""});
@@ -77,7 +75,7 @@ TEST_F(SaveFlowTest, AGifStartsAtOnceWithSkipIdleAndNeverOverTheRecording) {
     EXPECT_EQ(shell_.started.back().skipIdleSeconds, -1);
     flow_.Finished({ExportStatus::Done, ""});
     flow_.Begin();
-    EXPECT_EQ(shell_.suggested.back(), fs::path("/rec/MRV_1.wav"));
+    EXPECT_EQ(shell_.suggested.back(), std::string("/rec/MRV_1.wav"));
 }
 
 TEST_F(SaveFlowTest, AnMp4WithoutFfmpegWritesNothingUnlessTheUserLocatesOne) {
@@ -91,10 +89,10 @@ TEST_F(SaveFlowTest, AnMp4WithoutFfmpegWritesNothingUnlessTheUserLocatesOne) {
     EXPECT_TRUE(shell_.started.empty());
     EXPECT_FALSE(shell_.progressShown);
 
-    shell_.located = fs::path("/tools/ffmpeg.exe");
+    shell_.located = std::string("/tools/ffmpeg.exe");
     ASSERT_TRUE(flow_.Begin());
-    EXPECT_EQ(shell_.remembered, fs::path("/tools/ffmpeg.exe"));
-    EXPECT_EQ(shell_.started.back().ffmpeg, fs::path("/tools/ffmpeg.exe"));
+    EXPECT_EQ(shell_.remembered, std::string("/tools/ffmpeg.exe"));
+    EXPECT_EQ(shell_.started.back().ffmpeg, std::string("/tools/ffmpeg.exe"));
     EXPECT_EQ(shell_.started.back().skipIdleSeconds, -1);
 }
 
@@ -104,7 +102,7 @@ TEST_F(SaveFlowTest, AnFfmpegThatIsFoundIsUsedWithoutAsking) {
     ASSERT_TRUE(flow_.Begin());
     EXPECT_TRUE(shell_.questions.empty());
     EXPECT_EQ(shell_.started.back().format, ExportFormat::Mp4);
-    EXPECT_EQ(shell_.started.back().ffmpeg, fs::path("/prog/ffmpeg.exe"));
+    EXPECT_EQ(shell_.started.back().ffmpeg, std::string("/prog/ffmpeg.exe"));
 }
 
 TEST_F(SaveFlowTest, CancelIsAskedOnceAndItsEndBringsNoMessage) {

@@ -6,11 +6,13 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <span>
 #include <string>
 
+#include "common/PathText.h"
 #include "common/Texts.h"
 #include "common/win32/Handles.h"
 #include "common/win32/WinText.h"
@@ -19,6 +21,12 @@
 #include "player/win32/PlayerWindow.h"
 #include "player/win32/PreferenceStore.h"
 #include "recorder/StreamReader.h"
+
+// The library's default for an uncaught exception prints its demangled type to a console this
+// window program does not have, and brings the demangler (45 KB) into every recording.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 namespace {
 
@@ -167,7 +175,8 @@ int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
         int code = 0;
         {
             mrv::player::win::PlayerWindow window(rec->stream, rec->reader, rec->timeline,
-                                                  rec->opening, rec->path, prefs, hooks, onDrop);
+                                                  rec->opening, mrv::WideToUtf8(rec->path), prefs,
+                                                  hooks, onDrop);
             code = window.Run(instance, showCommand);
         }
         if (!line.preferenceKey.empty()) store.Save(prefs);

@@ -11,7 +11,6 @@
 #include <optional>
 
 #include "common/Texts.h"
-#include "common/Utf8Path.h"
 #include "common/win32/WinText.h"
 #include "player/Strip.h"
 
@@ -85,7 +84,7 @@ std::optional<PlayerKey> KeyOf(WPARAM vk) {
 
 PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader,
                            Timeline& timeline, const Opening& opening,
-                           const std::filesystem::path& recordingPath, PlayerPreferences& prefs,
+                           const std::string& recordingPath, PlayerPreferences& prefs,
                            const TestHooks& hooks, DropHandler onDrop)
     : stream_(stream),
       reader_(reader),
@@ -98,7 +97,7 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
       onDrop_(std::move(onDrop)),
       seeker_(reader, timeline),
       saveView_(stream, prefs, hooks, kMsgExportProgress, kMsgExportEnd),
-      saveFlow_(saveView_, recordingPath, Utf8Path(prefs.ffmpeg)),
+      saveFlow_(saveView_, recordingPath, prefs.ffmpeg),
       form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_) {
     AudioRate rate{0, 0};
     if (AudioRateForFormat(reader.header().audioFormat, rate) && timeline.audioBlocks() > 0) {

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -41,8 +40,8 @@ class PlayerWindow final : private PlayerView {
     // `recordingPath` is the file the recording came from, for the names offered by Save As;
     // `prefs` what the user left last time, brought up to date when the window closes.
     PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader, Timeline& timeline,
-                 const Opening& opening, const std::filesystem::path& recordingPath,
-                 PlayerPreferences& prefs, const TestHooks& hooks, DropHandler onDrop);
+                 const Opening& opening, const std::string& recordingPath, PlayerPreferences& prefs,
+                 const TestHooks& hooks, DropHandler onDrop);
     ~PlayerWindow() override;
     PlayerWindow(const PlayerWindow&) = delete;
     PlayerWindow& operator=(const PlayerWindow&) = delete;
@@ -97,7 +96,7 @@ class PlayerWindow final : private PlayerView {
     Timeline& timeline_;
     const char* startNotice_ = nullptr;
     std::string startNoticeDetail_;
-    std::filesystem::path recordingPath_;
+    std::string recordingPath_;
     PlayerPreferences& prefs_;
     TestHooks hooks_;
     DropHandler onDrop_;

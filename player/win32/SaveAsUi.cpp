@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "common/PathText.h"
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
 #include "player/Strip.h"
@@ -69,16 +70,16 @@ UINT_PTR CALLBACK SaveHook(HWND options, UINT msg, WPARAM, LPARAM lp) {
 
 }  // namespace
 
-std::optional<SaveChoice> AskSaveName(HWND owner, const std::filesystem::path& suggested,
-                                      int32_t typeIndex, bool skipIdle) {
+std::optional<SaveChoice> AskSaveName(HWND owner, const std::string& suggested, int32_t typeIndex,
+                                      bool skipIdle) {
     const std::wstring filter = Filter({{text::kPlayerSaveTypeGif, L"*.gif"},
                                         {text::kPlayerSaveTypeMp4, L"*.mp4"},
                                         {text::kPlayerSaveTypeWav, L"*.wav"},
                                         {text::kPlayerSaveTypePng, L"*.png"}});
     std::vector<wchar_t> name(32768, L'\0');
-    const std::wstring initial = suggested.filename().wstring();
+    const std::wstring initial = Utf8ToWide(path::FileName(suggested));
     std::wcsncpy(name.data(), initial.c_str(), name.size() - 1);
-    const std::wstring folder = suggested.parent_path().wstring();
+    const std::wstring folder = Utf8ToWide(path::Parent(suggested));
     SaveOptions options{skipIdle};
 
     OPENFILENAMEW ofn{};
@@ -99,11 +100,11 @@ std::optional<SaveChoice> AskSaveName(HWND owner, const std::filesystem::path& s
     ofn.lpfnHook = SaveHook;
     ofn.lCustData = reinterpret_cast<LPARAM>(&options);
     if (!::GetSaveFileNameW(&ofn)) return std::nullopt;
-    return SaveChoice{std::filesystem::path(name.data()),
-                      static_cast<int32_t>(ofn.nFilterIndex) - 1, options.skipIdle};
+    return SaveChoice{WideToUtf8(name.data()), static_cast<int32_t>(ofn.nFilterIndex) - 1,
+                      options.skipIdle};
 }
 
-std::optional<std::filesystem::path> AskFfmpegLocation(HWND owner) {
+std::optional<std::string> AskFfmpegLocation(HWND owner) {
     const std::wstring filter = Filter({{text::kPlayerFfmpegType, L"ffmpeg.exe"}});
     const std::wstring title = Widen(text::kPlayerLocateFfmpeg);
     std::vector<wchar_t> name(32768, L'\0');
@@ -118,7 +119,7 @@ std::optional<std::filesystem::path> AskFfmpegLocation(HWND owner) {
     ofn.Flags =
         OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
-    return std::filesystem::path(name.data());
+    return WideToUtf8(name.data());
 }
 
 mrv::win::UniqueFont MakeStripFont(int dpi) {

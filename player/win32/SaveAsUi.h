@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,9 +14,9 @@
 namespace mrv::player::win {
 
 // The system's Save As dialog with the four types and the skip-idle option below it.
-std::optional<SaveChoice> AskSaveName(HWND owner, const std::filesystem::path& suggested,
-                                      int32_t typeIndex, bool skipIdle);
-std::optional<std::filesystem::path> AskFfmpegLocation(HWND owner);
+std::optional<SaveChoice> AskSaveName(HWND owner, const std::string& suggested, int32_t typeIndex,
+                                      bool skipIdle);
+std::optional<std::string> AskFfmpegLocation(HWND owner);
 
 // A small window over the player: a bar over the recording's time line, the time left and
 // Cancel. The player stays disabled while it is up.

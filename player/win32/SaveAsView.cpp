@@ -2,8 +2,8 @@
 // progress window, with what the tests' log says of them.
 #include "player/win32/SaveAsView.h"
 
+#include "common/PathText.h"
 #include "common/Texts.h"
-#include "common/Utf8Path.h"
 #include "common/win32/WinText.h"
 
 namespace mrv::player::win {
@@ -42,13 +42,13 @@ ExportResult SaveAsView::Finish() {
     return result;
 }
 
-std::optional<SaveChoice> SaveAsView::AskSaveName(const std::filesystem::path& suggested,
-                                                  int32_t typeIndex, bool skipIdle) {
-    hooks_.Write("save dialog %s", PathUtf8(suggested).c_str());
+std::optional<SaveChoice> SaveAsView::AskSaveName(const std::string& suggested, int32_t typeIndex,
+                                                  bool skipIdle) {
+    hooks_.Write("save dialog %s", suggested.c_str());
     std::optional<SaveChoice> choice = win::AskSaveName(window_, suggested, typeIndex, skipIdle);
     if (choice) {
-        hooks_.Write("save chosen %s type %d skip %d", PathUtf8(choice->path).c_str(),
-                     choice->typeIndex, choice->skipIdle ? 1 : 0);
+        hooks_.Write("save chosen %s type %d skip %d", choice->path.c_str(), choice->typeIndex,
+                     choice->skipIdle ? 1 : 0);
     }
     return choice;
 }
@@ -65,27 +65,27 @@ void SaveAsView::ShowError(const char* text) {
                   MB_OK | MB_ICONERROR);
 }
 
-std::optional<std::filesystem::path> SaveAsView::AskFfmpegLocation() {
+std::optional<std::string> SaveAsView::AskFfmpegLocation() {
     return win::AskFfmpegLocation(window_);
 }
 
-std::filesystem::path SaveAsView::FindFfmpeg(const std::filesystem::path& userChosen) {
+std::string SaveAsView::FindFfmpeg(const std::string& userChosen) {
     const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(size, L'\0');
     path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), size));
     return exporting::FindFfmpeg(exporting::RealProgramFiles(),
-                                 std::filesystem::path(mrv::win::ProgramFolder()),
-                                 mrv::win::Narrow(path), userChosen);
+                                 WideToUtf8(mrv::win::ProgramFolder()), mrv::win::Narrow(path),
+                                 userChosen);
 }
 
-void SaveAsView::RememberFfmpeg(const std::filesystem::path& path) {
-    prefs_.ffmpeg = PathUtf8(path);
-    hooks_.Write("ffmpeg located %s", PathUtf8(path).c_str());
+void SaveAsView::RememberFfmpeg(const std::string& path) {
+    prefs_.ffmpeg = path;
+    hooks_.Write("ffmpeg located %s", path.c_str());
 }
 
 void SaveAsView::StartExport(const ExportRequest& request) {
     hooks_.Write("export start %s %s skip %.1f", kFormatNames[static_cast<int>(request.format)],
-                 PathUtf8(request.output).c_str(), request.skipIdleSeconds);
+                 request.output.c_str(), request.skipIdleSeconds);
     worker_.Start(window_, stream_, request);
 }
 

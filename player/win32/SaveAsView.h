@@ -38,13 +38,13 @@ class SaveAsView final : public SaveShell {
     ExportProgress TakeProgress();
     ExportResult Finish();
 
-    std::optional<SaveChoice> AskSaveName(const std::filesystem::path& suggested, int32_t typeIndex,
+    std::optional<SaveChoice> AskSaveName(const std::string& suggested, int32_t typeIndex,
                                           bool skipIdle) override;
     bool AskYesNo(const char* text) override;
     void ShowError(const char* text) override;
-    std::optional<std::filesystem::path> AskFfmpegLocation() override;
-    std::filesystem::path FindFfmpeg(const std::filesystem::path& userChosen) override;
-    void RememberFfmpeg(const std::filesystem::path& path) override;
+    std::optional<std::string> AskFfmpegLocation() override;
+    std::string FindFfmpeg(const std::string& userChosen) override;
+    void RememberFfmpeg(const std::string& path) override;
     void StartExport(const ExportRequest& request) override;
     void CancelExport() override;
     void ShowProgress(int32_t permille, const std::string& timeLeft) override;

@@ -92,13 +92,13 @@ class PipedGsm : public player::GsmDecoder {
 
 class FfmpegDecoders : public GsmDecoderFactory {
   public:
-    explicit FfmpegDecoders(fs::path ffmpeg) : ffmpeg_(std::move(ffmpeg)) {}
+    explicit FfmpegDecoders(std::string ffmpeg) : ffmpeg_(std::move(ffmpeg)) {}
     std::unique_ptr<player::GsmDecoder> Start(const GsmSound& sound, std::string& error) override {
         if (ffmpeg_.empty()) {
             error = text::kExportNoFfmpeg;
             return nullptr;
         }
-        ChildSpec request{PathUtf8(ffmpeg_),
+        ChildSpec request{ffmpeg_,
                           {"-hide_banner", "-nostdin", "-loglevel", "error", "-f", "wav", "-i",
                            "pipe:0", "-f", "s16le", "-acodec", "pcm_s16le", "-ac", "1", "pipe:1"},
                           true,
@@ -110,7 +110,7 @@ class FfmpegDecoders : public GsmDecoderFactory {
     }
 
   private:
-    fs::path ffmpeg_;
+    std::string ffmpeg_;
 };
 
 int Report(const ExportResult& r) {
@@ -146,8 +146,8 @@ int RunExportCommand(const Args& args) {
                             {"gif", ExportFormat::Gif, GifEncoder::Ffmpeg},
                             {"gif-builtin", ExportFormat::Gif, GifEncoder::BuiltIn}};
     ExportRequest base;
-    for (const std::string& in : args.positional) base.inputs.push_back(Utf8Path(in));
-    if (auto stub = args.Option("stub")) base.inputs.push_back(Utf8Path(*stub));
+    for (const std::string& in : args.positional) base.inputs.push_back(in);
+    if (auto stub = args.Option("stub")) base.inputs.push_back(*stub);
     std::vector<ExportRequest> requests;
     for (const Output& kind : kinds) {
         const auto out = args.Option(kind.option);
@@ -155,7 +155,7 @@ int RunExportCommand(const Args& args) {
         ExportRequest r = base;
         r.format = kind.format;
         r.gifEncoder = kind.gif;
-        r.output = Utf8Path(*out);
+        r.output = *out;
         if (NamesAnInput(r)) return UsageError(text::kExportOutputIsInput);
         requests.push_back(r);
     }
@@ -173,8 +173,7 @@ int RunExportCommand(const Args& args) {
             return UsageError("--skip-idle takes seconds from 0 to 86400, not \"" + *value + "\"");
         }
     }
-    const fs::path ffmpeg =
-        FindFfmpeg(RealProgramFiles(), Utf8Path(SelfDirectory()), PathVariable(), {});
+    const std::string ffmpeg = FindFfmpeg(RealProgramFiles(), SelfDirectory(), PathVariable(), {});
     CatchInterrupts();
     RecordingInput input;
     if (int rc = LoadRecording(args, input); rc != kExitOk) return rc;
@@ -189,9 +188,9 @@ int RunExportCommand(const Args& args) {
         if (r.format == ExportFormat::Png) {
             // mrvtool names a folder; the pictures are tick_<first tick>.png in it.
             std::error_code ec;
-            fs::create_directories(r.output, ec);
-            if (ec) return UsageError(PathUtf8(r.output) + ": " + ec.message());
-            r.output /= "tick.png";
+            fs::create_directories(Utf8Path(r.output), ec);
+            if (ec) return UsageError(r.output + ": " + ec.message());
+            r.output = path::Join(r.output, "tick.png");
         }
         Progress progress;
         const ExportResult result =

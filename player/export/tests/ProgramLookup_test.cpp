@@ -28,15 +28,15 @@ TEST(QuoteWindowsArgument, FollowsTheCommandLineToArgvRules) {
 // Files that exist only in a set; remembers every path it was asked about.
 class FakeFiles : public ProgramFiles {
   public:
-    explicit FakeFiles(std::set<std::filesystem::path> files) : files_(std::move(files)) {}
-    bool IsFile(const std::filesystem::path& path) override {
+    explicit FakeFiles(std::set<std::string> files) : files_(std::move(files)) {}
+    bool IsFile(const std::string& path) override {
         asked.push_back(path);
         return files_.count(path) > 0;
     }
-    std::vector<std::filesystem::path> asked;
+    std::vector<std::string> asked;
 
   private:
-    std::set<std::filesystem::path> files_;
+    std::set<std::string> files_;
 };
 
 #ifndef _WIN32
@@ -49,8 +49,8 @@ TEST(FindFfmpeg, BesideTheProgramThenThePathInOrderThenTheUsersChoice) {
     files.asked.clear();
     EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a:", "/home/u/gone"), "");
     // An empty PATH entry is not the current folder.
-    EXPECT_EQ(files.asked, (std::vector<std::filesystem::path>{"/elsewhere/ffmpeg", "/a/ffmpeg",
-                                                               "/home/u/gone"}));
+    EXPECT_EQ(files.asked,
+              (std::vector<std::string>{"/elsewhere/ffmpeg", "/a/ffmpeg", "/home/u/gone"}));
     EXPECT_EQ(FindFfmpeg(files, "", "", ""), "");
 }
 #endif

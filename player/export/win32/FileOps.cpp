@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/PathText.h"
 #include "common/win32/Handles.h"
 
 namespace mrv::exporting::files {
@@ -40,16 +41,16 @@ int Errno(DWORD error) {
 
 }  // namespace
 
-bool IsFile(const std::filesystem::path& path) {
-    const DWORD a = ::GetFileAttributesW(path.c_str());
+bool IsFile(const std::string& path) {
+    const DWORD a = ::GetFileAttributesW(Utf8ToWide(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool Same(const std::filesystem::path& a, const std::filesystem::path& b) {
-    const auto id = [](const std::filesystem::path& p, BY_HANDLE_FILE_INFORMATION& info) {
-        win::UniqueFile h(
-            ::CreateFileW(p.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+bool Same(const std::string& a, const std::string& b) {
+    const auto id = [](const std::string& p, BY_HANDLE_FILE_INFORMATION& info) {
+        win::UniqueFile h(::CreateFileW(
+            Utf8ToWide(p).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         return h.get() != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h.get(), &info);
     };
     BY_HANDLE_FILE_INFORMATION ia{}, ib{};
@@ -57,34 +58,36 @@ bool Same(const std::filesystem::path& a, const std::filesystem::path& b) {
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-int Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)
+int Rename(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING)
                ? 0
                : Errno(::GetLastError());
 }
 
-void Remove(const std::filesystem::path& path) { ::DeleteFileW(path.c_str()); }
+void Remove(const std::string& path) { ::DeleteFileW(Utf8ToWide(path).c_str()); }
 
-int MakeFolder(const std::filesystem::path& path) {
-    return ::CreateDirectoryW(path.c_str(), nullptr) ? 0 : Errno(::GetLastError());
+int MakeFolder(const std::string& path) {
+    return ::CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr) ? 0 : Errno(::GetLastError());
 }
 
-void RemoveFolder(const std::filesystem::path& path) {
+void RemoveFolder(const std::string& path) {
+    const std::wstring folder = Utf8ToWide(path::Join(path, ""));
     WIN32_FIND_DATAW found{};
-    const UniqueFind find(::FindFirstFileW((path / L"*").c_str(), &found));
+    const UniqueFind find(::FindFirstFileW((folder + L"*").c_str(), &found));
     if (find.get() != INVALID_HANDLE_VALUE) {
         do {
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                ::DeleteFileW((path / found.cFileName).c_str());
+                ::DeleteFileW((folder + found.cFileName).c_str());
             }
         } while (::FindNextFileW(find.get(), &found));
     }
-    ::RemoveDirectoryW(path.c_str());
+    ::RemoveDirectoryW(Utf8ToWide(path).c_str());
 }
 
-std::FILE* CreateNew(const std::filesystem::path& path) {
+std::FILE* CreateNew(const std::string& path) {
     // CREATE_NEW: never an existing file, not even one made a moment ago by someone else.
-    const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const HANDLE h = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         errno = Errno(::GetLastError());
@@ -100,6 +103,6 @@ std::FILE* CreateNew(const std::filesystem::path& path) {
     return f;
 }
 
-std::FILE* OpenRead(const std::filesystem::path& path) { return ::_wfopen(path.c_str(), L"rb"); }
+std::FILE* OpenRead(const std::string& path) { return ::_wfopen(Utf8ToWide(path).c_str(), L"rb"); }
 
 }  // namespace mrv::exporting::files
