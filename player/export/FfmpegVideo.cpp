@@ -239,13 +239,13 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
         if (!sent || status != 0) return FfmpegFailed(status, request.output);
     }
 
-    ChildSpec spec{ffmpeg, PictureInputArgs(), true, false, {}};
-    auto& a = spec.args;
+    ChildSpec child{ffmpeg, PictureInputArgs(), true, false, {}};
+    auto& a = child.args;
     if (!gif) {
         if (sound) {
-            spec.extraInput = ExtraInputName();
+            child.extraInput = ExtraInputName();
             a.insert(a.end(), {"-f", "s16le", "-ar", std::to_string(rec.rate.samplesPerSec), "-ac",
-                               "1", "-i", ExtraInputArgument(spec.extraInput), "-map", "0:v",
+                               "1", "-i", ExtraInputArgument(child.extraInput), "-map", "0:v",
                                "-map", "1:a", "-c:a", "aac", "-b:a", "64k"});
         }
         // H.264 in 4:2:0 wants even sides: pad odd ones with one black line.
@@ -260,7 +260,7 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     }
     // Each picture keeps its own time stamp: no frame is repeated to fill a constant rate.
     a.insert(a.end(), {"-fps_mode", "passthrough", FfmpegFileArgument(made)});
-    Attached encoder(job, StartChild(spec, error));
+    Attached encoder(job, StartChild(child, error));
     if (!encoder) return {ExportStatus::EncoderFailed, error};
     ChildProcess& video = *encoder.operator->();
 

@@ -15,8 +15,8 @@ std::optional<std::string> Args::Option(const std::string& name) const {
     return it->second;
 }
 
-bool ParseArguments(const std::vector<std::string>& arguments, const OptionSpec& known, Args& args,
-                    std::string& error) {
+bool ParseArguments(const std::vector<std::string>& arguments, const KnownOptions& known,
+                    Args& args, std::string& error) {
     const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
         return std::find(names.begin(), names.end(), name) != names.end();
     };

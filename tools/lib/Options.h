@@ -17,7 +17,7 @@ struct Args {
 };
 
 // The options one command knows, without their dashes.
-struct OptionSpec {
+struct KnownOptions {
     std::vector<std::string> valued;  // "--name value"
     std::vector<std::string> flags;   // "--name"
 };
@@ -25,7 +25,7 @@ struct OptionSpec {
 // Splits a command's arguments into positionals, options and flags (a valued option given
 // without its value counts as a flag). False, with `error` set, for an option the command does
 // not know.
-bool ParseArguments(const std::vector<std::string>& arguments, const OptionSpec& known, Args& args,
-                    std::string& error);
+bool ParseArguments(const std::vector<std::string>& arguments, const KnownOptions& known,
+                    Args& args, std::string& error);
 
 }  // namespace mrv::tools

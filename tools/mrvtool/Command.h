@@ -18,7 +18,7 @@ struct Command {
     const char* name;
     const char* usage;
     int (*run)(const Args&);
-    OptionSpec options;  // anything else on its command line is refused
+    KnownOptions options;  // anything else on its command line is refused
 };
 
 // A command file registers itself with one line:

@@ -7,11 +7,11 @@ namespace mrv::tools {
 namespace {
 
 TEST(ParseArguments, KnownOptionsOnly) {
-    const OptionSpec spec{{"fps", "out"}, {"json"}};
+    const KnownOptions known{{"fps", "out"}, {"json"}};
     Args args;
     std::string error;
-    ASSERT_TRUE(
-        ParseArguments({"dir", "--fps", "20", "--json", "x", "--out", "r.exe"}, spec, args, error));
+    ASSERT_TRUE(ParseArguments({"dir", "--fps", "20", "--json", "x", "--out", "r.exe"}, known, args,
+                               error));
     EXPECT_EQ(args.positional, (std::vector<std::string>{"dir", "x"}));  // flags take no value
     EXPECT_EQ(args.Option("fps"), "20");
     EXPECT_EQ(args.Option("out"), "r.exe");
@@ -20,7 +20,7 @@ TEST(ParseArguments, KnownOptionsOnly) {
 
     // Without its value an option is a flag, for the command to say what value it wants.
     Args bare;
-    ASSERT_TRUE(ParseArguments({"--fps", "--json"}, spec, bare, error));
+    ASSERT_TRUE(ParseArguments({"--fps", "--json"}, known, bare, error));
     EXPECT_TRUE(bare.Flag("fps"));
     EXPECT_FALSE(bare.Option("fps").has_value());
 
@@ -28,11 +28,11 @@ TEST(ParseArguments, KnownOptionsOnly) {
              {"dir", "--bogus", "3"}, {"--Fps", "20"}, {"--json", "--x"}}) {
         Args rejected;
         error.clear();
-        EXPECT_FALSE(ParseArguments(bad, spec, rejected, error)) << bad[1];
+        EXPECT_FALSE(ParseArguments(bad, known, rejected, error)) << bad[1];
         EXPECT_FALSE(error.empty());
     }
     error.clear();
-    ParseArguments({"--bogus", "3"}, spec, args, error);
+    ParseArguments({"--bogus", "3"}, known, args, error);
     EXPECT_EQ(error, "unknown option --bogus");
 }
 
