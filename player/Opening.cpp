@@ -4,7 +4,7 @@
 #include <new>
 
 #include "common/Texts.h"
-#include "player/StreamLocation.h"
+#include "playback/StreamLocation.h"
 
 namespace mrv::player {
 
@@ -18,12 +18,12 @@ Opening Refuse(const char* message, std::string detail) {
 }
 
 Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader,
-              Timeline& timeline) {
-    const StreamLocation where = LocateStream(file);
+              playback::Timeline& timeline) {
+    const playback::StreamLocation where = playback::LocateStream(file);
     int64_t offset = where.offset;
-    if (where.result == Located::NotExecutable && source == Source::ChosenFile) {
+    if (where.result == playback::Located::NotExecutable && source == Source::ChosenFile) {
         offset = 0;  // a bare stream, as mrvtool also reads them
-    } else if (where.result != Located::Found) {
+    } else if (where.result != playback::Located::Found) {
         return Refuse(text::kPlayerNoRecording, "no stream after the image");
     }
     const auto stream = file.subspan(static_cast<size_t>(offset));
@@ -32,10 +32,10 @@ Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader
     Opening o;
     o.streamOffset = offset;
     o.verdict = Verdict::Play;
-    const Timeline::Scan scan = timeline.Build(stream, reader.header());
-    if (scan == Timeline::Scan::Complete) return o;
+    const playback::Timeline::Scan scan = timeline.Build(stream, reader.header());
+    if (scan == playback::Timeline::Scan::Complete) return o;
     // Whatever lies before the first fault plays; a notice says why it ends early.
-    const bool truncated = scan == Timeline::Scan::Truncated;
+    const bool truncated = scan == playback::Timeline::Scan::Truncated;
     o.detail = (truncated ? "truncated: " : "damaged: ") + timeline.error();
     if (timeline.records().empty()) {
         o.verdict = Verdict::Refuse;
@@ -50,7 +50,7 @@ Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader
 }  // namespace
 
 Opening OpenRecording(std::span<const uint8_t> file, Source source, StreamReader& reader,
-                      Timeline& timeline) {
+                      playback::Timeline& timeline) {
     try {
         return Check(file, source, reader, timeline);
     } catch (const std::bad_alloc&) {

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "player/Timeline.h"
+#include "playback/Timeline.h"
 #include "recorder/StreamReader.h"
 
 namespace mrv::player {
@@ -26,6 +26,6 @@ struct Opening {
 // Opens `reader` and builds `timeline` over the stream in `file`. What survives of a cut-off or
 // damaged recording is played up to its last whole record; out of memory is a refusal too.
 Opening OpenRecording(std::span<const uint8_t> file, Source source, StreamReader& reader,
-                      Timeline& timeline);
+                      playback::Timeline& timeline);
 
 }  // namespace mrv::player

@@ -21,15 +21,15 @@ Speed StepSpeed(Speed speed, int delta) {
 }
 }  // namespace
 
-std::vector<int64_t> HeldFrameMarkers(const Timeline& timeline) {
+std::vector<int64_t> HeldFrameMarkers(const playback::Timeline& timeline) {
     std::vector<int64_t> markers;
-    for (const RecordEntry& e : timeline.records()) {
+    for (const playback::RecordEntry& e : timeline.records()) {
         if (e.holdTicks > 0) markers.push_back(StartMsOfTick(timeline, e.firstTick));
     }
     return markers;
 }
 
-int64_t StartMsOfTick(const Timeline& timeline, int64_t tick) {
+int64_t StartMsOfTick(const playback::Timeline& timeline, int64_t tick) {
     const int64_t total = timeline.pacing().totalMs;
     if (tick <= 0) return 0;
     if (tick >= timeline.pacing().totalTicks) return total;
@@ -54,7 +54,7 @@ std::string ScaleTip(Size picture, Size shown) {
     return out;
 }
 
-PlayerForm::PlayerForm(PlayerView& view, const Timeline& timeline, SoundSettings sound,
+PlayerForm::PlayerForm(PlayerView& view, const playback::Timeline& timeline, SoundSettings sound,
                        SaveFlow* save)
     : view_(view),
       save_(save),

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "playback/Timeline.h"
 #include "player/Playback.h"
 #include "player/SaveFlow.h"
 #include "player/TimeStretch.h"
-#include "player/Timeline.h"
 
 namespace mrv::player {
 
@@ -58,10 +58,10 @@ class PlayerView {
 };
 
 // Where each held (annotated) frame starts, in milliseconds, in order.
-std::vector<int64_t> HeldFrameMarkers(const Timeline& timeline);
+std::vector<int64_t> HeldFrameMarkers(const playback::Timeline& timeline);
 
 // The first millisecond at which `tick` is shown (a time that floors back to it).
-int64_t StartMsOfTick(const Timeline& timeline, int64_t tick);
+int64_t StartMsOfTick(const playback::Timeline& timeline, int64_t tick);
 
 // The bar position under `x` on a channel from `channelLeft` to `channelRight` (exclusive),
 // which the thumb's centre spans, for a bar from 0 to `maxPosition`.
@@ -73,7 +73,7 @@ std::string ScaleTip(Size picture, Size shown);
 class PlayerForm {
   public:
     // `save` may be null: the player then offers no saving.
-    PlayerForm(PlayerView& view, const Timeline& timeline, SoundSettings sound = {},
+    PlayerForm(PlayerView& view, const playback::Timeline& timeline, SoundSettings sound = {},
                SaveFlow* save = nullptr);
 
     // The window is up: show the first picture and, unless asked not to, play.
@@ -124,7 +124,7 @@ class PlayerForm {
 
     PlayerView& view_;
     SaveFlow* save_;
-    const Timeline& timeline_;
+    const playback::Timeline& timeline_;
     Playback playback_;
     BarScale barScale_;
     std::vector<int64_t> markers_;

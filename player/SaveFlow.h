@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "player/export/Export.h"
+#include "export/Export.h"
 
 namespace mrv::player {
 

@@ -64,3 +64,5 @@ BENCHMARK(Stretch)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+BENCHMARK_MAIN();

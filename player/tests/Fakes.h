@@ -53,7 +53,7 @@ struct IndexedStream {
     }
     std::vector<uint8_t> stream;
     StreamReader reader;
-    Timeline timeline;
+    playback::Timeline timeline;
 };
 
 class FakeSaveShell : public SaveShell {

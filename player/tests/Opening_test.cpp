@@ -33,7 +33,7 @@ class OpeningTest : public ::testing::Test {
     }
     std::vector<uint8_t> file_;
     StreamReader reader_;
-    Timeline timeline_;
+    playback::Timeline timeline_;
 };
 
 TEST_F(OpeningTest, WholeRecordingBehindTheImagePlays) {

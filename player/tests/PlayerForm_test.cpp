@@ -32,7 +32,7 @@ class PlayerFormTest : public ::testing::Test {
     void Key(PlayerKey key, bool ctrl = false) { EXPECT_TRUE(form_.KeyDown(key, ctrl)); }
 
     IndexedStream rec_{HeldFrames()};
-    const Timeline& timeline_ = rec_.timeline;
+    const playback::Timeline& timeline_ = rec_.timeline;
     FakeView view_;
     PlayerForm form_{view_, timeline_};
 };
@@ -101,7 +101,7 @@ TEST(StartMsOfTickTest, EveryRecordStartFloorsBackToItsTickAtAnUnevenTickLength)
     b.Stop(30, 5000);  // 166.67 ms a tick
     for (int i = 0; i < 30; ++i) b.Same();
     const IndexedStream rec(b.Bytes());
-    const Timeline& timeline = rec.timeline;
+    const playback::Timeline& timeline = rec.timeline;
     for (int64_t tick = 0; tick < 30; ++tick) {
         const int64_t ms = StartMsOfTick(timeline, tick);
         EXPECT_EQ(timeline.TickAtMs(ms), tick) << ms;

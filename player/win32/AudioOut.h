@@ -13,13 +13,13 @@
 #include <span>
 #include <vector>
 
-#include "player/AudioTimeline.h"
+#include "playback/AudioTimeline.h"
 #include "player/Playback.h"
 #include "player/TimeStretch.h"
 
 namespace mrv::player::win {
 
-class AcmGsmDecoder : public GsmDecoder {
+class AcmGsmDecoder : public playback::GsmDecoder {
   public:
     AcmGsmDecoder() = default;
     ~AcmGsmDecoder() override;
@@ -38,7 +38,8 @@ class AcmGsmDecoder : public GsmDecoder {
 // the chosen volume; the samples it has played, mapped back to recording time, are the clock.
 class WaveOutput {
   public:
-    WaveOutput(AudioTimeline& timeline, std::span<const uint8_t> stream, GsmDecoder& decoder)
+    WaveOutput(playback::AudioTimeline& timeline, std::span<const uint8_t> stream,
+               playback::GsmDecoder& decoder)
         : timeline_(timeline),
           stream_(stream),
           decoder_(decoder),
@@ -71,9 +72,9 @@ class WaveOutput {
     // Feeds the stretcher with recording sound until `wanted` samples are ready or none is left.
     void Feed(size_t wanted);
 
-    AudioTimeline& timeline_;
+    playback::AudioTimeline& timeline_;
     std::span<const uint8_t> stream_;
-    GsmDecoder& decoder_;
+    playback::GsmDecoder& decoder_;
     TimeStretcher stretch_;
     std::vector<int16_t> input_;
     HWAVEOUT device_ = nullptr;

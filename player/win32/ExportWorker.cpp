@@ -4,7 +4,7 @@
 #include <exception>
 #include <new>
 
-#include "player/export/win32/AcmDecoders.h"
+#include "player/win32/AcmDecoders.h"
 
 namespace mrv::player::win {
 

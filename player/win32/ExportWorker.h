@@ -8,7 +8,7 @@
 #include <span>
 #include <thread>
 
-#include "player/export/Export.h"
+#include "export/Export.h"
 
 namespace mrv::player::win {
 

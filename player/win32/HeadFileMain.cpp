@@ -16,8 +16,8 @@
 #include "common/Texts.h"
 #include "common/win32/Handles.h"
 #include "common/win32/WinText.h"
+#include "playback/Timeline.h"
 #include "player/Opening.h"
-#include "player/Timeline.h"
 #include "player/win32/PlayerWindow.h"
 #include "player/win32/PreferenceStore.h"
 #include "recorder/StreamReader.h"
@@ -47,7 +47,7 @@ struct Recording {
     UniqueView view;
     std::span<const uint8_t> stream;
     mrv::StreamReader reader;
-    mrv::player::Timeline timeline;
+    mrv::playback::Timeline timeline;
     Opening opening;
 };
 

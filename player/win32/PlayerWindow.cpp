@@ -83,7 +83,7 @@ std::optional<PlayerKey> KeyOf(WPARAM vk) {
 }  // namespace
 
 PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader,
-                           Timeline& timeline, const Opening& opening,
+                           playback::Timeline& timeline, const Opening& opening,
                            const std::string& recordingPath, PlayerPreferences& prefs,
                            const TestHooks& hooks, DropHandler onDrop)
     : stream_(stream),
@@ -504,10 +504,10 @@ bool PlayerWindow::ComposeRecord(int32_t record, int32_t clickRecord) {
     ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(g.width), static_cast<DWORD>(g.height), 0, 0,
                         0, static_cast<UINT>(g.height), reader_.image().data(),
                         reinterpret_cast<const BITMAPINFO*>(bitmapInfo_.data()), DIB_RGB_COLORS);
-    const RecordEntry& e = timeline_.records()[static_cast<size_t>(record)];
+    const playback::RecordEntry& e = timeline_.records()[static_cast<size_t>(record)];
     if (clickRecord >= 0) {
         // A ring at the press: red for the left button, blue for the right.
-        const RecordEntry& c = timeline_.records()[static_cast<size_t>(clickRecord)];
+        const playback::RecordEntry& c = timeline_.records()[static_cast<size_t>(clickRecord)];
         mrv::win::UniquePen pen(
             ::CreatePen(PS_SOLID, 3, c.click == 1 ? RGB(230, 30, 30) : RGB(30, 90, 230)));
         mrv::win::ScopedSelect usePen(dc, pen.get());

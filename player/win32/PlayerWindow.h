@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "common/win32/Handles.h"
-#include "player/AudioTimeline.h"
-#include "player/FrameSeeker.h"
+#include "playback/AudioTimeline.h"
+#include "playback/FrameSeeker.h"
+#include "playback/Timeline.h"
 #include "player/Opening.h"
 #include "player/PlayerForm.h"
 #include "player/Preferences.h"
 #include "player/SaveFlow.h"
-#include "player/Timeline.h"
 #include "player/win32/AudioOut.h"
 #include "player/win32/SaveAsView.h"
 #include "player/win32/StripView.h"
@@ -39,9 +39,10 @@ class PlayerWindow final : private PlayerView {
     // `opening` is how the recording was found: a notice in it shows before playing starts.
     // `recordingPath` is the file the recording came from, for the names offered by Save As;
     // `prefs` what the user left last time, brought up to date when the window closes.
-    PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader, Timeline& timeline,
-                 const Opening& opening, const std::string& recordingPath, PlayerPreferences& prefs,
-                 const TestHooks& hooks, DropHandler onDrop);
+    PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader,
+                 playback::Timeline& timeline, const Opening& opening,
+                 const std::string& recordingPath, PlayerPreferences& prefs, const TestHooks& hooks,
+                 DropHandler onDrop);
     ~PlayerWindow() override;
     PlayerWindow(const PlayerWindow&) = delete;
     PlayerWindow& operator=(const PlayerWindow&) = delete;
@@ -93,15 +94,15 @@ class PlayerWindow final : private PlayerView {
 
     std::span<const uint8_t> stream_;
     StreamReader& reader_;
-    Timeline& timeline_;
+    playback::Timeline& timeline_;
     const char* startNotice_ = nullptr;
     std::string startNoticeDetail_;
     std::string recordingPath_;
     PlayerPreferences& prefs_;
     TestHooks hooks_;
     DropHandler onDrop_;
-    FrameSeeker seeker_;
-    AudioTimeline audioTimeline_;
+    playback::FrameSeeker seeker_;
+    playback::AudioTimeline audioTimeline_;
     AcmGsmDecoder decoder_;
     std::unique_ptr<WaveOutput> audio_;
     std::vector<uint8_t> bitmapInfo_;

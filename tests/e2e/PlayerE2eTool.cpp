@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "common/ByteOrder.h"
-#include "player/StreamLocation.h"
-#include "player/Timeline.h"
+#include "playback/StreamLocation.h"
+#include "playback/Timeline.h"
 #include "recorder/StreamFormat.h"
 #include "recorder/StreamReader.h"
 #include "tests/e2e/SoundAnalysis.h"
@@ -168,14 +168,14 @@ int Make(int argc, char** argv) {
 struct Loaded {
     std::vector<uint8_t> file;
     StreamReader reader;
-    player::Timeline timeline;
+    playback::Timeline timeline;
     int64_t streamStart = 0;
 };
 
 bool Load(const char* path, Loaded& rec) {
     rec.file = ReadFile(path);
-    const auto where = player::LocateStream(rec.file);
-    if (where.result != player::Located::Found) {
+    const auto where = playback::LocateStream(rec.file);
+    if (where.result != playback::Located::Found) {
         std::fprintf(stderr, "no stream behind the stub\n");
         return false;
     }
@@ -186,7 +186,7 @@ bool Load(const char* path, Loaded& rec) {
         std::fprintf(stderr, "%s\n", rec.reader.error().c_str());
         return false;
     }
-    return rec.timeline.Build(stream, rec.reader.header()) == player::Timeline::Scan::Complete;
+    return rec.timeline.Build(stream, rec.reader.header()) == playback::Timeline::Scan::Complete;
 }
 
 int Compare(int argc, char** argv) {
@@ -194,7 +194,7 @@ int Compare(int argc, char** argv) {
     Loaded rec;
     if (!Load(argv[2], rec)) return 1;
     StreamReader& reader = rec.reader;
-    const player::Timeline& timeline = rec.timeline;
+    const playback::Timeline& timeline = rec.timeline;
     const int x0 = std::atoi(argv[4]), y0 = std::atoi(argv[5]);
     const int64_t tick = std::atoll(argv[6]);
     const int32_t record = timeline.RecordAtTick(tick);
@@ -215,7 +215,7 @@ int Compare(int argc, char** argv) {
     const int w = screen.width, h = screen.height;
     const auto& e = timeline.records()[static_cast<size_t>(record)];
     const auto& c = timeline.records()[static_cast<size_t>(click >= 0 ? click : record)];
-    auto drawnOn = [](const player::RecordEntry& r, int x, int y) {
+    auto drawnOn = [](const playback::RecordEntry& r, int x, int y) {
         return x >= r.cursorX - 20 && x < r.cursorX + 40 && y >= r.cursorY - 20 &&
                y < r.cursorY + 40;
     };
@@ -236,7 +236,7 @@ int Compare(int argc, char** argv) {
         }
     }
     // What the player drew over the picture: the arrow at the cursor, the ring of a press.
-    auto drawnCount = [&](const player::RecordEntry& r, const uint8_t* colour) {
+    auto drawnCount = [&](const playback::RecordEntry& r, const uint8_t* colour) {
         int64_t n = 0;
         for (int y = std::max(0, r.cursorY - 20); y < std::min(g.height, r.cursorY + 40); ++y) {
             for (int x = std::max(0, r.cursorX - 20); x < std::min(g.width, r.cursorX + 40); ++x) {
@@ -254,7 +254,7 @@ int Compare(int argc, char** argv) {
         }
         return n;
     };
-    auto inside = [&](const player::RecordEntry& r) {
+    auto inside = [&](const playback::RecordEntry& r) {
         return r.cursorX >= 0 && r.cursorY >= 0 && r.cursorX < g.width - 4 &&
                r.cursorY < g.height - 4;
     };
@@ -281,7 +281,7 @@ int Payload(int argc, char** argv) {
     if (argc != 4) return Usage();
     Loaded rec;
     if (!Load(argv[2], rec)) return 1;
-    const player::Timeline& timeline = rec.timeline;
+    const playback::Timeline& timeline = rec.timeline;
     const size_t n = static_cast<size_t>(std::atoi(argv[3]));
     if (n >= timeline.records().size()) return 1;
     const auto& e = timeline.records()[n];

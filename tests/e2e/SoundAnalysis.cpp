@@ -11,7 +11,7 @@
 #include <fstream>
 #include <vector>
 
-#include "player/AudioTimeline.h"
+#include "playback/AudioTimeline.h"
 #include "recorder/StreamFormat.h"
 #include "tools/lib/Png.h"
 
@@ -20,7 +20,7 @@ namespace {
 
 // 65-byte blocks are two GSM frames in the WAV49 layout; the codec's state runs on across
 // chunks, which the time line asks for in order.
-class LibGsmDecoder final : public player::GsmDecoder {
+class LibGsmDecoder final : public playback::GsmDecoder {
   public:
     LibGsmDecoder() : gsm_(gsm_create()) {
         int one = 1;
@@ -55,13 +55,13 @@ constexpr int kQuietWindowsBeforeOnset = 20;
 }  // namespace
 
 int SoundReport(std::span<const uint8_t> stream, StreamReader& reader,
-                const player::Timeline& timeline, int x, int y, const std::string& pcmPath) {
+                const playback::Timeline& timeline, int x, int y, const std::string& pcmPath) {
     AudioRate rate{};
     if (!AudioRateForFormat(reader.header().audioFormat, rate)) {
         std::printf("rate 0\nblocks 0\n");
         return 0;
     }
-    player::AudioTimeline audio;
+    playback::AudioTimeline audio;
     audio.Build(timeline, rate.samplesPerSec);
     LibGsmDecoder decoder;
     std::vector<int16_t> pcm(static_cast<size_t>(audio.totalSamples()));
@@ -72,11 +72,9 @@ int SoundReport(std::span<const uint8_t> stream, StreamReader& reader,
                   static_cast<std::streamsize>(pcm.size() * sizeof(int16_t)));
     }
     int64_t soundSamples = 0;
-    for (const auto& c : audio.chunks())
-        soundSamples += int64_t{c.blocks} * kGsmSamplesPerBlock;
+    for (const auto& c : audio.chunks()) soundSamples += int64_t{c.blocks} * kGsmSamplesPerBlock;
     std::printf("rate %d\nblocks %lld\nsoundMs %lld\ndurationMs %d\ndecoded %lld\n",
-                rate.samplesPerSec,
-                static_cast<long long>(soundSamples / kGsmSamplesPerBlock),
+                rate.samplesPerSec, static_cast<long long>(soundSamples / kGsmSamplesPerBlock),
                 static_cast<long long>(soundSamples * 1000 / rate.samplesPerSec),
                 reader.header().durationMs, static_cast<long long>(audio.blocksDecoded()));
 

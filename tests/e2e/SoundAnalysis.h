@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "player/Timeline.h"
+#include "playback/Timeline.h"
 #include "recorder/StreamReader.h"
 
 namespace mrv::e2e {
@@ -17,6 +17,6 @@ namespace mrv::e2e {
 // `reader` must be freshly opened on `stream`. With a path, the laid-out sound is also written
 // there as 16-bit PCM.
 int SoundReport(std::span<const uint8_t> stream, StreamReader& reader,
-                const player::Timeline& timeline, int x, int y, const std::string& pcmPath);
+                const playback::Timeline& timeline, int x, int y, const std::string& pcmPath);
 
 }  // namespace mrv::e2e

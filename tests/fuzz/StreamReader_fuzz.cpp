@@ -7,13 +7,13 @@
 #include <span>
 #include <vector>
 
-#include "player/AudioTimeline.h"
-#include "player/FrameSeeker.h"
+#include "export/ExportPlan.h"
+#include "playback/AudioTimeline.h"
+#include "playback/FrameSeeker.h"
+#include "playback/Timeline.h"
 #include "player/Playback.h"
-#include "player/Timeline.h"
 #include "recorder/PeOverlay.h"
 #include "recorder/StreamReader.h"
-#include "player/export/ExportPlan.h"
 
 namespace {
 // Small enough that a hostile frame size is refused quickly, large enough for real screens.
@@ -48,7 +48,7 @@ void ReadAll(std::span<const uint8_t> bytes) {
 }
 
 // Decodes nothing; hands the block bytes on as samples so that a misplaced copy shows.
-class PassThroughDecoder : public mrv::player::GsmDecoder {
+class PassThroughDecoder : public mrv::playback::GsmDecoder {
   public:
     bool Decode(std::span<const uint8_t> blocks, std::span<int16_t> pcm) override {
         Check(blocks.size() % mrv::kGsmBlockBytes == 0);
@@ -58,7 +58,8 @@ class PassThroughDecoder : public mrv::player::GsmDecoder {
     }
 };
 
-void DriveTimeline(const mrv::player::Timeline& timeline) {
+void DriveTimeline(const mrv::playback::Timeline& timeline) {
+    using namespace mrv::playback;
     using namespace mrv::player;
     const Pacing& p = timeline.pacing();
     Check(p.totalMs >= 0 && p.tickMs >= 10 && p.tickMs <= 10000);
@@ -72,7 +73,7 @@ void DriveTimeline(const mrv::player::Timeline& timeline) {
         Check(timeline.MsOfTick(timeline.TickAtMs(ms)) >= 0);
     }
 
-    Playback playback(p.totalMs);
+    mrv::player::Playback playback(p.totalMs);
     playback.Play();
     Check(playback.Position(p.totalMs / 2) <= p.totalMs);
     playback.Seek(p.totalMs / 3);
@@ -89,8 +90,8 @@ void DriveTimeline(const mrv::player::Timeline& timeline) {
 }
 
 void DriveSound(std::span<const uint8_t> stream, const mrv::StreamHeader& header,
-                const mrv::player::Timeline& timeline) {
-    using namespace mrv::player;
+                const mrv::playback::Timeline& timeline) {
+    using namespace mrv::playback;
     mrv::AudioRate rate{0, 0};
     if (!mrv::AudioRateForFormat(header.audioFormat, rate)) return;
     AudioTimeline sound;
@@ -113,8 +114,8 @@ void DriveSound(std::span<const uint8_t> stream, const mrv::StreamHeader& header
     Check(sound.MsAtSample(total) >= 0);
 }
 
-void DriveSeeker(mrv::StreamReader& reader, mrv::player::Timeline& timeline) {
-    using namespace mrv::player;
+void DriveSeeker(mrv::StreamReader& reader, mrv::playback::Timeline& timeline) {
+    using namespace mrv::playback;
     const int32_t records = static_cast<int32_t>(timeline.records().size());
     if (records == 0) return;
     // Room for two snapshots, taken close together, so that restoring them is exercised.
@@ -137,9 +138,9 @@ void DriveSeeker(mrv::StreamReader& reader, mrv::player::Timeline& timeline) {
 // The export's pacing and limits over the same time line: a time line that export accepts is
 // sent as frames in strictly rising ticks, a bounded number per record, and its sound checks
 // never overflow.
-void DriveExport(const mrv::StreamHeader& header, const mrv::player::Timeline& timeline) {
+void DriveExport(const mrv::StreamHeader& header, const mrv::playback::Timeline& timeline) {
     using namespace mrv::exporting;
-    const mrv::player::Pacing& p = timeline.pacing();
+    const mrv::playback::Pacing& p = timeline.pacing();
     Check(TickMicros(p.tickMs) >= 1);
     if (CheckPictureTimeline(p.totalTicks, p.tickMs)) return;
     const auto& records = timeline.records();
@@ -161,7 +162,7 @@ void DriveExport(const mrv::StreamHeader& header, const mrv::player::Timeline& t
     }
     mrv::AudioRate rate{0, 0};
     if (!mrv::AudioRateForFormat(header.audioFormat, rate)) return;
-    mrv::player::AudioTimeline sound;
+    mrv::playback::AudioTimeline sound;
     sound.Build(timeline, rate.samplesPerSec);
     int64_t end = 0;
     if (!sound.chunks().empty()) {
@@ -176,7 +177,7 @@ void DriveExport(const mrv::StreamHeader& header, const mrv::player::Timeline& t
 void Play(std::span<const uint8_t> stream) {
     mrv::StreamReader reader;
     if (!reader.Open(stream, kFuzzMaxFrameBytes)) return;
-    mrv::player::Timeline timeline;
+    mrv::playback::Timeline timeline;
     (void)timeline.Build(stream, reader.header());
     DriveTimeline(timeline);
     DriveSound(stream, reader.header(), timeline);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "player/export/Picture.h"
+#include "export/Picture.h"
 #include "recorder/StreamFormat.h"
 
 namespace mrv::tools {

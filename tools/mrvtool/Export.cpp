@@ -21,8 +21,8 @@
 #include "common/ByteOrder.h"
 #include "common/Texts.h"
 #include "common/Utf8Path.h"
-#include "player/export/ChildProcess.h"
-#include "player/export/Export.h"
+#include "export/ChildProcess.h"
+#include "export/Export.h"
 #include "tools/lib/ProcessEnv.h"
 #include "tools/mrvtool/RecordingInput.h"
 
@@ -59,7 +59,7 @@ class Progress {
 
 // GSM 6.10 decoded by an ffmpeg child: the whole sound goes in from a feeder thread, and the
 // export reads the PCM of each chunk in order as it asks for it.
-class PipedGsm : public player::GsmDecoder {
+class PipedGsm : public playback::GsmDecoder {
   public:
     PipedGsm(std::unique_ptr<ChildProcess> child, const GsmSound& sound)
         : child_(std::move(child)), feeder_([this, sound] {
@@ -93,7 +93,8 @@ class PipedGsm : public player::GsmDecoder {
 class FfmpegDecoders : public GsmDecoderFactory {
   public:
     explicit FfmpegDecoders(std::string ffmpeg) : ffmpeg_(std::move(ffmpeg)) {}
-    std::unique_ptr<player::GsmDecoder> Start(const GsmSound& sound, std::string& error) override {
+    std::unique_ptr<playback::GsmDecoder> Start(const GsmSound& sound,
+                                                std::string& error) override {
         if (ffmpeg_.empty()) {
             error = text::kExportNoFfmpeg;
             return nullptr;

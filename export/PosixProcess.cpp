@@ -1,0 +1,169 @@
+// ChildProcess and friends on POSIX: posix_spawn with pipes, the extra input as file descriptor 3.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+
+#include "export/ChildProcess.h"
+
+extern char** environ;
+
+namespace mrv::exporting {
+
+namespace {
+
+class Fd {
+  public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { Close(); }
+    int get() const { return fd_; }
+    void Close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    void Reset(int fd) {
+        Close();
+        fd_ = fd;
+    }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+  private:
+    int fd_ = -1;
+};
+
+bool MakePipe(Fd& read, Fd& write) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return false;
+    read.Reset(fds[0]);
+    write.Reset(fds[1]);
+    return true;
+}
+
+bool WriteAll(Fd& fd, std::span<const uint8_t> bytes) {
+    while (!bytes.empty() && fd.get() >= 0) {
+        const ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes = bytes.subspan(static_cast<size_t>(n));
+    }
+    return bytes.empty();
+}
+
+class PosixChild : public ChildProcess {
+  public:
+    PosixChild(pid_t pid, Fd& in, Fd& out, Fd& extra) : pid_(pid) {
+        in_.Reset(in.Release());
+        out_.Reset(out.Release());
+        extra_.Reset(extra.Release());
+    }
+    ~PosixChild() override { Wait(); }
+    bool Write(std::span<const uint8_t> bytes) override { return WriteAll(in_, bytes); }
+    void CloseInput() override { in_.Close(); }
+    bool WriteExtra(std::span<const uint8_t> bytes) override { return WriteAll(extra_, bytes); }
+    void CloseExtra() override { extra_.Close(); }
+    int64_t Read(std::span<uint8_t> out) override {
+        if (out_.get() < 0) return -1;
+        for (;;) {
+            const ssize_t n = ::read(out_.get(), out.data(), out.size());
+            if (n < 0 && errno == EINTR) continue;
+            return n;
+        }
+    }
+    void CloseOutput() override { out_.Close(); }
+    int Wait() override {
+        in_.Close();
+        extra_.Close();
+        out_.Close();
+        const pid_t pid = pid_;
+        if (pid > 0) {
+            // Waited for without reaping, then reaped under the lock: Kill must never signal a
+            // process id that was given to another process meanwhile.
+            siginfo_t info{};
+            while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0 &&
+                   errno == EINTR) {
+            }
+            std::lock_guard lock(kill_);
+            int status = 0;
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            pid_ = -1;
+        }
+        return status_;
+    }
+    void Kill() override {
+        std::lock_guard lock(kill_);
+        if (pid_ > 0) ::kill(pid_, SIGKILL);
+    }
+
+  private:
+    std::atomic<pid_t> pid_;
+    std::mutex kill_;
+    Fd in_, out_, extra_;
+    int status_ = -1;
+};
+
+}  // namespace
+
+std::string ExtraInputName() { return "pipe:3"; }
+
+std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& error) {
+    // A child that stops reading must show as a failed write, not kill us.
+    ::signal(SIGPIPE, SIG_IGN);
+    Fd inRead, inWrite, outRead, outWrite, extraRead, extraWrite;
+    if ((request.pipeInput && !MakePipe(inRead, inWrite)) ||
+        (request.pipeOutput && !MakePipe(outRead, outWrite)) ||
+        (!request.extraInput.empty() && !MakePipe(extraRead, extraWrite))) {
+        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return nullptr;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (inRead.get() >= 0) posix_spawn_file_actions_adddup2(&actions, inRead.get(), 0);
+    if (outWrite.get() >= 0) posix_spawn_file_actions_adddup2(&actions, outWrite.get(), 1);
+    if (extraRead.get() >= 0) posix_spawn_file_actions_adddup2(&actions, extraRead.get(), 3);
+    std::vector<char*> argv;
+    std::string name = request.program;
+    argv.push_back(name.data());
+    std::vector<std::string> args = request.args;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc =
+        ::posix_spawn(&pid, request.program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        error = "cannot start " + request.program + ": " + std::strerror(rc);
+        return nullptr;
+    }
+    return std::make_unique<PosixChild>(pid, inWrite, outRead, extraWrite);
+}
+
+std::string MakePrivateTempFolder(std::string& error) {
+    std::error_code ec;
+    auto base = std::filesystem::temp_directory_path(ec);
+    if (ec) base = "/tmp";
+    std::string pattern = (base / "mrvtool-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {  // mode 0700
+        error = "cannot make a temporary folder in " + base.string() + ": " + std::strerror(errno);
+        return {};
+    }
+    return pattern;
+}
+
+}  // namespace mrv::exporting
