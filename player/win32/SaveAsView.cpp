@@ -73,9 +73,8 @@ std::string SaveAsView::FindFfmpeg(const std::string& userChosen) {
     const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(size, L'\0');
     path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), size));
-    return exporting::FindFfmpeg(exporting::RealProgramFiles(),
-                                 WideToUtf8(mrv::win::ProgramFolder()), mrv::win::Narrow(path),
-                                 userChosen);
+    return exporting::FindFfmpeg(exporting::RealProgramFiles(), Narrow(mrv::win::ProgramFolder()),
+                                 mrv::win::Narrow(path), userChosen);
 }
 
 void SaveAsView::RememberFfmpeg(const std::string& path) {
