@@ -71,10 +71,6 @@ std::optional<PlayerKey> KeyOf(WPARAM vk) {
             return PlayerKey::Escape;
         case 'M':
             return PlayerKey::M;
-        case VK_OEM_4:
-            return PlayerKey::LeftBracket;
-        case VK_OEM_6:
-            return PlayerKey::RightBracket;
         case 'S':
             return PlayerKey::S;
         default:
@@ -186,7 +182,10 @@ bool PlayerWindow::RouteKey(const MSG& msg) {
     }
     if (root != hwnd_) return false;
     if (msg.message == WM_CHAR) {
-        // The characters of the keys handled at their key-down.
+        // The speed keys are the characters, wherever the layout puts them (AltGr+8 and +9 on
+        // a German keyboard); the others were handled at their key-down.
+        if (msg.wParam == L'[') return form_.KeyDown(PlayerKey::LeftBracket, false);
+        if (msg.wParam == L']') return form_.KeyDown(PlayerKey::RightBracket, false);
         return msg.wParam == L' ' || msg.wParam == 0x1B;
     }
     const std::optional<PlayerKey> key = KeyOf(msg.wParam);
@@ -264,6 +263,11 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_CLOSE:
             OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;  // a log-off never waits for the player
+        case WM_ENDSESSION:
+            if (wp) OnEndSession();
             return 0;
         case WM_DESTROY:
             ::KillTimer(hwnd_, kTimerId);
@@ -721,6 +725,13 @@ void PlayerWindow::RememberPlace() {
 void PlayerWindow::OnClose() {
     saveView_.CancelAndWait();
     ::DestroyWindow(hwnd_);
+}
+
+// The process may end as soon as this returns: an export in progress is cancelled, which
+// removes its staged files, before it does.
+void PlayerWindow::OnEndSession() {
+    hooks_.Write("session ending");
+    saveView_.CancelAndWait();
 }
 
 void PlayerWindow::OutOfMemory() {

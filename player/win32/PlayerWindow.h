@@ -86,6 +86,7 @@ class PlayerWindow final : private PlayerView, private RecoveryView {
     void OnHScroll(WPARAM wp, HWND control);
     bool OnBarMouseDown(LPARAM lp);
     void OnClose();
+    void OnEndSession();
     void OnDropFiles(HDROP drop);
     void PostTestDrop(const std::wstring& path);
     void OnStartNotice();
