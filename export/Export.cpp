@@ -57,6 +57,10 @@ std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
     return {};
 }
 
+std::optional<int64_t> EstimateGifBytes(std::span<const uint8_t>, const ExportRequest&) {
+    return std::nullopt;  // not known yet
+}
+
 bool NamesAnInput(const ExportRequest& request) {
     for (const std::string& in : request.inputs) {
         if (files::Same(in, request.output)) return true;
