@@ -14,13 +14,15 @@ struct Frame {
     int delayCs = 0;
 };
 
-// Decodes every frame of a GIF that uses local palettes, "keep" disposal and transparency.
+// Decodes every frame of a GIF that uses "keep" disposal and transparency.
 std::vector<Frame> ReadGif(const std::vector<uint8_t>& g, int& width, int& height) {
     size_t at = 6;
     const auto u16 = [&](size_t p) { return g[p] | (g[p + 1] << 8); };
     EXPECT_EQ(std::string(g.begin(), g.begin() + 6), "GIF89a");
     width = u16(at), height = u16(at + 2);
-    at += 7;
+    const bool hasGlobal = g[at + 4] & 0x80;
+    const size_t global = at + 7;
+    at += 7 + (hasGlobal ? 3 * (size_t{2} << (g[at + 4] & 7)) : 0);
     std::vector<uint8_t> canvas(static_cast<size_t>(width) * height * 3, 0);
     std::vector<Frame> frames;
     int delay = 0, transparent = -1;
@@ -44,10 +46,10 @@ std::vector<Frame> ReadGif(const std::vector<uint8_t>& g, int& width, int& heigh
         }
         EXPECT_EQ(g[at], 0x2C);
         const int left = u16(at + 1), top = u16(at + 3), w = u16(at + 5), h = u16(at + 7);
-        const int bits = (g[at + 9] & 7) + 1;
-        EXPECT_TRUE(g[at + 9] & 0x80);
-        const uint8_t* palette = &g[at + 10];
-        at += 10 + 3 * (size_t{1} << bits);
+        const bool local = g[at + 9] & 0x80;
+        EXPECT_TRUE(local || hasGlobal);
+        const uint8_t* palette = local ? &g[at + 10] : &g[global];
+        at += 10 + (local ? 3 * (size_t{2} << (g[at + 9] & 7)) : 0);
         const int minCode = g[at++];
         std::vector<uint8_t> data;
         subBlocks(&data);
