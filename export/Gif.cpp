@@ -53,13 +53,19 @@ class CodeWriter {
 
 constexpr size_t kMaxColours = 255;
 
+// Colours in 6-6-6 bins for the cut: fine enough for a wallpaper's gradient.
+constexpr int kBinBits = 6;
+constexpr uint32_t kBinMask = (1u << kBinBits) - 1;
+constexpr size_t kBins = size_t{1} << (3 * kBinBits);
 uint32_t Bin(uint32_t c) {
-    return ((c >> 19) & 31) << 10 | ((c >> 11) & 31) << 5 | ((c >> 3) & 31);
+    constexpr int drop = 8 - kBinBits;
+    return ((c >> (16 + drop)) & kBinMask) << (2 * kBinBits) |
+           ((c >> (8 + drop)) & kBinMask) << kBinBits | ((c >> drop) & kBinMask);
 }
 
 // The colours that get an entry of their own, most frequent first: all of them when they fit,
-// else those covering a share of the pixels that a cut box would blur (at least 1 in 8192), up
-// to all but a few entries, which stay for the rare colours.
+// else those that cover at least 1 in 512 of the pixels (flat backgrounds, text, the UI's
+// greys), up to half the entries; the rest are for a cut of the rare colours.
 std::vector<uint32_t> ExactColours(const ColourCounts& counts) {
     std::vector<std::pair<uint32_t, uint32_t>> byCount(counts.begin(), counts.end());
     std::sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) {
@@ -72,8 +78,8 @@ std::vector<uint32_t> ExactColours(const ColourCounts& counts) {
     }
     uint64_t pixels = 0;
     for (const auto& [c, n] : byCount) pixels += n;
-    const uint64_t frequent = std::max<uint64_t>(2, pixels / 8192);
-    constexpr size_t kKeptForRare = 32;
+    const uint64_t frequent = std::max<uint64_t>(2, pixels / 512);
+    constexpr size_t kKeptForRare = 128;
     for (const auto& [c, n] : byCount) {
         if (n < frequent || exact.size() == kMaxColours - kKeptForRare) break;
         exact.push_back(c);
@@ -81,44 +87,52 @@ std::vector<uint32_t> ExactColours(const ColourCounts& counts) {
     return exact;
 }
 
-// A median cut of the colours' 5-5-5 histogram into at most `boxes` colours, each the mean of
+// A median cut of the colours' histogram into at most `boxes` colours, each the mean of
 // its pixels.
 std::vector<uint32_t> MedianCut(const std::vector<std::pair<uint32_t, uint32_t>>& colours,
                                 size_t maxBoxes) {
     struct Box {
         std::vector<uint32_t> bins;
         uint64_t pixels = 0;
+        uint32_t widest = 0;  // the widest channel's range, in bins
+        int shift = 0;        // and where it lies in a bin number
     };
-    std::vector<uint64_t> counts(32768, 0);
+    const auto measure = [](Box& box) {
+        box.widest = 0;
+        for (int s : {2 * kBinBits, kBinBits, 0}) {
+            uint32_t lo = kBinMask, hi = 0;
+            for (uint32_t b : box.bins) {
+                lo = std::min(lo, (b >> s) & kBinMask);
+                hi = std::max(hi, (b >> s) & kBinMask);
+            }
+            if (hi - lo >= box.widest) box.widest = hi - lo, box.shift = s;
+        }
+    };
+    std::vector<uint64_t> counts(kBins, 0);
     for (const auto& [c, n] : colours) counts[Bin(c)] += n;
     std::vector<Box> boxes(1);
     for (uint32_t b = 0; b < counts.size(); ++b) {
         if (counts[b]) boxes[0].bins.push_back(b), boxes[0].pixels += counts[b];
     }
     if (boxes[0].bins.empty() || maxBoxes == 0) return {};
-    // Split the box of the most pixels along its widest channel, at its median pixel.
+    measure(boxes[0]);
+    // Split the box of the most error (its pixels times its width) along its widest channel,
+    // at its median pixel: a wide box of few pixels (text's shades) is split as well as a
+    // narrow one of many (a wallpaper's gradient).
     while (boxes.size() < maxBoxes) {
         size_t pick = SIZE_MAX;
+        uint64_t most = 0;
         for (size_t i = 0; i < boxes.size(); ++i) {
-            if (boxes[i].bins.size() > 1 &&
-                (pick == SIZE_MAX || boxes[i].pixels > boxes[pick].pixels)) {
-                pick = i;
+            const uint64_t error = boxes[i].pixels * boxes[i].widest;
+            if (boxes[i].bins.size() > 1 && (pick == SIZE_MAX || error > most)) {
+                pick = i, most = error;
             }
         }
         if (pick == SIZE_MAX) break;
         Box& box = boxes[pick];
-        int shift = 0;
-        uint32_t widest = 0;
-        for (int s : {10, 5, 0}) {
-            uint32_t lo = 31, hi = 0;
-            for (uint32_t b : box.bins) {
-                lo = std::min(lo, (b >> s) & 31);
-                hi = std::max(hi, (b >> s) & 31);
-            }
-            if (hi - lo >= widest) widest = hi - lo, shift = s;
-        }
+        const int shift = box.shift;
         std::sort(box.bins.begin(), box.bins.end(), [shift](uint32_t a, uint32_t b) {
-            return ((a >> shift) & 31) < ((b >> shift) & 31);
+            return ((a >> shift) & kBinMask) < ((b >> shift) & kBinMask);
         });
         uint64_t seen = 0;
         size_t cut = 1;
@@ -133,10 +147,12 @@ std::vector<uint32_t> MedianCut(const std::vector<std::pair<uint32_t, uint32_t>>
         box.pixels = 0;
         for (uint32_t b : box.bins) box.pixels += counts[b];
         for (uint32_t b : upper.bins) upper.pixels += counts[b];
+        measure(box);
+        measure(upper);
         boxes.push_back(std::move(upper));
     }
     // Each box's colour is the mean of its pixels, from the full colours.
-    std::vector<uint16_t> binBox(32768, 0);
+    std::vector<uint16_t> binBox(kBins, 0);
     for (size_t i = 0; i < boxes.size(); ++i) {
         for (uint32_t b : boxes[i].bins) binBox[b] = static_cast<uint16_t>(i);
     }

@@ -225,11 +225,11 @@ TEST(GifWriter, PicturesWithin20MsMergeAndNoDelayIsShorter) {
 }
 
 TEST(GifWriter, FrequentColoursStayExactPastTheLimitAndTheFirstPaletteServesLaterChanges) {
-    // A desktop: a white page, black and grey text, a toolbar gradient of 200 steps, and 600
-    // rare shades of a few pixels each: 900 colours in all.
+    // A desktop: a white page, black text, a grey panel, a toolbar gradient of 40 steps, and
+    // 600 rare shades of two pixels each: 643 colours in all.
     RgbImage desk = Picture(400, 300, 0xFFFFFF);
     for (int x = 0; x < 400; ++x) {
-        const auto v = static_cast<uint32_t>(55 + x / 2);
+        const auto v = static_cast<uint32_t>(55 + x / 10 * 5);
         Paint(desk, x, 0, x + 1, 30, v << 16 | v << 8 | 0xF0);
     }
     for (int i = 0; i < 100; ++i) Paint(desk, 10 + 3 * i, 40, 12 + 3 * i, 80, 0x202020);
@@ -242,7 +242,7 @@ TEST(GifWriter, FrequentColoursStayExactPastTheLimitAndTheFirstPaletteServesLate
     RgbImage typed = desk;
     Paint(typed, 50, 250, 60, 260, 0x202020);
     for (int x = 0; x < 200; ++x) {
-        const auto v = static_cast<uint32_t>(55 + x);
+        const auto v = static_cast<uint32_t>(55 + x / 10 * 5);
         Paint(typed, x, 270, x + 1, 280, v << 16 | v << 8 | 0xF0);
     }
     std::vector<uint8_t> gif = Encode({{desk, 0}, {typed, 10}}, 20);
@@ -256,7 +256,7 @@ TEST(GifWriter, FrequentColoursStayExactPastTheLimitAndTheFirstPaletteServesLate
             d = std::max(d, std::abs(frames[0].canvas[p + c] - desk.rgb[p + c]));
         off += d > 0;
         worst = std::max(worst, d);
-        // The page, the text, the panel and the gradient (each step 60 pixels) are exact.
+        // The page, the text, the panel and the gradient (each step 300 pixels) are exact.
         if (desk.rgb[p] != 0x10) {
             ASSERT_EQ(d, 0) << p / 3;
         }
