@@ -213,6 +213,7 @@ ExportResult Job::Supervise(const std::function<ExportResult()>& work,
     }
     worker.join();
     if (cancelled_ && result.status != ExportStatus::Done) {
+        DiscardKept(result.kept);
         return {ExportStatus::Cancelled, text::kExportInterrupted};
     }
     return result;
@@ -255,16 +256,17 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
     }
     job.Step("png", static_cast<int64_t>(records.size()), static_cast<int64_t>(records.size()),
              rec.timeline.pacing().totalMs);
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (const int error =
-                files::Rename(path::Join(staged.path(), names[i]), path::Join(dir, names[i]))) {
-            // Half a set is no set: what was moved in goes again.
-            for (size_t j = 0; j < i; ++j) files::Remove(path::Join(dir, names[j]));
-            return WriteFailure(error, path::Join(dir, names[i]));
-        }
+    KeptOutput set;
+    for (const std::string& name : names) {
+        set.moves.push_back({path::Join(staged.path(), name), path::Join(dir, name)});
     }
-    return {ExportStatus::Done, std::to_string(names.size()) + " pictures written to " +
-                                    (dir.empty() ? std::string(".") : dir)};
+    set.folder = staged.Release();
+    ExportResult r = MoveKept(std::move(set));
+    if (r.status == ExportStatus::Done) {
+        r.detail = std::to_string(names.size()) + " pictures written to " +
+                   (dir.empty() ? std::string(".") : dir);
+    }
+    return r;
 }
 
 ExportResult Finish(StagedFile& file, ExportResult result) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playback/AudioTimeline.h"
@@ -50,13 +51,36 @@ enum class ExportStatus {
     NoFfmpeg,
     EncoderFailed,
     Refused,  // the recording cannot be exported (damaged, a forged time line, no sound for WAV)
-    OutOfMemory
+    OutOfMemory,
+    EncoderMissing,  // the helper program lacks the encoder the format needs; detail names it
+    TargetInUse      // another program holds the target; the finished output is kept (see kept)
+};
+
+// A finished output kept beside its target while another program holds the target: the moves
+// still to make, what was already moved in, and the staging folder to remove after them.
+struct KeptOutput {
+    std::vector<std::pair<std::string, std::string>> moves;  // staged file, its target
+    std::vector<std::string> placed;                         // targets already moved in
+    std::string folder;                                      // staging folder, or empty
+    bool empty() const { return moves.empty() && placed.empty() && folder.empty(); }
 };
 
 struct ExportResult {
     ExportStatus status = ExportStatus::Done;
     std::string detail;  // English, for logs and mrvtool's messages
+    // TargetInUse: what MoveKept tries again and DiscardKept throws away.
+    KeptOutput kept = {};
+    // EncoderFailed: the helper program's own last error line, as it wrote it.
+    std::string toolError = {};
 };
+
+// Tries the kept moves again (a few times, a while apart); Done, TargetInUse with what is still
+// kept, or a write failure that removed it all.
+ExportResult MoveKept(KeptOutput kept);
+// Removes the kept output and what of it was moved in: half a set is no set.
+void DiscardKept(const KeptOutput& kept);
+// The file another program holds, for the message.
+std::string InUseName(const KeptOutput& kept);
 
 // The recording's sound as a GSM 6.10 WAV file (as mrvtool --wav writes it), for a decoder that
 // must see the whole sound before it gives any back (an ffmpeg child); the player's ACM decoder

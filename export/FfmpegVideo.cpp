@@ -300,7 +300,7 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     if (!sent || soundResult.status != ExportStatus::Done || status != 0) {
         return FfmpegFailed(status, request.output);
     }
-    ExportResult r = MoveInPlace(made, request.output);
+    ExportResult r = CopyInPlace(made, request.output);
     if (r.status == ExportStatus::Done) {
         char rate[32];
         std::snprintf(rate, sizeof rate, "%.3f", 1000.0 / pacing.tickMs);

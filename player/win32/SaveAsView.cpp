@@ -60,9 +60,28 @@ bool SaveAsView::AskYesNo(const char* text) {
 }
 
 void SaveAsView::ShowError(const char* text) {
-    hooks_.Write("message save failed");
+    std::string line = text;  // one log line
+    for (char& c : line) c = c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+    hooks_.Write("message save failed: %s", line.c_str());
     ::MessageBoxW(window_, Widen(text).c_str(), Widen(text::kAppTitle).c_str(),
                   MB_OK | MB_ICONERROR);
+}
+
+bool SaveAsView::AskRetry(const std::string& text) {
+    hooks_.Write("question in use %s", text.substr(0, text.find('\t')).c_str());
+    return ::MessageBoxW(window_, Widen(text).c_str(), Widen(text::kAppTitle).c_str(),
+                         MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+}
+
+ExportResult SaveAsView::MoveKept(const exporting::KeptOutput& kept) {
+    const ExportResult r = exporting::MoveKept(kept);
+    hooks_.Write("kept moved %d", static_cast<int>(r.status));
+    return r;
+}
+
+void SaveAsView::DiscardKept(const exporting::KeptOutput& kept) {
+    hooks_.Write("kept discarded");
+    exporting::DiscardKept(kept);
 }
 
 std::optional<std::string> SaveAsView::AskFfmpegLocation() {

@@ -42,6 +42,9 @@ class SaveAsView final : public SaveShell {
                                           bool skipIdle) override;
     bool AskYesNo(const char* text) override;
     void ShowError(const char* text) override;
+    bool AskRetry(const std::string& text) override;
+    ExportResult MoveKept(const exporting::KeptOutput& kept) override;
+    void DiscardKept(const exporting::KeptOutput& kept) override;
     std::optional<std::string> AskFfmpegLocation() override;
     std::string FindFfmpeg(const std::string& userChosen) override;
     void RememberFfmpeg(const std::string& path) override;

@@ -119,7 +119,12 @@ int Report(const ExportResult& r) {
         case ExportStatus::Done:
             std::printf("%s\n", r.detail.c_str());
             return kExitOk;
+        case ExportStatus::TargetInUse:
+            // No one to ask here: the finished file goes, the target stays as it was.
+            DiscardKept(r.kept);
+            return UsageError(text::kExportTargetInUse + InUseName(r.kept));
         case ExportStatus::NoFfmpeg:
+        case ExportStatus::EncoderMissing:
         case ExportStatus::CannotWrite:
         case ExportStatus::DiskFull:
             return UsageError(r.detail);
@@ -130,6 +135,10 @@ int Report(const ExportResult& r) {
         case ExportStatus::EncoderFailed:
         case ExportStatus::Cancelled:
             break;
+    }
+    if (!r.toolError.empty()) {
+        std::fprintf(stderr, "mrvtool: %s (ffmpeg: %s)\n", r.detail.c_str(), r.toolError.c_str());
+        return kExitInvalid;
     }
     std::fprintf(stderr, "mrvtool: %s\n", r.detail.c_str());
     return kExitInvalid;
