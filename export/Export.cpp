@@ -37,21 +37,30 @@ ProgramFiles& RealProgramFiles() {
 }
 
 std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
-                       const std::string& pathVariable, const std::string& userChosen) {
+                       const std::string& pathVariable, const std::string& userChosen,
+                       const std::string& untrustedDir) {
 #ifdef _WIN32
     const std::string name = "ffmpeg.exe";
     constexpr char kSeparator = ';';
+    const auto full = [](const std::string& dir) {
+        return (dir.size() >= 3 && dir[1] == ':' && (dir[2] == '\\' || dir[2] == '/')) ||
+               dir.rfind("\\\\", 0) == 0;
+    };
 #else
     const std::string name = "ffmpeg";
     constexpr char kSeparator = ':';
+    const auto full = [](const std::string& dir) { return dir.front() == '/'; };
 #endif
+    const auto trusted = [&](const std::string& candidate) {
+        return !InFolder(candidate, untrustedDir) && files.IsFile(candidate);
+    };
     if (!programDir.empty()) {
         std::string besideUs = path::Join(programDir, name);
-        if (files.IsFile(besideUs)) return besideUs;
+        if (trusted(besideUs)) return besideUs;
     }
     for (const std::string& dir : SplitPathVariable(pathVariable, kSeparator)) {
         std::string candidate = path::Join(dir, name);
-        if (files.IsFile(candidate)) return candidate;
+        if (full(dir) && trusted(candidate)) return candidate;
     }
     if (!userChosen.empty() && files.IsFile(userChosen)) return userChosen;
     return {};

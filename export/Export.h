@@ -125,7 +125,10 @@ ProgramFiles& RealProgramFiles();
 
 // ffmpeg: beside the program, then the PATH's folders in order, then `userChosen`; empty when
 // none exists. `pathVariable` is the PATH's value (';'-separated on Windows, ':' elsewhere).
+// None is taken from `untrustedDir` (the recording's own folder) but the one the user chose,
+// nor from a PATH entry that is not a full path (it would be looked up from the current folder).
 std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
-                       const std::string& pathVariable, const std::string& userChosen);
+                       const std::string& pathVariable, const std::string& userChosen,
+                       const std::string& untrustedDir);
 
 }  // namespace mrv::exporting

@@ -102,14 +102,14 @@ std::string SaveMessageFor(const ExportResult& result) {
 }
 
 bool SaveFlow::FindOrLocateFfmpeg(std::string& ffmpeg) {
-    ffmpeg = shell_.FindFfmpeg(userFfmpeg_);
+    ffmpeg = shell_.FindFfmpeg(userFfmpeg_, path::Parent(recording_));
     if (!ffmpeg.empty()) return true;
     if (!shell_.AskYesNo(text::kPlayerSaveNoFfmpeg)) return false;
     const std::optional<std::string> located = shell_.AskFfmpegLocation();
     if (!located) return false;
     userFfmpeg_ = *located;
     shell_.RememberFfmpeg(userFfmpeg_);
-    ffmpeg = shell_.FindFfmpeg(userFfmpeg_);
+    ffmpeg = shell_.FindFfmpeg(userFfmpeg_, path::Parent(recording_));
     return !ffmpeg.empty();
 }
 

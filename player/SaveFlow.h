@@ -72,8 +72,10 @@ class SaveShell {
     virtual ExportResult MoveKept(const exporting::KeptOutput& kept) = 0;
     virtual void DiscardKept(const exporting::KeptOutput& kept) = 0;
     virtual std::optional<std::string> AskFfmpegLocation() = 0;
-    // Beside the player, on the PATH, then `userChosen`; empty when none exists.
-    virtual std::string FindFfmpeg(const std::string& userChosen) = 0;
+    // Beside the player, on the PATH, then `userChosen`; empty when none exists. Never one in
+    // `recordingDir` but the user's choice: anyone can put a file beside a received recording.
+    virtual std::string FindFfmpeg(const std::string& userChosen,
+                                   const std::string& recordingDir) = 0;
     virtual void RememberFfmpeg(const std::string& path) = 0;
     // Runs the export off the window's thread; its progress and end come back to the flow.
     virtual void StartExport(const ExportRequest& request) = 0;

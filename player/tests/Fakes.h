@@ -92,7 +92,9 @@ class FakeSaveShell : public SaveShell {
         ++locateAsked;
         return located;
     }
-    std::string FindFfmpeg(const std::string& userChosen) override {
+    std::string FindFfmpeg(const std::string& userChosen,
+                           const std::string& recordingDir) override {
+        untrustedDirs.push_back(recordingDir);
         return userChosen.empty() ? found : userChosen;
     }
     void RememberFfmpeg(const std::string& path) override { remembered = path; }
@@ -122,6 +124,7 @@ class FakeSaveShell : public SaveShell {
     std::vector<std::string> questions;
     std::vector<std::string> errors;
     std::vector<std::string> retryQuestions;
+    std::vector<std::string> untrustedDirs;
     std::vector<exporting::KeptOutput> moved, discarded;
     int locateAsked = 0;
     std::string remembered;

@@ -88,13 +88,19 @@ std::optional<std::string> SaveAsView::AskFfmpegLocation() {
     return win::AskFfmpegLocation(window_);
 }
 
-std::string SaveAsView::FindFfmpeg(const std::string& userChosen) {
+std::string SaveAsView::FindFfmpeg(const std::string& userChosen, const std::string& recordingDir) {
     const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(size, L'\0');
     path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), size));
-    return exporting::FindFfmpeg(exporting::RealProgramFiles(),
-                                 WideToUtf8(mrv::win::ProgramFolder()), mrv::win::Narrow(path),
-                                 userChosen);
+    // A full name, as the program's folder and the PATH's are compared with it.
+    const std::wstring dir = Utf8ToWide(recordingDir.empty() ? "." : recordingDir);
+    std::wstring fullDir(MAX_PATH, L'\0');
+    fullDir.resize(::GetFullPathNameW(dir.c_str(), MAX_PATH, fullDir.data(), nullptr));
+    const std::string found =
+        exporting::FindFfmpeg(exporting::RealProgramFiles(), WideToUtf8(mrv::win::ProgramFolder()),
+                              mrv::win::Narrow(path), userChosen, WideToUtf8(fullDir));
+    hooks_.Write("ffmpeg found %s", found.c_str());
+    return found;
 }
 
 void SaveAsView::RememberFfmpeg(const std::string& path) {

@@ -46,7 +46,7 @@ class SaveAsView final : public SaveShell {
     ExportResult MoveKept(const exporting::KeptOutput& kept) override;
     void DiscardKept(const exporting::KeptOutput& kept) override;
     std::optional<std::string> AskFfmpegLocation() override;
-    std::string FindFfmpeg(const std::string& userChosen) override;
+    std::string FindFfmpeg(const std::string& userChosen, const std::string& recordingDir) override;
     void RememberFfmpeg(const std::string& path) override;
     void StartExport(const ExportRequest& request) override;
     void CancelExport() override;

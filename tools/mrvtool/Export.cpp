@@ -183,7 +183,14 @@ int RunExportCommand(const Args& args) {
             return UsageError("--skip-idle takes seconds from 0 to 86400, not \"" + *value + "\"");
         }
     }
-    const std::string ffmpeg = FindFfmpeg(RealProgramFiles(), SelfDirectory(), PathVariable(), {});
+    // Never an ffmpeg that lies beside the recording: whoever sent it could have put one there.
+    std::error_code ec;
+    const std::string recordingDir =
+        args.positional.empty()
+            ? std::string()
+            : PathUtf8(fs::absolute(Utf8Path(args.positional[0]), ec).parent_path());
+    const std::string ffmpeg =
+        FindFfmpeg(RealProgramFiles(), SelfDirectory(), PathVariable(), {}, recordingDir);
     CatchInterrupts();
     RecordingInput input;
     if (int rc = LoadRecording(args, input); rc != kExitOk) return rc;
