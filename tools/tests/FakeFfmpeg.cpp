@@ -4,9 +4,10 @@
 // answers with silence of the right length. MRV_FAKE_FFMPEG_FAIL=1 makes it fail after reading,
 // with an error line; MRV_FAKE_FFMPEG_SLEEP=S makes it wait S seconds before it reads. Its
 // `-version` is MRV_FAKE_FFMPEG_VERSION's (6.1 by default), without libx264 when
-// MRV_FAKE_FFMPEG_NO_X264=1. MRV_FAKE_FFMPEG_LOG=FILE gets "start PROGRAM LAST-ARGUMENT" and "end"
-// lines (a killed run has no end). On Windows MRV_FAKE_FFMPEG_LAUNCH=1 makes it a launcher, as
-// package managers install ffmpeg: it runs itself as a child with its standard handles and waits.
+// MRV_FAKE_FFMPEG_NO_X264=1. MRV_FAKE_FFMPEG_LOG=FILE gets "start PROGRAM LAST-ARGUMENT", "woke"
+// (after the sleep) and "end" lines: a run killed in its sleep has neither. On Windows
+// MRV_FAKE_FFMPEG_LAUNCH=1 makes it a launcher, as package managers install ffmpeg: it runs
+// itself as a child with its standard handles and waits.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
     }
     if (const char* sleep = std::getenv("MRV_FAKE_FFMPEG_SLEEP")) {
         std::this_thread::sleep_for(std::chrono::seconds(std::atoi(sleep)));
+        Log("woke");
     }
     const long long total = Drain(stdin);
     long long extra = -1;
