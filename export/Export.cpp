@@ -38,21 +38,30 @@ ProgramFiles& RealProgramFiles() {
 }
 
 std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
-                       const std::string& pathVariable, const std::string& userChosen) {
+                       const std::string& pathVariable, const std::string& userChosen,
+                       const std::string& untrustedDir) {
 #ifdef _WIN32
     const std::string name = "ffmpeg.exe";
     constexpr char kSeparator = ';';
+    const auto full = [](const std::string& dir) {
+        return (dir.size() >= 3 && dir[1] == ':' && (dir[2] == '\\' || dir[2] == '/')) ||
+               dir.rfind("\\\\", 0) == 0;
+    };
 #else
     const std::string name = "ffmpeg";
     constexpr char kSeparator = ':';
+    const auto full = [](const std::string& dir) { return dir.front() == '/'; };
 #endif
+    const auto trusted = [&](const std::string& candidate) {
+        return !InFolder(candidate, untrustedDir) && files.IsFile(candidate);
+    };
     if (!programDir.empty()) {
         std::string besideUs = path::Join(programDir, name);
-        if (files.IsFile(besideUs)) return besideUs;
+        if (trusted(besideUs)) return besideUs;
     }
     for (const std::string& dir : SplitPathVariable(pathVariable, kSeparator)) {
         std::string candidate = path::Join(dir, name);
-        if (files.IsFile(candidate)) return candidate;
+        if (full(dir) && trusted(candidate)) return candidate;
     }
     if (!userChosen.empty() && files.IsFile(userChosen)) return userChosen;
     return {};
@@ -255,6 +264,7 @@ ExportResult Job::Supervise(const std::function<ExportResult()>& work,
     }
     worker.join();
     if (cancelled_ && result.status != ExportStatus::Done) {
+        DiscardKept(result.kept);
         return {ExportStatus::Cancelled, text::kExportInterrupted};
     }
     return result;
@@ -300,16 +310,17 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, const Selec
     }
     job.Step("png", static_cast<int64_t>(records.size()), static_cast<int64_t>(records.size()),
              rec.timeline.pacing().totalMs);
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (const int error =
-                files::Rename(path::Join(staged.path(), names[i]), path::Join(dir, names[i]))) {
-            // Half a set is no set: what was moved in goes again.
-            for (size_t j = 0; j < i; ++j) files::Remove(path::Join(dir, names[j]));
-            return WriteFailure(error, path::Join(dir, names[i]));
-        }
+    KeptOutput set;
+    for (const std::string& name : names) {
+        set.moves.push_back({path::Join(staged.path(), name), path::Join(dir, name)});
     }
-    return {ExportStatus::Done, std::to_string(names.size()) + " pictures written to " +
-                                    (dir.empty() ? std::string(".") : dir)};
+    set.folder = staged.Release();
+    ExportResult r = MoveKept(std::move(set));
+    if (r.status == ExportStatus::Done) {
+        r.detail = std::to_string(names.size()) + " pictures written to " +
+                   (dir.empty() ? std::string(".") : dir);
+    }
+    return r;
 }
 
 ExportResult Finish(StagedFile& file, ExportResult result) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playback/AudioTimeline.h"
@@ -56,13 +57,36 @@ enum class ExportStatus {
     NoFfmpeg,
     EncoderFailed,
     Refused,  // the recording cannot be exported (damaged, a forged time line, no sound for WAV)
-    OutOfMemory
+    OutOfMemory,
+    EncoderMissing,  // the helper program lacks the encoder the format needs; detail names it
+    TargetInUse      // another program holds the target; the finished output is kept (see kept)
+};
+
+// A finished output kept beside its target while another program holds the target: the moves
+// still to make, what was already moved in, and the staging folder to remove after them.
+struct KeptOutput {
+    std::vector<std::pair<std::string, std::string>> moves;  // staged file, its target
+    std::vector<std::string> placed;                         // targets already moved in
+    std::string folder;                                      // staging folder, or empty
+    bool empty() const { return moves.empty() && placed.empty() && folder.empty(); }
 };
 
 struct ExportResult {
     ExportStatus status = ExportStatus::Done;
     std::string detail;  // English, for logs and mrvtool's messages
+    // TargetInUse: what MoveKept tries again and DiscardKept throws away.
+    KeptOutput kept = {};
+    // EncoderFailed: the helper program's own last error line, as it wrote it.
+    std::string toolError = {};
 };
+
+// Tries the kept moves again (a few times, a while apart); Done, TargetInUse with what is still
+// kept, or a write failure that removed it all.
+ExportResult MoveKept(KeptOutput kept);
+// Removes the kept output and what of it was moved in: half a set is no set.
+void DiscardKept(const KeptOutput& kept);
+// The file another program holds, for the message.
+std::string InUseName(const KeptOutput& kept);
 
 // The recording's sound as a GSM 6.10 WAV file (as mrvtool --wav writes it), for a decoder that
 // must see the whole sound before it gives any back (an ffmpeg child); the player's ACM decoder
@@ -112,7 +136,10 @@ ProgramFiles& RealProgramFiles();
 
 // ffmpeg: beside the program, then the PATH's folders in order, then `userChosen`; empty when
 // none exists. `pathVariable` is the PATH's value (';'-separated on Windows, ':' elsewhere).
+// None is taken from `untrustedDir` (the recording's own folder) but the one the user chose,
+// nor from a PATH entry that is not a full path (it would be looked up from the current folder).
 std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
-                       const std::string& pathVariable, const std::string& userChosen);
+                       const std::string& pathVariable, const std::string& userChosen,
+                       const std::string& untrustedDir);
 
 }  // namespace mrv::exporting

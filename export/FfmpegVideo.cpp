@@ -9,6 +9,7 @@
 #include "common/PathText.h"
 #include "common/Texts.h"
 #include "export/ExportJob.h"
+#include "export/FfmpegBuild.h"
 #include "export/FileOps.h"
 #include "export/Gif.h"
 #include "export/Ivf.h"
@@ -120,9 +121,12 @@ bool SendPictures(Recording& rec, ChildProcess& ffmpeg, const FrameSchedule& sch
     return true;
 }
 
-ExportResult FfmpegFailed(int status, const std::string& out) {
-    return {ExportStatus::EncoderFailed,
-            "ffmpeg failed (status " + std::to_string(status) + ") making " + out};
+// With ffmpeg's own last error line: the player has no console where it would show.
+ExportResult FfmpegFailed(int status, const std::string& out, ChildProcess& ffmpeg) {
+    ExportResult r{ExportStatus::EncoderFailed,
+                   "ffmpeg failed (status " + std::to_string(status) + ") making " + out};
+    r.toolError = ffmpeg.LastErrorLine();
+    return r;
 }
 
 }  // namespace
@@ -235,6 +239,9 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     TempFolder temp;
     if (!temp.Make(error)) return {ExportStatus::CannotWrite, error};
     const std::string made = temp.File(gif ? "out.gif" : "out.mp4");
+    const FfmpegBuild build = AskFfmpegBuild(ffmpeg, job);
+    if (job.cancelled()) return {ExportStatus::Cancelled, text::kExportInterrupted};
+    if (!gif && !build.hasLibx264) return {ExportStatus::EncoderMissing, text::kExportNoH264};
     const FrameSchedule schedule(rec.firstTicks, pacing.totalTicks, pacing.tickMs, &cut,
                                  gif ? kMaxGifFrameMs : 0, selection.halves);
     // A GIF's shortest delay, in the schedule's units.
@@ -256,7 +263,7 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
         const int status = pass->Wait();
         if (job.cancelled()) return {ExportStatus::Cancelled, text::kExportInterrupted};
         if (failure.status != ExportStatus::Done) return failure;
-        if (!sent || status != 0) return FfmpegFailed(status, request.output);
+        if (!sent || status != 0) return FfmpegFailed(status, request.output, *pass.operator->());
     }
 
     ChildSpec child{ffmpeg, PictureInputArgs(), true, false, {}};
@@ -280,7 +287,9 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
                            "[0:v][1:v]paletteuse", "-final_delay", std::to_string(lastCs)});
     }
     // Each picture keeps its own time stamp: no frame is repeated to fill a constant rate.
-    a.insert(a.end(), {"-fps_mode", "passthrough", FfmpegFileArgument(made)});
+    const std::vector<std::string> timing = PassthroughTimingArgs(build);
+    a.insert(a.end(), timing.begin(), timing.end());
+    a.push_back(FfmpegFileArgument(made));
     Attached encoder(job, StartChild(child, error));
     if (!encoder) return {ExportStatus::EncoderFailed, error};
     ChildProcess& video = *encoder.operator->();
@@ -320,9 +329,9 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     if (failure.status != ExportStatus::Done) return failure;
     if (soundResult.status == ExportStatus::EncoderFailed) return soundResult;
     if (!sent || soundResult.status != ExportStatus::Done || status != 0) {
-        return FfmpegFailed(status, request.output);
+        return FfmpegFailed(status, request.output, video);
     }
-    ExportResult r = MoveInPlace(made, request.output);
+    ExportResult r = CopyInPlace(made, request.output);
     if (r.status == ExportStatus::Done) {
         char rate[32];
         std::snprintf(rate, sizeof rate, "%.3f", 1000.0 / pacing.tickMs);

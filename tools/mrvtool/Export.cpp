@@ -122,7 +122,12 @@ int Report(const ExportResult& r) {
         case ExportStatus::Done:
             std::printf("%s\n", r.detail.c_str());
             return kExitOk;
+        case ExportStatus::TargetInUse:
+            // No one to ask here: the finished file goes, the target stays as it was.
+            DiscardKept(r.kept);
+            return UsageError(text::kExportTargetInUse + InUseName(r.kept));
         case ExportStatus::NoFfmpeg:
+        case ExportStatus::EncoderMissing:
         case ExportStatus::CannotWrite:
         case ExportStatus::DiskFull:
             return UsageError(r.detail);
@@ -133,6 +138,10 @@ int Report(const ExportResult& r) {
         case ExportStatus::EncoderFailed:
         case ExportStatus::Cancelled:
             break;
+    }
+    if (!r.toolError.empty()) {
+        std::fprintf(stderr, "mrvtool: %s (ffmpeg: %s)\n", r.detail.c_str(), r.toolError.c_str());
+        return kExitInvalid;
     }
     std::fprintf(stderr, "mrvtool: %s\n", r.detail.c_str());
     return kExitInvalid;
@@ -223,7 +232,14 @@ int RunExportCommand(const Args& args) {
         })) {
         return UsageError("--gif-width is for --gif and --gif-builtin");
     }
-    const std::string ffmpeg = FindFfmpeg(RealProgramFiles(), SelfDirectory(), PathVariable(), {});
+    // Never an ffmpeg that lies beside the recording: whoever sent it could have put one there.
+    std::error_code ec;
+    const std::string recordingDir =
+        args.positional.empty()
+            ? std::string()
+            : PathUtf8(fs::absolute(Utf8Path(args.positional[0]), ec).parent_path());
+    const std::string ffmpeg =
+        FindFfmpeg(RealProgramFiles(), SelfDirectory(), PathVariable(), {}, recordingDir);
     CatchInterrupts();
     RecordingInput input;
     if (int rc = LoadRecording(args, input); rc != kExitOk) return rc;

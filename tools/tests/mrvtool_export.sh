@@ -73,9 +73,33 @@ grep -q "^arg file:$WORK/tmp/mrvtool-.*/out.mp4$" "./$name" || fail "output: $(t
 tool/mrvtool export long.mrv --gif "./$name.gif" >/dev/null && head -n 1 "./$name.gif" |
     grep -q '^bytes ' || fail "gif through the stand-in"
 
-# A failing ffmpeg: an error, no output, and no temporary folder left behind.
+# A failing ffmpeg: an error with ffmpeg's own last line, no output, and no temporary folder
+# left behind.
 msg="$(MRV_FAKE_FFMPEG_FAIL=1 tool/mrvtool export long.mrv --mp4 fails.mp4 2>&1)"
-[ $? = 1 ] && grep -q "ffmpeg failed" <<<"$msg" || fail "failing ffmpeg: $msg"
+[ $? = 1 ] && grep -q "ffmpeg failed.*(ffmpeg: Conversion failed: fake at frame 7)" <<<"$msg" ||
+    fail "failing ffmpeg: $msg"
+
+# Builds differ: an old one gets -vsync, one without libx264 is named as such and asked once.
+MRV_FAKE_FFMPEG_VERSION=4.4.2 tool/mrvtool export long.mrv --mp4 old.mp4 >/dev/null &&
+    grep -q '^arg -vsync$' old.mp4 && ! grep -q fps_mode old.mp4 || fail "old ffmpeg: $(cat old.mp4)"
+grep -q '^arg -fps_mode$' "./$name" || fail "a new ffmpeg did not get -fps_mode"
+msg="$(MRV_FAKE_FFMPEG_NO_X264=1 MRV_FAKE_FFMPEG_LOG="$WORK/ff.log" tool/mrvtool export long.mrv \
+    --mp4 lgpl.mp4 2>&1)"
+[ $? = 2 ] && grep -q "no H.264 encoder (libx264)" <<<"$msg" && [ ! -e lgpl.mp4 ] ||
+    fail "ffmpeg without libx264: $msg"
+[ "$(cat ff.log)" = "start $WORK/tool/ffmpeg -version
+end" ] || fail "ffmpeg without libx264 was run for more than its version: $(cat ff.log)"
+rm ff.log
+MRV_FAKE_FFMPEG_LOG="$WORK/ff.log" tool/mrvtool export long.mrv --mp4 v.mp4 --gif v.gif >/dev/null
+[ "$(grep -c -- '-version$' ff.log)" = 1 ] || fail "the version was asked more than once: $(cat ff.log)"
+
+# An ffmpeg beside the recording is never run, not even when it is on the PATH.
+mkdir received && cp long.mrv received/ && cp "$FAKE" received/ffmpeg
+rm -f ff.log
+msg="$(PATH="$WORK/received:/nonexistent" MRV_FAKE_FFMPEG_LOG="$WORK/ff.log" \
+    "$MRVTOOL" export received/long.mrv --mp4 r.mp4 2>&1)"
+[ $? = 2 ] && grep -q "ffmpeg was not found" <<<"$msg" && [ ! -e ff.log ] ||
+    fail "ffmpeg beside the recording: $msg $(cat ff.log 2>/dev/null)"
 [ ! -e fails.mp4 ] || fail "a failed export left its output"
 [ -z "$(ls tmp)" ] || fail "temporary files left: $(ls tmp)"
 
