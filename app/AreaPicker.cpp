@@ -202,6 +202,11 @@ void AreaPicker::Key(PickerKey key, int digit, bool shift, bool ctrl) {
     }
 }
 
+mrv::Rect AreaPicker::primaryBounds() const {
+    const std::optional<Monitor> primary = PrimaryMonitor(setup_.monitors);
+    return primary ? primary->bounds : setup_.virtualScreen;
+}
+
 mrv::Rect AreaPicker::result() const {
     return NormalizeArea(selection_.value_or(mrv::Rect{}), setup_.virtualScreen,
                          setup_.bitsPerPixel);

@@ -43,6 +43,9 @@ class AreaPicker {
     void Key(PickerKey key, int digit = 0, bool shift = false, bool ctrl = false);
 
     State state() const { return state_; }
+    PickMode mode() const { return setup_.mode; }
+    // The primary monitor's rectangle (the virtual screen without monitors), for the hint.
+    mrv::Rect primaryBounds() const;
     bool finished() const { return state_ == State::Done || state_ == State::Cancelled; }
     // The rectangle on show, while drawing and after; none before.
     const std::optional<mrv::Rect>& selection() const { return selection_; }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/Countdown.h"
+
 namespace mrv::app {
 namespace {
 
@@ -146,6 +148,23 @@ TEST(AreaPicker, LabelGoesBelowElseAboveElseInside) {
     const Point inside = p.LabelPlace(80, 20);
     EXPECT_EQ(inside.x, 1806);
     EXPECT_EQ(inside.y, -194);
+}
+
+TEST(Countdown, ThreeTwoOneThenOverAndEscCancelsOnlyWhileCounting) {
+    Countdown c;
+    EXPECT_EQ(c.shown(), 3);
+    c.SecondPassed();
+    c.SecondPassed();
+    EXPECT_EQ(c.shown(), 1);
+    EXPECT_FALSE(c.finished());
+    c.Escape();
+    EXPECT_TRUE(c.cancelled());
+    EXPECT_TRUE(c.finished());
+    Countdown d;
+    for (int i = 0; i < 4; ++i) d.SecondPassed();
+    d.Escape();
+    EXPECT_EQ(d.shown(), 0);
+    EXPECT_FALSE(d.cancelled());
 }
 
 }  // namespace
