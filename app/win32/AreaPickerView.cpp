@@ -16,7 +16,6 @@ namespace mrv::win {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"MorvantaAreaPicker";
 constexpr COLORREF kFrameColour = RGB(0, 120, 215);
 constexpr COLORREF kHighlightColour = RGB(255, 160, 0);
 constexpr COLORREF kLabelBack = RGB(32, 32, 32);
@@ -319,7 +318,7 @@ std::optional<mrv::Rect> PickerWindow::Run() {
         wc.style = CS_DBLCLKS;
         wc.lpfnWndProc = WndProc;
         wc.hInstance = instance_;
-        wc.lpszClassName = kClassName;
+        wc.lpszClassName = kAreaPickerClass;
         return ::RegisterClassExW(&wc) != 0;
     }();
     if (!registered || !TakeStill()) return std::nullopt;
@@ -329,7 +328,7 @@ std::optional<mrv::Rect> PickerWindow::Run() {
     lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
     font_.reset(::CreateFontIndirectW(&lf));
 
-    UniqueWindow window(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName,
+    UniqueWindow window(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kAreaPickerClass,
                                           Widen(text::kAppTitle).c_str(), WS_POPUP, vs_.left,
                                           vs_.top, vs_.right - vs_.left, vs_.bottom - vs_.top,
                                           nullptr, nullptr, instance_, this));

@@ -10,6 +10,9 @@
 
 namespace mrv::win {
 
+// The picker's window class, for the window and for programs that drive it.
+inline constexpr wchar_t kAreaPickerClass[] = L"MorvantaAreaPicker";
+
 // Runs the picker modally; the area chosen (in the recordable range), none after Esc.
 std::optional<mrv::Rect> RunAreaPicker(HINSTANCE instance, app::PickerSetup setup);
 

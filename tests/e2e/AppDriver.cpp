@@ -24,6 +24,7 @@
 //   end-session               log-off as the system does it: WM_QUERYENDSESSION (the answer must
 //                             be yes), then WM_ENDSESSION
 //   wait-gone                 waits until the main window has gone
+//   wait-picker               waits until the area picker shows
 #include <windows.h>
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
@@ -32,6 +33,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/win32/AreaPickerView.h"
 #include "app/win32/SettingsDialog.h"
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
@@ -198,6 +200,14 @@ int Run(int argc, char** argv) {
         return WaitFor([] { return MainWindow() ? nullptr : ::GetDesktopWindow(); })
                    ? 0
                    : Fail("main window still there");
+    }
+    if (action == "wait-picker") {
+        return WaitFor([] {
+                   HWND picker = ::FindWindowW(mrv::win::kAreaPickerClass, nullptr);
+                   return picker && ::IsWindowVisible(picker) ? picker : nullptr;
+               })
+                   ? 0
+                   : Fail("no area picker");
     }
     if (action == "state") return State();
     if (action == "menu-items") return MenuItems();
