@@ -203,9 +203,9 @@ int Run(int argc, char** argv) {
     }
     if (action == "wait-picker") {
         return WaitFor([] {
-                   HWND picker = ::FindWindowW(mrv::win::kAreaPickerClass, nullptr);
-                   return picker && ::IsWindowVisible(picker) ? picker : nullptr;
-               })
+            HWND picker = ::FindWindowW(mrv::win::kAreaPickerClass, nullptr);
+            return picker && ::IsWindowVisible(picker) ? picker : nullptr;
+        })
                    ? 0
                    : Fail("no area picker");
     }
