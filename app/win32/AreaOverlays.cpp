@@ -101,10 +101,12 @@ void AreaFrame::Show(const mrv::Rect& area) {
                           std::min(sides[i].right, vs.right), std::min(sides[i].bottom, vs.bottom)};
         if (s.right <= s.left || s.bottom <= s.top) continue;
         strips_[i].reset(::CreateWindowExW(
-            WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT, kFrameClass,
-            L"", WS_POPUP, s.left, s.top, s.right - s.left, s.bottom - s.top, nullptr, nullptr,
-            instance_, nullptr));
+            WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED,
+            kFrameClass, L"", WS_POPUP, s.left, s.top, s.right - s.left, s.bottom - s.top, nullptr,
+            nullptr, instance_, nullptr));
         if (!strips_[i]) continue;
+        // Layered and transparent, clicks reach the windows below, also those of other programs.
+        ::SetLayeredWindowAttributes(strips_[i].get(), 0, 255, LWA_ALPHA);
         ExcludeFromCapture(strips_[i].get());
         ::ShowWindow(strips_[i].get(), SW_SHOWNOACTIVATE);
     }

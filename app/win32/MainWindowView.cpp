@@ -421,6 +421,8 @@ mrv::Rect MainWindowView::VirtualScreen() { return VirtualScreenRect(); }
 std::optional<mrv::Rect> MainWindowView::PickArea(app::PickMode mode,
                                                   const std::optional<mrv::Rect>& lastRegion,
                                                   int bitsPerPixel) {
+    // What the settings dialog covered repaints before the still is taken.
+    LetTheScreenRepaint();
     app::PickerSetup setup;
     setup.mode = mode;
     setup.virtualScreen = VirtualScreenRect();

@@ -57,7 +57,8 @@ expect_eq "frame outside the area" "${frame:0:13}" "E61E1E E61E1E"
 ed_open $SIZE
 edrv apply
 edrv wait-closed || fail "apply did not close the editor"
-sleep 1
+# Hiding the full-screen editor holds the program about 2 s under Wine without a window manager.
+sleep 3.5
 drv click stop
 wait_state pressed stop
 kill "${BLINK_PIDS[@]}" 2>/dev/null || true
@@ -97,11 +98,13 @@ xdotool mousemove --sync 590 320
 sleep 0.5
 app_click_at 600 324
 mrv_screenshot "$APP_WORK/window-picked.png"
+# The clock still shows the last recording's end: the new file tells that this one started.
 deadline=$((SECONDS + 20))
-until [ "$(app_state clock)" != "00:00:00" ]; do
+until compgen -G "$APP_WORK/MRV_*.exe" >/dev/null; do
     [ $SECONDS -ge $deadline ] && fail "the window recording did not start"
     sleep 0.2
 done
+sleep 1.5
 drv click stop
 wait_state pressed stop
 rec=$(app_recording)
