@@ -67,7 +67,9 @@ class PickerWindow {
         return {GET_X_LPARAM(lp) + vs_.left, GET_Y_LPARAM(lp) + vs_.top};
     }
     RECT ToClient(const mrv::Rect& r) const {
-        return {r.left - vs_.left, r.top - vs_.top, r.right - vs_.left, r.bottom - vs_.top};
+        const Point a = ToStill({r.left, r.top}, vs_);
+        const Point b = ToStill({r.right, r.bottom}, vs_);
+        return {a.x, a.y, b.x, b.y};
     }
     void OnMouseDown(LPARAM lp);
     void OnMouseMove(LPARAM lp);

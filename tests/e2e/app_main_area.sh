@@ -3,6 +3,7 @@
 # recording has its size, its picture is that part of the screen, a window changing colour
 # inside shows where it is, one outside and the frame never show, the cursor is relative, and an
 # Edit holds the area's picture. "选择窗口": a click on the tool bar records exactly its frame.
+# Space takes the last region again, and Esc in the countdown starts nothing.
 # Wine under Xvfb shows one monitor only, so monitors other than the primary are unit-tested.
 set -euo pipefail
 source "$(dirname "$0")/editor_lib.sh"
@@ -20,6 +21,17 @@ blink() {
     BLINK_PIDS+=("$!")
 }
 BLINK_PIDS=()
+
+# Keys reach a window of the program once it holds the X keyboard focus (no window manager gives
+# it): the one titled Morvanta that is WIDTH pixels wide.
+focus_window() {
+    local id WINDOW X Y WIDTH HEIGHT SCREEN
+    for id in $(xdotool search --onlyvisible --name '^Morvanta$'); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        [ "$WIDTH" = "$1" ] && { xdotool windowfocus --sync "$id"; sleep 0.3; return 0; }
+    done
+    fail "no window $1 pixels wide to focus"
+}
 trap 'kill "${BLINK_PIDS[@]}" $ED_DISPLAY_PID 2>/dev/null || true; app_cleanup' EXIT
 
 app_start
@@ -38,6 +50,7 @@ xdotool mousemove --sync $((X + W + 150)) $((Y + 60))
 sleep 0.3
 mrv_screenshot "$APP_WORK/picker-drawn.png"
 cp "$APP_WORK/picker-drawn.png" "$APP_SHOTS/area_picker.png"
+focus_window ${SIZE%x*}
 xdotool key Return
 deadline=$((SECONDS + 20))
 until [ "$(app_state clock)" != "00:00:00" ]; do
@@ -114,4 +127,27 @@ convert "$APP_WORK/before.png" -crop 368x32+453+308 +repage "$APP_WORK/before-to
 first=$("$MRV_E2E_CHECK" first "$rec" "$APP_WORK/HeadFile.hdf" "$APP_WORK/before-toolbar.png" \
     259 0 66 32)
 [ "$first" -gt 0 ] || fail "the window recording does not show the tool bar"
+mv "$rec" "$APP_WORK/window.rec"
+
+# Space takes the last region; Esc in the countdown starts nothing.
+drv click start
+drv dialog >/dev/null || fail "the settings dialog did not open a third time"
+drv dialog-area 1 >/dev/null
+drv dialog-check 191 1 # 开始前倒计时 3 秒
+drv dialog-ok >/dev/null
+drv wait-picker || fail "the picker did not show for the last region"
+sleep 0.5
+focus_window ${SIZE%x*}
+xdotool key space
+sleep 0.3
+xdotool key Return
+sleep 2.5
+mrv_screenshot "$APP_WORK/countdown.png"
+focus_window 180
+xdotool key Escape
+# Past the end the countdown would have had.
+sleep 3
+expect_eq "not started" "$(app_state pressed)" "stop"
+compgen -G "$APP_WORK/MRV_*.exe" >/dev/null && fail "Esc in the countdown left a recording"
+grep -q $'^Countdown=1\r$' "$APP_WORK/Morvanta.ini" || fail "the countdown option was not saved"
 echo PASS
