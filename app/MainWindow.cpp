@@ -147,6 +147,7 @@ void FrmMain::Stop() {
 }
 
 void FrmMain::AfterRecordingClosed() {
+    shell_.HideAreaFrame();
     hotKeys_.UnregisterCommandHotKeys();
     tray_.SetTrayIcon(TrayPicture::Idle);
     shell_.SetEditEnabled(false);
@@ -370,6 +371,7 @@ void FrmMain::RegisterCommandHotKey(HotKeyCommand command, uint16_t value) {
 StartResult FrmMain::StartRecording(const std::string& outputPath, const CaptureSettings& settings,
                                     const DerivedValues& derived) {
     RecordingOptions options = ToRecordingOptions(settings, derived);
+    options.area = area_;
     silentMicrophoneDue_ = false;
     StartResult result = recorder_->StartRecording(outputPath, options, files_);
     if (result.outcome == StartResult::Outcome::StubMissing) {
@@ -380,6 +382,7 @@ StartResult FrmMain::StartRecording(const std::string& outputPath, const Capture
     if (closing_ && result.outcome == StartResult::Outcome::Started) Stop();
     if (result.outcome == StartResult::Outcome::Started) {
         outputPath_ = outputPath;
+        if (area_ && isRecording()) shell_.ShowAreaFrame(*area_);
     } else {
         // Hot keys belong to an open recording only; a start that failed gives them back.
         hotKeys_.UnregisterCommandHotKeys();

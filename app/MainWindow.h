@@ -66,7 +66,7 @@ WindowPlace StartPlace(const FormPosition& stored, ScreenSize size,
                        const std::vector<Extent>& screens);
 
 // Everything the form asks of its window and of the system.
-class MainShell {
+class MainShell : public AreaSystem {
   public:
     virtual ~MainShell() = default;
     // Returns the button pressed (kIdYes for Yes).
@@ -171,6 +171,8 @@ class FrmMain final : private StartHost, public RecorderView {
     void ShowRecordingIcon() override;
     void SetEditEnabled(bool enabled) override { shell_.SetEditEnabled(enabled); }
     void PressStopButton() override { shell_.PressButton(ToolButton::Stop); }
+    AreaSystem& Areas() override { return shell_; }
+    void SetRecordingArea(const std::optional<mrv::Rect>& area) override { area_ = area; }
 
     void Notice(const char* text);
     void ShowError(const std::string& error);
@@ -191,6 +193,7 @@ class FrmMain final : private StartHost, public RecorderView {
     CaptureSettings settings_;
     DerivedValues derived_;
     std::string outputPath_;
+    std::optional<mrv::Rect> area_;  // of the recording being started
     bool isEditing_ = false;
     bool dragging_ = false;
     Point dragAnchor_;

@@ -38,6 +38,14 @@ struct BoolKey {
     bool CaptureSettings::*field;
 };
 
+// The keys of the recording area, read and written after the seventeen.
+constexpr std::array<IntKey, 5> kAreaInts{{{"Area", &CaptureSettings::Area},
+                                           {"AreaLeft", &CaptureSettings::AreaLeft},
+                                           {"AreaTop", &CaptureSettings::AreaTop},
+                                           {"AreaWidth", &CaptureSettings::AreaWidth},
+                                           {"AreaHeight", &CaptureSettings::AreaHeight}}};
+constexpr BoolKey kCountdownKey{"Countdown", &CaptureSettings::Countdown};
+
 template <typename T>
 T Clamp(T v, T lo, T hi) {
     return std::min(std::max(v, lo), hi);
@@ -85,6 +93,9 @@ void ClampToRange(CaptureSettings& s) {
     s.EditSleep = Clamp(s.EditSleep, kEditSleepLow, kEditSleepHigh);
     for (int32_t* key : {&s.HotKey1, &s.HotKey2, &s.HotKey3, &s.HotKey4})
         *key = Clamp(*key, 0, kShortcutMax);
+    if (s.Area < 0 || s.Area > kAreaMonitor + kAreaMaxMonitor) s.Area = kAreaPrimaryScreen;
+    // A region is kept only whole: a negative size is no region.
+    if (s.AreaWidth <= 0 || s.AreaHeight <= 0) s.AreaWidth = s.AreaHeight = 0;
 }
 
 // Decimal with an optional sign, or "0x"/"0X" and hexadecimal digits up to the bit pattern of
@@ -157,6 +168,10 @@ void LoadSettings(IniStore& ini, CaptureSettings& s, FormPosition& position) {
         s.*k.field = ReadInteger(ini, kSectionOption, k.name, d.*k.field ? 1 : 0) != 0;
     for (const IntKey& k : kHotKeys)
         s.*k.field = ReadInteger(ini, kSectionOption, k.name, d.*k.field);
+    for (const IntKey& k : kAreaInts)
+        s.*k.field = ReadInteger(ini, kSectionOption, k.name, d.*k.field);
+    s.*kCountdownKey.field =
+        ReadInteger(ini, kSectionOption, kCountdownKey.name, d.*kCountdownKey.field) != 0;
     // The derived values and the dialog's controls must always see a valid selection.
     ClampToRange(s);
 }
@@ -195,6 +210,16 @@ ErrorText SaveSettings(IniStore& ini, const CaptureSettings& s) {
     }};
     for (const auto& [key, value] : kValues)
         if (!ini.Write(kSectionOption, key, value)) return WriteFailed(ini);
+    // An INI file of someone who never chose an area stays as it always was.
+    const CaptureSettings d;
+    const auto writeNew = [&](const char* key, bool isDefault, const std::string& value) {
+        if (isDefault && !ini.Read(kSectionOption, key)) return true;
+        return ini.Write(kSectionOption, key, value);
+    };
+    for (const IntKey& k : kAreaInts)
+        if (!writeNew(k.name, s.*k.field == d.*k.field, i(s.*k.field))) return WriteFailed(ini);
+    if (!writeNew(kCountdownKey.name, s.Countdown == d.Countdown, b(s.Countdown)))
+        return WriteFailed(ini);
     return std::nullopt;
 }
 

@@ -28,9 +28,24 @@ struct CaptureSettings {
     int32_t HotKey2 = 0;
     int32_t HotKey3 = 0;
     int32_t HotKey4 = 0;
+    // What is recorded (kAreaPrimaryScreen ... kAreaMonitor + n), the last region chosen in
+    // the picker (virtual-screen pixels; no width means none yet), and the countdown.
+    int32_t Area = 0;
+    int32_t AreaLeft = 0;
+    int32_t AreaTop = 0;
+    int32_t AreaWidth = 0;
+    int32_t AreaHeight = 0;
+    bool Countdown = false;
 
     bool operator==(const CaptureSettings&) const = default;
 };
+
+// The Area option's values; monitor n (as the system numbers it) is kAreaMonitor + n.
+inline constexpr int32_t kAreaPrimaryScreen = 0;
+inline constexpr int32_t kAreaRegion = 1;
+inline constexpr int32_t kAreaWindow = 2;
+inline constexpr int32_t kAreaMonitor = 2;
+inline constexpr int32_t kAreaMaxMonitor = 64;
 
 // The values the recording engine reads, computed at every OK of the settings dialog.
 struct DerivedValues {
@@ -79,11 +94,12 @@ class IniStore {
 inline constexpr char kSectionOption[] = "Option";
 inline constexpr char kSectionFormPosition[] = "FormPosition";
 
-// Reads the position and the seventeen options in the file's key order, with defaults for
-// missing or non-numeric values and out-of-range values clamped.
+// Reads the position and the seventeen options in the file's key order, then the area's keys,
+// with defaults for missing or non-numeric values and out-of-range values clamped.
 void LoadSettings(IniStore& ini, CaptureSettings& settings, FormPosition& position);
 
-// Writes [Option] in the write order; the first failed key stops it and gives the error text.
+// Writes [Option] in the write order, then the area's keys where they are not at their
+// defaults or the file already holds them; the first failed key stops it and gives the error.
 ErrorText SaveSettings(IniStore& ini, const CaptureSettings& settings);
 
 // Writes SelfTop, then SelfLeft; the error text of the first failure.

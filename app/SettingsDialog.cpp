@@ -37,6 +37,12 @@ void SettingsForm::FillFrom(const CaptureSettings& s) {
     HotKey3 = boxValue(s.HotKey3);
     HotKey4 = boxValue(s.HotKey4);
     HotKey1Change();
+    // A monitor no longer connected shows as the primary screen.
+    ComboArea = s.Area >= kAreaPrimaryScreen && s.Area <= kAreaWindow ? s.Area : 0;
+    for (size_t i = 0; i < monitors.size(); ++i)
+        if (s.Area == kAreaMonitor + monitors[i].number)
+            ComboArea = kAreaWindow + 1 + static_cast<int32_t>(i);
+    CheckBoxCountdown.checked = s.Countdown;
 }
 
 void SettingsForm::CopyBackTo(CaptureSettings& s) const {
@@ -53,6 +59,22 @@ void SettingsForm::CopyBackTo(CaptureSettings& s) const {
     s.BeginTips = CheckBox3.checked;
     s.PauseTips = CheckBox6.checked;
     s.EndTips = CheckBox7.checked;
+    const size_t monitor = static_cast<size_t>(ComboArea - (kAreaWindow + 1));
+    if (ComboArea > kAreaWindow && monitor < monitors.size()) {
+        s.Area = kAreaMonitor + monitors[monitor].number;
+    } else if (ComboArea >= kAreaPrimaryScreen && ComboArea <= kAreaWindow) {
+        s.Area = ComboArea;
+    }
+    s.Countdown = CheckBoxCountdown.checked;
+}
+
+std::vector<std::string> SettingsForm::AreaItems() const {
+    std::vector<std::string> items{text::kAreaPrimaryScreen, text::kAreaRegion, text::kAreaWindow};
+    for (const Monitor& m : monitors) {
+        items.push_back(text::kAreaMonitor + std::to_string(m.number) +
+                        (m.primary ? text::kAreaPrimaryMark : ""));
+    }
+    return items;
 }
 
 void SettingsForm::CopyHotKeysTo(CaptureSettings& s) const {

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/Settings.h"
+#include "recorder/CaptureArea.h"
 
 namespace mrv::app {
 
@@ -43,6 +45,10 @@ class SettingsForm {
     void PathEdited(const std::string& text);
     bool PathIsMarker() const;
 
+    // The 录制范围 drop-down's items: the primary screen, a region, a window, then one per
+    // monitor of `monitors` in the system's numbering.
+    std::vector<std::string> AreaItems() const;
+
     SettingsTab activeTab = SettingsTab::General;
     std::string EdtName;
     std::string EdtPath;
@@ -67,6 +73,11 @@ class SettingsForm {
     uint16_t HotKey2 = 0;  // pause
     uint16_t HotKey3 = 0;  // stop
     uint16_t HotKey4 = 0;  // edit
+
+    // Set before FillFrom: the monitors the drop-down offers.
+    std::vector<Monitor> monitors;
+    int32_t ComboArea = 0;  // item index of AreaItems()
+    CheckBox CheckBoxCountdown;
 };
 
 // A shortcut value (0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt) and the system hot-key control's

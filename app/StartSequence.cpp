@@ -3,7 +3,14 @@
 
 #include <cstdio>
 
+#include "common/Texts.h"
+
 namespace mrv::app {
+
+AreaSystem& StartHost::Areas() {
+    static AreaSystem primaryOnly;
+    return primaryOnly;
+}
 
 std::string DefaultOutputName(const LocalTime& t) {
     char buf[32];
@@ -38,7 +45,42 @@ void RegisterHotKeys(StartHost& host, const SettingsForm& form) {
     host.RegisterCommandHotKey(HotKeyCommand::Edit, form.HotKey4);
 }
 
+// The state of a start that will not happen: the buttons show it, the options are saved.
+void ShowNotStarted(StartHost& host) {
+    host.PressStopButton();
+    host.SetEditEnabled(false);
+}
+
 }  // namespace
+
+AreaChoice ChooseArea(StartHost& host, CaptureSettings& s, int bitsPerPixel,
+                      std::optional<mrv::Rect>& area, ErrorText& error) {
+    area.reset();
+    if (s.Area == kAreaPrimaryScreen) return AreaChoice::Chosen;
+    if (s.Area == kAreaRegion || s.Area == kAreaWindow) {
+        std::optional<mrv::Rect> last;
+        if (s.AreaWidth > 0 && s.AreaHeight > 0) {
+            last = mrv::Rect{s.AreaLeft, s.AreaTop, s.AreaLeft + s.AreaWidth,
+                             s.AreaTop + s.AreaHeight};
+        }
+        const PickMode mode = s.Area == kAreaRegion ? PickMode::Region : PickMode::Window;
+        area = host.Areas().PickArea(mode, last, bitsPerPixel);
+        if (!area) return AreaChoice::Cancelled;
+        s.AreaLeft = area->left;
+        s.AreaTop = area->top;
+        s.AreaWidth = area->right - area->left;
+        s.AreaHeight = area->bottom - area->top;
+        return AreaChoice::Chosen;
+    }
+    const std::vector<Monitor> monitors = host.Areas().Monitors();
+    const std::optional<Monitor> monitor = MonitorNumbered(monitors, s.Area - kAreaMonitor);
+    if (!monitor) {
+        error = std::string(text::kMonitorMissing);
+        return AreaChoice::Failed;
+    }
+    area = NormalizeArea(monitor->bounds, host.Areas().VirtualScreen(), bitsPerPixel);
+    return AreaChoice::Chosen;
+}
 
 StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& settings,
                               DerivedValues& derived) {
@@ -46,6 +88,7 @@ StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& s
     SettingsForm form;
     form.activeTab = SettingsTab::General;
     form.EdtName = DefaultOutputName(host.Now());
+    form.monitors = host.Areas().Monitors();
     form.FillFrom(settings);
 
     if (host.ShowSettingsDialog(form) == ModalResult::Ok) {
@@ -57,10 +100,27 @@ StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& s
             return outcome;
         }
         form.CopyBackTo(settings);
+        // The area is settled before anything of the recording exists, so that Esc leaves
+        // nothing behind.
+        std::optional<mrv::Rect> area;
+        const AreaChoice choice =
+            ChooseArea(host, settings, derived.bitsPerPixel, area, outcome.error);
+        const bool counted = choice == AreaChoice::Chosen &&
+                             (!settings.Countdown || host.Areas().RunCountdown(area));
+        if (!counted) {
+            if (choice != AreaChoice::Failed) outcome.kind = StartOutcome::Kind::Cancelled;
+            ShowNotStarted(host);
+            form.CopyHotKeysTo(settings);
+            if (ErrorText saved = SaveSettings(ini, settings); saved && !outcome.error) {
+                outcome.error = std::move(saved);
+            }
+            return outcome;
+        }
         RegisterHotKeys(host, form);
         form.CopyHotKeysTo(settings);
         if (settings.DynamicTray) host.SpeedButton5Click();
 
+        host.SetRecordingArea(area);
         const StartResult started = host.StartRecording(outcome.outputPath, settings, derived);
         // A device that did not open leaves the recording silent, and the option is saved so.
         if (started.soundFailed) settings.Sound = false;
@@ -80,8 +140,7 @@ StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& s
         }
     } else {
         outcome.kind = StartOutcome::Kind::Cancelled;
-        host.PressStopButton();
-        host.SetEditEnabled(false);
+        ShowNotStarted(host);
     }
 
     // A failed write is reported, but a recording that has started goes on.

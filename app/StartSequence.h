@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/AreaPicker.h"
 #include "app/Settings.h"
 #include "app/SettingsDialog.h"
 #include "desktop/HotKeys.h"
@@ -25,6 +26,32 @@ using desktop::HotKeyCommand;
 
 // "MRV_yymmdd_hhmmss.exe".
 std::string DefaultOutputName(const LocalTime& time);
+
+// What choosing the area, counting down and marking it need of the system.
+class AreaSystem {
+  public:
+    virtual ~AreaSystem() = default;
+    // The monitors as the system numbers them, and the virtual screen.
+    virtual std::vector<Monitor> Monitors() { return {}; }
+    virtual mrv::Rect VirtualScreen() { return {}; }
+    // Shows the picker over a still of the virtual screen; the area chosen (already brought
+    // into the recordable range), or none when the user cancelled.
+    virtual std::optional<mrv::Rect> PickArea(PickMode mode,
+                                              const std::optional<mrv::Rect>& lastRegion,
+                                              int bitsPerPixel) {
+        (void)mode, (void)lastRegion, (void)bitsPerPixel;
+        return std::nullopt;
+    }
+    // Counts 3-2-1 in the middle of the area (none: the primary screen); false when the user
+    // cancelled with Esc.
+    virtual bool RunCountdown(const std::optional<mrv::Rect>& area) {
+        (void)area;
+        return true;
+    }
+    // The frame just outside the area while it is recorded.
+    virtual void ShowAreaFrame(const mrv::Rect& area) { (void)area; }
+    virtual void HideAreaFrame() {}
+};
 
 // What the start sequence needs of the main window and the system.
 class StartHost {
@@ -52,6 +79,11 @@ class StartHost {
     virtual void SetEditEnabled(bool enabled) = 0;
     // Presses the tool bar's Stop button (the group shows the stopped state).
     virtual void PressStopButton() = 0;
+
+    // The system's side of choosing the area; none offers only the primary screen.
+    virtual AreaSystem& Areas();
+    // The area the next StartRecording records; none is the primary screen.
+    virtual void SetRecordingArea(const std::optional<mrv::Rect>& area) { (void)area; }
 };
 
 struct StartOutcome {
@@ -66,6 +98,13 @@ struct StartOutcome {
 // Computes the output path from the dialog's name and path boxes, creating a missing folder
 // one level deep; the error text when the folder cannot be made.
 ErrorText OutputPathFor(StartHost& host, const SettingsForm& form, std::string& outputPath);
+
+// What the Area option asks for at this start: `area` is set for anything but the primary
+// screen. Cancelled when the user left the picker with Esc; the error text for a monitor that is
+// no longer there. A region or window chosen becomes the last region.
+enum class AreaChoice { Chosen, Cancelled, Failed };
+AreaChoice ChooseArea(StartHost& host, CaptureSettings& settings, int bitsPerPixel,
+                      std::optional<mrv::Rect>& area, ErrorText& error);
 
 // The whole start sequence. `settings` and `derived` belong to the main window.
 StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& settings,

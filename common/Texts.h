@@ -227,4 +227,24 @@ inline constexpr char kEditFontSizeRange[] = "字号必须在 1 到 1638 之间\
 inline constexpr char kEditUndoSaveFailed[] = "内存不足,无法保存撤销步骤,这一步没有执行\t";
 // --- end editor ---
 
+// --- recording area ---
+inline constexpr char kSetArea[] = "录制范围";
+inline constexpr char kAreaPrimaryScreen[] = "主屏幕";
+inline constexpr char kAreaRegion[] = "选择区域";
+inline constexpr char kAreaWindow[] = "选择窗口";
+// "显示器 2"; the primary monitor gets the mark behind its number.
+inline constexpr char kAreaMonitor[] = "显示器 ";
+inline constexpr char kAreaPrimaryMark[] = " (主)";
+inline constexpr char kSetCountdown[] = "开始前倒计时 3 秒";
+// The picker's size label: width × height in pixels.
+inline constexpr char kPickerSize[] = "%d × %d";
+// The picker's hint at the top of the screen (drag or click a window; Enter starts; Esc
+// cancels; 1-9 a whole monitor; Space the last region).
+inline constexpr char kPickerHintRegion[] =
+    "拖动鼠标选择区域,或单击一个窗口;Enter 开始录制,Esc 取消;1-9 整个显示器,空格 上次的区域";
+inline constexpr char kPickerHintWindow[] = "单击要录制的窗口;Esc 取消";
+// The monitor chosen on the settings dialog is no longer connected.
+inline constexpr char kMonitorMissing[] = "所选的显示器已不存在,请在设置中重新选择录制范围。\t";
+// --- end recording area ---
+
 }  // namespace mrv::text

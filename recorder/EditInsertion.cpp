@@ -8,7 +8,7 @@ namespace mrv {
 ErrorText EditAndInsertFrame(Recorder& recorder, EditorFactory& factory, EditMode mode,
                              int32_t editSleep) {
     std::string error;
-    std::unique_ptr<EditorSession> editor = factory.Create(error);
+    std::unique_ptr<EditorSession> editor = factory.Create(error, recorder.area());
     if (!editor) return error.empty() ? std::string(text::kEditorFailed) : error;
     ErrorText result;
     const EditorSession::Result shown = editor->ShowModal(error);
@@ -16,7 +16,7 @@ ErrorText EditAndInsertFrame(Recorder& recorder, EditorFactory& factory, EditMod
         result = error;
     } else if (shown == EditorSession::Result::Ok) {
         const auto hold = static_cast<uint8_t>(editSleep & 0xFF);
-        result = recorder.InsertEditedFrame(mode, hold, editor->Picture());
+        result = recorder.InsertEditedFrame(mode, hold, editor->Picture(), editor->PictureOrigin());
     }
     // The error box comes after the editor has gone.
     editor.reset();

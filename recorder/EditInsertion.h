@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "recorder/Platform.h"
@@ -21,6 +22,8 @@ class EditorSession {
     virtual Result ShowModal(std::string& error) = 0;
     // The working picture, read after Ok and before destruction.
     virtual ScreenSource& Picture() = 0;
+    // Where the picture's corner lies on the virtual screen.
+    virtual Point PictureOrigin() { return {}; }
 };
 
 class EditorFactory {
@@ -28,6 +31,12 @@ class EditorFactory {
     virtual ~EditorFactory() = default;
     // Null with `error` set when the editor cannot be made.
     virtual std::unique_ptr<EditorSession> Create(std::string& error) = 0;
+    // For an area recording: an editor whose picture holds `area`, with the area outlined.
+    virtual std::unique_ptr<EditorSession> Create(std::string& error,
+                                                  const std::optional<Rect>& area) {
+        (void)area;
+        return Create(error);
+    }
 };
 
 // Runs the editor on a recording the caller has paused and, after apply, inserts its picture

@@ -57,7 +57,19 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         return result;
     }
 
+    if (options.area && (options.area->right - options.area->left <= 0 ||
+                         options.area->bottom - options.area->top <= 0)) {
+        result.error = "Invalid recording options.";
+        return result;
+    }
+
     options_ = options;
+    areaScreen_.reset();
+    areaCursor_.reset();
+    if (options_.area) {
+        areaScreen_.emplace(platform_.screen, *options_.area);
+        areaCursor_.emplace(platform_.cursor, *options_.area);
+    }
     uint8_t audioFormat = 0;
     if (options_.sound) {
         AudioRate rate{};
@@ -76,7 +88,7 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
     }
     options.sound = options_.sound;
 
-    const ScreenSize screen = platform_.screen.Size();
+    const ScreenSize screen = Screen().Size();
     if (screen.width <= 0 || screen.height <= 0) {
         ReleaseDevices();
         result.error = "The screen size could not be read.";
@@ -97,8 +109,8 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
     }
     // Only the colour table is wanted here; the reference image stays all zero. Without it a
     // recording at 4 or 8 bits would play black from start to end.
-    if (!platform_.screen.GrabRect(0, 0, screen.width, screen.height, detector_.bitmapInfo(),
-                                   nullptr, kSrcCopy)) {
+    if (!Screen().GrabRect(0, 0, screen.width, screen.height, detector_.bitmapInfo(), nullptr,
+                           kSrcCopy)) {
         ReleaseDevices();
         result.error = text::kScreenUnreadable;
         return result;
@@ -197,15 +209,16 @@ ErrorText Recorder::Timer1Timer() {
 
 ErrorText Recorder::ScanTick(HoldTicks hold) {
     tickBuffer_.clear();
-    platform_.screen.BeginTick();
+    ScreenSource& screen = Screen();
+    screen.BeginTick();
     // The press is taken at the tick's instant, with the cursor: one made while the tick runs
     // belongs to the next record.
     next_.click = clicks_.Take();
-    const Point cursor = platform_.cursor.CursorPos();
+    const Point cursor = Cursor().CursorPos();
     next_.cursorX = cursor.x;
     next_.cursorY = cursor.y;
-    detector_.FindAndCaptureBands(platform_.screen, tickBuffer_);
-    platform_.screen.EndTick();
+    detector_.FindAndCaptureBands(screen, tickBuffer_);
+    screen.EndTick();
     ErrorText error = WriteFrame(tickBuffer_, hold);
     next_.click = 0;
     return error;
@@ -290,7 +303,8 @@ void Recorder::AccountHold(uint8_t hold) {
     frameCounter_ += hold;
 }
 
-ErrorText Recorder::InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource& picture) {
+ErrorText Recorder::InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource& whole,
+                                      Point pictureOrigin) {
     if (!isRecording_) return std::nullopt;
     if (mode == EditMode::Scan) {
         AccountHold(hold);
@@ -300,11 +314,14 @@ ErrorText Recorder::InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource&
     // The picture becomes the reference image too, so the next tick stores only what differs
     // from it on the screen.
     tickBuffer_.clear();
+    std::optional<AreaScreen> areaPicture;
+    if (options_.area) areaPicture.emplace(whole, *options_.area, pictureOrigin);
+    ScreenSource& picture = areaPicture ? *areaPicture : whole;
     const ScreenSize size = picture.Size();
-    Rect whole{0, 0, size.width, size.height};
+    Rect all{0, 0, size.width, size.height};
     // A picture that cannot be read would go in as whatever the grab buffer last held; nothing
     // is inserted or accounted then.
-    if (!detector_.CaptureRect(picture, whole, tickBuffer_)) {
+    if (!detector_.CaptureRect(picture, all, tickBuffer_)) {
         tickBuffer_.clear();
         return std::string(text::kEditPictureUnreadable);
     }

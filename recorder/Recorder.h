@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "recorder/CaptureArea.h"
 #include "recorder/ChangeCapture.h"
 #include "recorder/ClickState.h"
 #include "recorder/FramePipeline.h"
@@ -25,6 +26,9 @@ struct RecordingOptions {
     bool sound = false;  // cleared when the sound device does not open
     int samples = 0;     // sample-rate option 0..3
     bool showClick = false;
+    // The part of the virtual screen recorded; none records the primary screen as it always
+    // did (cursor positions as the system gives them).
+    std::optional<Rect> area;
 };
 
 // The files next to the program that a recording must never overwrite.
@@ -79,9 +83,11 @@ class Recorder final : public AudioSink {
     // Adds hold ticks of an inserted frame to the accounting.
     void AccountHold(uint8_t hold);
     // Writes the frame an edit inserts into a paused recording, held for `hold` more ticks:
-    // a scan of the screen, or the whole of `picture` as one item. A failed write closes the
-    // recording, as a tick's does.
-    ErrorText InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource& picture);
+    // a scan of the screen, or the whole of `picture` as one item (of an area recording, the
+    // area's part of it; the picture's corner lies at `pictureOrigin` of the virtual screen).
+    // A failed write closes the recording, as a tick's does.
+    ErrorText InsertEditedFrame(EditMode mode, uint8_t hold, ScreenSource& picture,
+                                Point pictureOrigin = {});
 
     bool isRecording() const { return isRecording_; }
     bool isPaused() const { return isPaused_; }
@@ -92,6 +98,7 @@ class Recorder final : public AudioSink {
     const std::string& sizeText() const { return sizeText_; }
     const std::string& durationText() const { return durationText_; }
     const RecordingOptions& options() const { return options_; }
+    const std::optional<Rect>& area() const { return options_.area; }
     ChangeDetector& detector() { return detector_; }
     std::vector<uint8_t>& tickBuffer() { return tickBuffer_; }
     size_t pendingAudioBytes() const { return pendingAudio_.size(); }
@@ -111,10 +118,14 @@ class Recorder final : public AudioSink {
     ErrorText WriteLastTick();
     void ReleaseDevices();
     int32_t RunningDurationMs();
+    ScreenSource& Screen() { return areaScreen_ ? *areaScreen_ : platform_.screen; }
+    CursorSource& Cursor() { return areaCursor_ ? *areaCursor_ : platform_.cursor; }
 
     RecorderPlatform platform_;
     ChangeDetector detector_;
     RecordingOptions options_;
+    std::optional<AreaScreen> areaScreen_;
+    std::optional<AreaCursor> areaCursor_;
 
     bool isRecording_ = false;
     bool isPaused_ = false;

@@ -85,7 +85,15 @@ class FakeShell final : public MainShell {
         return "Cannot create folder " + p + ". The system cannot find the path specified";
     }
 
+    std::optional<mrv::Rect> PickArea(PickMode, const std::optional<mrv::Rect>&, int) override {
+        return picked;
+    }
+    void ShowAreaFrame(const mrv::Rect& area) override { frame = area; }
+    void HideAreaFrame() override { frame.reset(); }
+
     std::vector<Extent> screens{{0, 0, 1024, 768}};
+    std::optional<mrv::Rect> picked;
+    std::optional<mrv::Rect> frame;
     std::vector<Box> boxes;
     std::deque<int> answers;
     std::function<void()> duringBox;
@@ -236,6 +244,32 @@ TEST_F(MainWindowTest, StartOkRecordsAndEnablesEditThenStopFinishesTheFile) {
     EXPECT_EQ(Header().durationMs, 332);
     EXPECT_EQ(ini.values.at("Option/Frame"), "5");
     EXPECT_TRUE(shell.boxes.empty());
+}
+
+// The area picked is what is recorded, marked by the frame until the recording ends.
+TEST_F(MainWindowTest, PickedAreaIsRecordedAndFramedUntilTheStop) {
+    Create();
+    shell.picked = mrv::Rect{8, 8, 40, 24};
+    shell.user = [](SettingsForm& f) {
+        f.ComboArea = kAreaRegion;
+        f.CheckBox2.checked = false;
+    };
+    form.ToolBarClick(ToolButton::Start);
+    ASSERT_TRUE(form.isRecording());
+    EXPECT_EQ(shell.frame, shell.picked);
+    EXPECT_EQ(Header().screenWidth, 32);
+    EXPECT_EQ(Header().screenHeight, 16);
+    form.ToolBarClick(ToolButton::Stop);
+    EXPECT_FALSE(shell.frame);
+    // Esc in the picker: nothing is created and the options are saved.
+    shell.picked.reset();
+    files.files.clear();
+    files.files[kStub].bytes = {'M', 'Z'};
+    form.ToolBarClick(ToolButton::Start);
+    EXPECT_FALSE(form.isRecording());
+    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(shell.pressed, ToolButton::Stop);
+    EXPECT_EQ(ini.values.at("Option/Area"), "1");
 }
 
 TEST_F(MainWindowTest, CancelKeepsStopPressedAndEditDisabledAndSavesTheOptions) {

@@ -125,6 +125,32 @@ TEST(SettingsForm, DerivedValuesComeFromTheControls) {
     EXPECT_EQ(form.Derived(), (DerivedValues{4, 7, 0x40CC0020, 1000}));
 }
 
+// The drop-down lists the monitors by the system's numbers, the primary marked; a monitor that
+// is gone shows as the primary screen, and the choice goes back as its number.
+TEST(SettingsForm, AreaDropDownFollowsTheMonitorsByNumber) {
+    SettingsForm form;
+    form.monitors = {{{0, 0, 1920, 1080}, 2, true}, {{-1280, 0, 0, 1024}, 1, false}};
+    EXPECT_EQ(form.AreaItems(), (std::vector<std::string>{"主屏幕", "选择区域", "选择窗口",
+                                                          "显示器 2 (主)", "显示器 1"}));
+    CaptureSettings s;
+    s.Area = kAreaMonitor + 1;
+    s.Countdown = true;
+    form.FillFrom(s);
+    EXPECT_EQ(form.ComboArea, 4);
+    EXPECT_TRUE(form.CheckBoxCountdown.checked);
+    form.ComboArea = 3;
+    form.CopyBackTo(s);
+    EXPECT_EQ(s.Area, kAreaMonitor + 2);
+    s.Area = kAreaMonitor + 7;
+    form.FillFrom(s);
+    EXPECT_EQ(form.ComboArea, 0);
+    form.ComboArea = 1;
+    form.CheckBoxCountdown.checked = false;
+    form.CopyBackTo(s);
+    EXPECT_EQ(s.Area, kAreaRegion);
+    EXPECT_FALSE(s.Countdown);
+}
+
 TEST(HotKeyControlValue, ConvertsModifiersBothWays) {
     EXPECT_EQ(ShortcutToHotKeyControl(0x6078), 0x0378);  // Ctrl+Shift+F9
     EXPECT_EQ(HotKeyControlToShortcut(0x0378), 0x6078);

@@ -81,10 +81,42 @@ TEST(LoadSettings, ReadsKeysInTheFilesOrder) {
     FormPosition pos;
     LoadSettings(ini, s, pos);
     const std::vector<std::string> order{
-        "SelfTop",   "SelfLeft",  "Frame",      "Samples", "ScanDeep",    "Color",     "EditMode",
-        "EditSleep", "ShowClick", "Captureblt", "Sound",   "DynamicTray", "BeginTips", "PauseTips",
-        "EndTips",   "HotKey1",   "HotKey2",    "HotKey3", "HotKey4"};
+        "SelfTop",   "SelfLeft",  "Frame",      "Samples",  "ScanDeep",    "Color",     "EditMode",
+        "EditSleep", "ShowClick", "Captureblt", "Sound",    "DynamicTray", "BeginTips", "PauseTips",
+        "EndTips",   "HotKey1",   "HotKey2",    "HotKey3",  "HotKey4",     "Area",      "AreaLeft",
+        "AreaTop",   "AreaWidth", "AreaHeight", "Countdown"};
     EXPECT_EQ(ini.reads, order);
+}
+
+// The area's keys appear once chosen, then stay (also when set back); a negative size or an
+// unknown area from a hand-edited file reads as none.
+TEST(SaveSettings, AreaKeysOnlyOnceChosenAndReadBack) {
+    FakeIni ini;
+    CaptureSettings s;
+    s.Countdown = true;
+    ASSERT_EQ(SaveSettings(ini, s), std::nullopt);
+    EXPECT_EQ(ini.writes.back(), "Option/Countdown=1");
+    EXPECT_EQ(ini.writes.size(), 18u);
+    s.Countdown = false;
+    s.Area = kAreaMonitor + 2;
+    s.AreaLeft = -1280;
+    s.AreaWidth = 640;
+    s.AreaHeight = 480;
+    ini.writes.clear();
+    ASSERT_EQ(SaveSettings(ini, s), std::nullopt);
+    const std::vector<std::string> area(ini.writes.begin() + 17, ini.writes.end());
+    EXPECT_EQ(area, (std::vector<std::string>{"Option/Area=4", "Option/AreaLeft=-1280",
+                                              "Option/AreaWidth=640", "Option/AreaHeight=480",
+                                              "Option/Countdown=0"}));
+    CaptureSettings read;
+    FormPosition pos;
+    LoadSettings(ini, read, pos);
+    EXPECT_EQ(read, s);
+    ini.Set("Area", "99");
+    ini.Set("AreaHeight", "-3");
+    LoadSettings(ini, read, pos);
+    EXPECT_EQ(read.Area, kAreaPrimaryScreen);
+    EXPECT_EQ(read.AreaWidth, 0);
 }
 
 TEST(LoadSettings, HexNonNumericAndBooleans) {

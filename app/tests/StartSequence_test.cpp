@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -37,7 +38,7 @@ class FakeIni final : public IniStore {
     std::vector<std::string>& log_;
 };
 
-class FakeHost final : public StartHost {
+class FakeHost final : public StartHost, public AreaSystem {
   public:
     LocalTime Now() override { return times.at(nowCalls++); }
     ModalResult ShowSettingsDialog(SettingsForm& form) override {
@@ -71,6 +72,21 @@ class FakeHost final : public StartHost {
     void ShowRecordingIcon() override { log.push_back("icon"); }
     void SetEditEnabled(bool enabled) override { log.push_back(enabled ? "edit on" : "edit off"); }
     void PressStopButton() override { log.push_back("press stop"); }
+    AreaSystem& Areas() override { return *this; }
+    std::vector<Monitor> Monitors() override { return monitors; }
+    mrv::Rect VirtualScreen() override { return {-1280, 0, 1920, 1080}; }
+    std::optional<mrv::Rect> PickArea(PickMode mode, const std::optional<mrv::Rect>& last,
+                                      int bitsPerPixel) override {
+        log.push_back(std::string("pick ") + (mode == PickMode::Region ? "region" : "window") +
+                      (last ? " last " + std::to_string(last->left) : "") + " at " +
+                      std::to_string(bitsPerPixel));
+        return picked;
+    }
+    bool RunCountdown(const std::optional<mrv::Rect>&) override {
+        log.push_back("countdown");
+        return countdownCompletes;
+    }
+    void SetRecordingArea(const std::optional<mrv::Rect>& area) override { areaAtStart = area; }
 
     std::vector<LocalTime> times{{2025, 3, 3, 14, 5, 9}, {2026, 12, 31, 23, 59, 58}};
     size_t nowCalls = 0;
@@ -82,6 +98,10 @@ class FakeHost final : public StartHost {
     CaptureSettings startedWith;
     DerivedValues derivedAtStart;
     std::vector<std::string> log;
+    std::vector<Monitor> monitors{{{0, 0, 1920, 1080}, 1, true}, {{-1280, 0, 0, 1024}, 2, false}};
+    std::optional<mrv::Rect> picked;
+    bool countdownCompletes = true;
+    std::optional<mrv::Rect> areaAtStart;
 };
 
 class StartSequenceTest : public ::testing::Test {
@@ -255,6 +275,76 @@ TEST_F(StartSequenceTest, ReadOnlyIniReportsButTheRecordingGoesOn) {
     const StartOutcome out = Run();
     EXPECT_EQ(out.kind, StartOutcome::Kind::Started);
     EXPECT_EQ(out.error, "Unable to write to Z:\\app\\Morvanta.ini");
+}
+
+}  // namespace
+}  // namespace mrv::app
+
+namespace mrv::app {
+namespace {
+
+// The picker runs after the dialog and before anything of the recording; what it took is the
+// recording's area and the next last region. Esc there, or in the countdown, starts nothing but
+// keeps the dialog's options.
+TEST_F(StartSequenceTest, PickedRegionIsRecordedAndRemembered) {
+    settings.Area = kAreaRegion;
+    settings.AreaLeft = -100;
+    settings.AreaWidth = 50;
+    settings.AreaHeight = 40;
+    settings.Countdown = true;
+    host.picked = mrv::Rect{-300, 10, 340, 490};
+    host.user = [](SettingsForm& f) { f.CheckBox2.checked = false; };
+    ASSERT_EQ(Run().kind, StartOutcome::Kind::Started);
+    EXPECT_EQ(std::vector<std::string>(host.log.begin(), host.log.begin() + 4),
+              (std::vector<std::string>{"dialog", "pick region last -100 at 8", "countdown",
+                                        "hotkey 0 0"}));
+    EXPECT_EQ(host.areaAtStart, host.picked);
+    EXPECT_EQ(ini.values["AreaLeft"], "-300");
+    EXPECT_EQ(ini.values["AreaWidth"], "640");
+    EXPECT_EQ(ini.values["AreaHeight"], "480");
+}
+
+TEST_F(StartSequenceTest, EscInThePickerOrCountdownStartsNothing) {
+    settings.Area = kAreaWindow;
+    host.user = [](SettingsForm& f) { f.RadioGroup1 = 2; };
+    StartOutcome out = Run();
+    EXPECT_EQ(out.kind, StartOutcome::Kind::Cancelled);
+    EXPECT_EQ(out.error, std::nullopt);
+    EXPECT_EQ(std::vector<std::string>(host.log.begin(), host.log.begin() + 4),
+              (std::vector<std::string>{"dialog", "pick window at 16", "press stop", "edit off"}));
+    EXPECT_EQ(ini.values["Color"], "2");
+
+    host.log.clear();
+    host.nowCalls = 0;
+    settings.Area = kAreaMonitor + 2;
+    settings.Countdown = true;
+    host.countdownCompletes = false;
+    out = Run();
+    EXPECT_EQ(out.kind, StartOutcome::Kind::Cancelled);
+    EXPECT_EQ(std::vector<std::string>(host.log.begin(), host.log.begin() + 3),
+              (std::vector<std::string>{"dialog", "countdown", "press stop"}));
+}
+
+TEST_F(StartSequenceTest, MonitorAreaIsItsBoundsAndAMissingOneIsAnError) {
+    settings.Area = kAreaMonitor + 2;
+    ASSERT_EQ(Run().kind, StartOutcome::Kind::Started);
+    EXPECT_EQ(host.areaAtStart, (mrv::Rect{-1280, 0, 0, 1024}));
+    settings.Area = kAreaPrimaryScreen;
+    host.nowCalls = 0;
+    ASSERT_EQ(Run().kind, StartOutcome::Kind::Started);
+    EXPECT_EQ(host.areaAtStart, std::nullopt);
+
+    // The monitor went between the dialog's filling and its OK.
+    host.nowCalls = 0;
+    host.user = [this](SettingsForm& f) {
+        f.ComboArea = 4;
+        host.monitors.pop_back();
+    };
+    host.log.clear();
+    const StartOutcome out = Run();
+    EXPECT_EQ(out.kind, StartOutcome::Kind::Failed);
+    EXPECT_EQ(out.error, std::string(text::kMonitorMissing));
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "press stop"), 1);
 }
 
 }  // namespace

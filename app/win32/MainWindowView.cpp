@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/win32/AreaPickerView.h"
+#include "app/win32/AreaSystem.h"
 #include "app/win32/SettingsDialog.h"
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
@@ -438,6 +440,32 @@ void MainWindowView::OpenTrayMenu(const app::TrayMenuModel& model) {
 
 app::ModalResult MainWindowView::ShowSettingsDialog(app::SettingsForm& form) {
     return win::ShowSettingsDialog(hwnd_, form);
+}
+
+std::vector<Monitor> MainWindowView::Monitors() { return EnumerateMonitors(); }
+
+mrv::Rect MainWindowView::VirtualScreen() { return VirtualScreenRect(); }
+
+std::optional<mrv::Rect> MainWindowView::PickArea(app::PickMode mode,
+                                                  const std::optional<mrv::Rect>& lastRegion,
+                                                  int bitsPerPixel) {
+    // What the settings dialog covered repaints before the still is taken.
+    LetTheScreenRepaint();
+    app::PickerSetup setup;
+    setup.mode = mode;
+    setup.virtualScreen = VirtualScreenRect();
+    setup.monitors = EnumerateMonitors();
+    // Taken before the picker covers them; the tool bar, when on screen, is a window too.
+    setup.windows = WindowFrames();
+    setup.lastRegion = lastRegion;
+    setup.bitsPerPixel = bitsPerPixel;
+    return RunAreaPicker(instance_, std::move(setup));
+}
+
+bool MainWindowView::RunCountdown(const std::optional<mrv::Rect>& area) {
+    if (area) return win::RunCountdown(instance_, *area);
+    return win::RunCountdown(instance_, mrv::Rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN),
+                                                  ::GetSystemMetrics(SM_CYSCREEN)});
 }
 
 app::LocalTime MainWindowView::Now() {

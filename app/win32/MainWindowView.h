@@ -10,6 +10,7 @@
 
 #include "app/EditCommand.h"
 #include "app/MainWindow.h"
+#include "app/win32/AreaOverlays.h"
 #include "app/win32/IniFile.h"
 #include "audio/RecorderAudio.h"
 #include "audio/win32/Win32WaveIn.h"
@@ -52,6 +53,15 @@ class MainWindowView final : public app::MainShell {
     std::string ProgramFolder() override;
     bool FolderExists(const std::string& path) override;
     mrv::ErrorText CreateFolder(const std::string& path) override;
+    // AreaSystem
+    std::vector<Monitor> Monitors() override;
+    mrv::Rect VirtualScreen() override;
+    std::optional<mrv::Rect> PickArea(app::PickMode mode,
+                                      const std::optional<mrv::Rect>& lastRegion,
+                                      int bitsPerPixel) override;
+    bool RunCountdown(const std::optional<mrv::Rect>& area) override;
+    void ShowAreaFrame(const mrv::Rect& area) override { areaFrame_.Show(area); }
+    void HideAreaFrame() override { areaFrame_.Hide(); }
 
   private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -99,6 +109,7 @@ class MainWindowView final : public app::MainShell {
     std::unique_ptr<Recorder> recorder_;
     Win32EditorFactory editorFactory_{instance_};
     app::EditCommand editCommand_{editorFactory_};
+    AreaFrame areaFrame_{instance_};
 };
 
 }  // namespace mrv::win

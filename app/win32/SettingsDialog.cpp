@@ -20,7 +20,9 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"MorvantaSettings";
 constexpr int kClientWidth = 295;
-constexpr int kClientHeight = 352;
+// The recording area's row below the general page's groups.
+constexpr int kAreaRowHeight = 52;
+constexpr int kClientHeight = 352 + kAreaRowHeight;
 // In screen pixels, as the main window's place is: only sizes follow the display's DPI.
 constexpr int kDesignLeft = 290;
 constexpr int kDesignTop = 118;
@@ -55,6 +57,7 @@ class SettingsWindow {
     HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
     void CreateControls();
     void CreateGeneralPage();
+    void CreateAreaRow();
     void CreateAdvancedPage();
     void AddRadioGroup(const RadioGroupLayout& layout, int selected);
     void ShowPage(app::SettingsTab tab);
@@ -101,8 +104,8 @@ void SettingsWindow::AddRadioGroup(const RadioGroupLayout& g, int selected) {
 
 void SettingsWindow::CreateControls() {
     // Only the tab control clips: it lies below every other control.
-    HWND tabs = Add(WC_TABCONTROLW, "", WS_TABSTOP | WS_CLIPSIBLINGS, {5, 5, 285, 317}, kIdTabs,
-                    Page::Both);
+    HWND tabs = Add(WC_TABCONTROLW, "", WS_TABSTOP | WS_CLIPSIBLINGS,
+                    {5, 5, 285, 317 + kAreaRowHeight}, kIdTabs, Page::Both);
     for (const char* caption : {text::kSetTabGeneral, text::kSetTabAdvanced}) {
         std::wstring wide = Widen(caption);
         TCITEMW item{};
@@ -112,12 +115,14 @@ void SettingsWindow::CreateControls() {
                        reinterpret_cast<LPARAM>(&item));
     }
     CreateGeneralPage();
+    CreateAreaRow();
     CreateAdvancedPage();
     // Neither button is a default button: Enter and Esc do nothing.
-    Add(WC_BUTTONW, text::kSetOk, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, {130, 327, 75, 23}, kIdOk,
-        Page::Both);
-    Add(WC_BUTTONW, text::kSetCancel, BS_PUSHBUTTON | WS_TABSTOP, {212, 327, 75, 23}, kIdCancel,
-        Page::Both);
+    constexpr int buttonsY = 327 + kAreaRowHeight;
+    Add(WC_BUTTONW, text::kSetOk, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, {130, buttonsY, 75, 23},
+        kIdOk, Page::Both);
+    Add(WC_BUTTONW, text::kSetCancel, BS_PUSHBUTTON | WS_TABSTOP, {212, buttonsY, 75, 23},
+        kIdCancel, Page::Both);
     // The pages' controls lie on the tab control and must be painted above it.
     ::SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -175,6 +180,22 @@ void SettingsWindow::CreateGeneralPage() {
         if (row.box) check(row.checkId, row.checkCaption, {180, y + 1, 97, 17}, *row.box);
         y += 26;
     }
+}
+
+// 录制范围 and the countdown, on the general page below its other groups.
+void SettingsWindow::CreateAreaRow() {
+    constexpr Page p = Page::General;
+    constexpr int top = 318;
+    Add(WC_BUTTONW, text::kSetArea, BS_GROUPBOX, {13, top, 269, kAreaRowHeight - 6}, -1, p);
+    HWND combo = Add(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                     {23, top + 17, 120, 200}, kIdComboArea, p);
+    for (const std::string& item : form_.AreaItems())
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(form_.ComboArea), 0);
+    HWND countdown = Add(WC_BUTTONW, text::kSetCountdown, BS_AUTOCHECKBOX | WS_TABSTOP,
+                         {152, top + 19, 125, 17}, kIdCheckCountdown, p);
+    ::SendMessageW(countdown, BM_SETCHECK,
+                   form_.CheckBoxCountdown.checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void SettingsWindow::CreateAdvancedPage() {
@@ -309,6 +330,9 @@ void SettingsWindow::ReadBack() {
     form_.CheckBox5.checked = checked(kIdCheckBox5);
     form_.CheckBox6.checked = checked(kIdCheckBox6);
     form_.CheckBox7.checked = checked(kIdCheckBox7);
+    const LRESULT area = ::SendMessageW(Item(kIdComboArea), CB_GETCURSEL, 0, 0);
+    if (area >= 0) form_.ComboArea = static_cast<int32_t>(area);
+    form_.CheckBoxCountdown.checked = checked(kIdCheckCountdown);
     OnHotKeyChange();
 }
 

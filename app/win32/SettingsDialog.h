@@ -33,6 +33,8 @@ enum SettingsControlId : int {
     kIdRadioGroup2 = 160,
     kIdRadioGroup3 = 170,
     kIdRadioGroup4 = 180,
+    kIdComboArea = 190,  // 录制范围
+    kIdCheckCountdown,
 };
 
 // Shows the dialog modally, owned by `owner`, on `form`; the form holds the user's values

@@ -14,6 +14,10 @@ class Win32EditorFactory final : public EditorFactory {
   public:
     explicit Win32EditorFactory(HINSTANCE instance) : instance_(instance) {}
     std::unique_ptr<EditorSession> Create(std::string& error) override;
+    // Over the monitors that the area lies on (the primary screen as always when it lies there),
+    // with the area outlined.
+    std::unique_ptr<EditorSession> Create(std::string& error,
+                                          const std::optional<Rect>& area) override;
 
   private:
     HINSTANCE instance_;

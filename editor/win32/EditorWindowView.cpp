@@ -185,9 +185,10 @@ bool EditorWindowView::Create(std::string& error) {
         return false;
     }
     // A top-level window of its own, owned by no other window, covering the screen.
-    hwnd_ = ::CreateWindowExW(0, kClassName, Widen(text::kEditCaption).c_str(),
-                              WS_POPUP | WS_CLIPCHILDREN, 0, 0, picture_.width(), picture_.height(),
-                              nullptr, nullptr, instance_, this);
+    hwnd_ =
+        ::CreateWindowExW(0, kClassName, Widen(text::kEditCaption).c_str(),
+                          WS_POPUP | WS_CLIPCHILDREN, picture_.origin().x, picture_.origin().y,
+                          picture_.width(), picture_.height(), nullptr, nullptr, instance_, this);
     if (!hwnd_) {
         error = text::kEditorFailed;
         return false;
@@ -492,12 +493,24 @@ void EditorWindowView::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(hwnd_, &ps);
     ::BitBlt(dc, 0, 0, picture_.width(), picture_.height(), picture_.dc(), 0, 0, SRCCOPY);
+    DrawOutline(dc);
     ::EndPaint(hwnd_, &ps);
 }
 
 void EditorWindowView::Repaint() {
     ::BitBlt(windowDc_, 0, 0, picture_.width(), picture_.height(), picture_.dc(), 0, 0, SRCCOPY);
+    DrawOutline(windowDc_);
     ::GdiFlush();
+}
+
+// A dashed line just outside the area: what is inside goes into the recording.
+void EditorWindowView::DrawOutline(HDC dc) {
+    if (!outline_) return;
+    UniquePen pen(::CreatePen(PS_DOT, 1, RGB(230, 30, 30)));
+    ScopedSelect usePen(dc, pen.get());
+    ScopedSelect useBrush(dc, ::GetStockObject(NULL_BRUSH));
+    const RECT& r = *outline_;
+    ::Rectangle(dc, r.left - 1, r.top - 1, r.right + 1, r.bottom + 1);
 }
 
 editor::Size EditorWindowView::ClientSize() {

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/win32/Handles.h"
@@ -29,6 +30,8 @@ class EditorWindowView final : public editor::EditorWindow, public editor::ToolP
 
     // Creates the hidden window with its panel; false with `error` when it cannot be made.
     bool Create(std::string& error);
+    // Outlines the recording's area (window pixels) over the picture; never drawn into it.
+    void OutlineArea(const RECT& area) { outline_ = area; }
     void AttachForm(editor::TFrmEdit& form) { form_ = &form; }
     // Shows the window maximised and runs its modal loop.
     editor::EditResult ShowModal();
@@ -69,6 +72,7 @@ class EditorWindowView final : public editor::EditorWindow, public editor::ToolP
 
     void CreatePanel();
     void OnPaint();
+    void DrawOutline(HDC dc);
     void OnPanelPaint();
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void OnPanelMouseDown(editor::MouseButton button, WPARAM wParam, LPARAM lParam);
@@ -86,6 +90,7 @@ class EditorWindowView final : public editor::EditorWindow, public editor::ToolP
 
     HINSTANCE instance_;
     GdiPicture& picture_;
+    std::optional<RECT> outline_;
     editor::TFrmEdit* form_ = nullptr;
     HWND hwnd_ = nullptr;
     HWND panel_ = nullptr;

@@ -27,9 +27,12 @@ GdiPicture::~GdiPicture() {
     if (dc_ && oldBitmap_) ::SelectObject(dc_.get(), oldBitmap_);
 }
 
-bool GdiPicture::Create(std::string& error) {
-    width_ = ::GetSystemMetrics(SM_CXSCREEN);
-    height_ = ::GetSystemMetrics(SM_CYSCREEN);
+bool GdiPicture::Create(std::string& error, const std::optional<RECT>& cover) {
+    const RECT rect = cover.value_or(
+        RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+    origin_ = {rect.left, rect.top};
+    width_ = rect.right - rect.left;
+    height_ = rect.bottom - rect.top;
     WindowDC screen(nullptr);
     // The undo slots first, so that the screen copy is the last thing taken.
     for (UniqueBitmap& slot : slots_) {
@@ -39,7 +42,7 @@ bool GdiPicture::Create(std::string& error) {
             return false;
         }
     }
-    picture_ = CaptureScreenRect(RECT{0, 0, width_, height_});
+    picture_ = CaptureScreenRect(rect);
     dc_.reset(::CreateCompatibleDC(screen.get()));
     if (!picture_ || !dc_) {
         error = text::kEditorOutOfMemory;

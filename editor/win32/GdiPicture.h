@@ -26,8 +26,11 @@ class GdiPicture final : public editor::Picture, public ScreenSource {
     GdiPicture(const GdiPicture&) = delete;
     GdiPicture& operator=(const GdiPicture&) = delete;
 
-    // Copies the screen and makes the undo slots; false with `error` when memory runs out.
-    bool Create(std::string& error);
+    // Copies `cover` of the virtual screen (none: the primary screen) and makes the undo slots;
+    // false with `error` when memory runs out.
+    bool Create(std::string& error, const std::optional<RECT>& cover = std::nullopt);
+    // The picture's corner on the virtual screen.
+    Point origin() const { return origin_; }
     HDC dc() const { return dc_.get(); }
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
@@ -47,6 +50,7 @@ class GdiPicture final : public editor::Picture, public ScreenSource {
   private:
     int32_t width_ = 0;
     int32_t height_ = 0;
+    Point origin_;
     UniqueMemoryDC dc_;
     UniqueBitmap picture_;
     std::array<UniqueBitmap, editor::kUndoSlots> slots_;

@@ -594,5 +594,61 @@ TEST_F(RecorderTest, StartWhileRecordingDoesNothing) {
     EXPECT_TRUE(recorder.isRecording());
 }
 
+// An area of the screen: its size is the recording's, its pixels the only ones read, the cursor
+// relative to it or far off, and an edit's picture enters as the area's part of it.
+TEST_F(RecorderTest, AreaRecordingTakesOnlyTheAreaWithRelativeCursor) {
+    options.area = Rect{8, 4, 40, 36};
+    screen.Fill(0x00202020);
+    screen.FillRect({0, 0, 64, 48}, 0x00336699);
+    ASSERT_EQ(Start().outcome, StartResult::Outcome::Started);
+    EXPECT_EQ(Header().screenWidth, 32);
+    EXPECT_EQ(Header().screenHeight, 32);
+    EXPECT_EQ(Header().bytesPerLine, 32 * 4);
+    screen.FillRect({10, 10, 20, 20}, 0x00FF0000);
+    screen.FillRect({44, 0, 64, 48}, 0x0000FF00);  // outside: never read
+    for (int i = 0; i < 7; ++i) Tick();
+    cursor.pos = {60, 5};
+    Tick();
+    MemoryScreen picture(64, 48, 32);
+    picture.FillRect({0, 0, 64, 48}, 0x00ABCDEF);
+    EXPECT_TRUE(recorder.Pause());
+    ASSERT_FALSE(recorder.InsertEditedFrame(EditMode::FullScreenCopy, 5, picture).has_value());
+    ASSERT_FALSE(recorder.StopRecording().has_value());
+
+    StreamReader reader;
+    ASSERT_TRUE(reader.Open(Stream()));
+    std::vector<FrameHeader> records;
+    std::vector<uint8_t> lastTickImage;
+    while (reader.ReadNext() == StreamReader::Next::Frame) {
+        records.push_back(reader.frame());
+        for (const Rect& r : reader.rects()) {
+            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= 32 && r.bottom <= 32);
+        }
+        if (reader.frame().holdTicks == 0) {
+            lastTickImage.assign(reader.image().begin(), reader.image().end());
+        } else {
+            EXPECT_EQ(reader.rects(), (std::vector<Rect>{{0, 0, 32, 32}}));
+            EXPECT_EQ(ReadPixel(reader.image().subspan(31 * 128, 128), 31, 32), 0x00ABCDEFu);
+        }
+    }
+    ASSERT_EQ(records.size(), 9u);
+    for (int32_t y = 0; y < 32; ++y) {
+        const auto row = std::span<const uint8_t>(lastTickImage).subspan(y * 128u, 128);
+        for (int32_t x = 0; x < 32; ++x)
+            ASSERT_EQ(ReadPixel(row, x, 32), screen.GetPixel(x + 8, y + 4)) << x << "," << y;
+    }
+    EXPECT_EQ(records[0].cursorX, 2);
+    EXPECT_EQ(records[0].cursorY, 16);
+    EXPECT_EQ(records[7].cursorX, kCursorOutside.x);
+    EXPECT_EQ(records[7].cursorY, kCursorOutside.y);
+}
+
+TEST_F(RecorderTest, EmptyAreaDoesNotStart) {
+    options.area = Rect{10, 10, 10, 40};
+    const StartResult result = Start();
+    EXPECT_EQ(result.outcome, StartResult::Outcome::Failed);
+    EXPECT_TRUE(files.files.count(kOut) == 0);
+}
+
 }  // namespace
 }  // namespace mrv

@@ -36,20 +36,27 @@ bool GrabRectFresh(HDC source, int32_t x, int32_t y, int32_t width, int32_t heig
     return ReadBits(memory.get(), bitmap.get(), width, height, bitmapInfo, bits);
 }
 
-GdiScreenSource::TickObjects::TickObjects(int32_t width)
-    : memory(::CreateCompatibleDC(screen.get())),
-      line(screen ? ::CreateCompatibleBitmap(screen.get(), width, 1) : nullptr),
-      lineWidth(width) {
-    if (memory && line) selected.emplace(memory.get(), line.get());
+GdiScreenSource::TickObjects::TickObjects() : memory(::CreateCompatibleDC(screen.get())) {}
+
+bool GdiScreenSource::TickObjects::LineFor(int32_t width) {
+    if (lineWidth == width) return selected.has_value();
+    selected.reset();
+    line.reset();
+    lineWidth = width;
+    if (!screen || !memory) return false;
+    line.reset(::CreateCompatibleBitmap(screen.get(), width, 1));
+    if (line) selected.emplace(memory.get(), line.get());
+    return selected.has_value();
 }
 
 GdiScreenSource::~GdiScreenSource() = default;
 
 ScreenSize GdiScreenSource::Size() {
+    ScopedPerMonitorDpi dpi;
     return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
 }
 
-void GdiScreenSource::BeginTick() { tick_.emplace(Size().width); }
+void GdiScreenSource::BeginTick() { tick_.emplace(); }
 
 void GdiScreenSource::EndTick() {
     // Members go in reverse order: the line bitmap is deselected before it and the DC are
@@ -61,11 +68,12 @@ bool GdiScreenSource::GrabRect(int32_t x, int32_t y, int32_t width, int32_t heig
                                std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) {
     if (width <= 0 || height <= 0) return false;
     if (!tick_) {
+        ScopedPerMonitorDpi dpi;
         WindowDC screen(nullptr);
         return screen &&
                GrabRectFresh(screen.get(), x, y, width, height, bitmapInfo, bits, rasterOp);
     }
-    if (height == 1 && width == tick_->lineWidth && tick_->selected && bits != nullptr) {
+    if (height == 1 && bits != nullptr && tick_->LineFor(width)) {
         HDC memory = tick_->memory.get();
         return ::BitBlt(memory, 0, 0, width, 1, tick_->screen.get(), x, y, rasterOp) &&
                ReadBits(memory, tick_->line.get(), width, 1, bitmapInfo, bits);

@@ -7,6 +7,7 @@
 
 #include "common/win32/Handles.h"
 #include "recorder/Platform.h"
+#include "recorder/win32/DpiAwareness.h"
 
 namespace mrv::win {
 
@@ -24,14 +25,17 @@ class GdiScreenSource final : public ScreenSource {
                   std::span<uint8_t> bitmapInfo, uint8_t* bits, uint32_t rasterOp) override;
 
   private:
-    // The objects one tick's sampled-line grabs share.
+    // The objects one tick's sampled-line grabs share. The line bitmap is made at the first
+    // line grab, as wide as the lines grabbed (the screen's, or an area's).
     struct TickObjects {
-        explicit TickObjects(int32_t lineWidth);
+        TickObjects();
+        bool LineFor(int32_t width);
+        ScopedPerMonitorDpi dpi;
         WindowDC screen{nullptr};
         UniqueMemoryDC memory;
         UniqueBitmap line;
         std::optional<ScopedSelect> selected;
-        int32_t lineWidth;
+        int32_t lineWidth = 0;
     };
 
     std::optional<TickObjects> tick_;

@@ -7,6 +7,7 @@
 
 #include "common/PubUtils.h"
 #include "common/win32/WinText.h"
+#include "recorder/win32/DpiAwareness.h"
 
 namespace mrv::win {
 
@@ -165,6 +166,8 @@ double SystemClock::LocalNow() {
 }
 
 Point SystemCursor::CursorPos() {
+    // At the monitors' real pixels, as the screen is read.
+    ScopedPerMonitorDpi dpi;
     POINT p{};
     if (!::GetCursorPos(&p)) return {};
     return {p.x, p.y};

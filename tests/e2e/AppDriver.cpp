@@ -19,10 +19,12 @@
 //   dialog-check ID 0|1       a check box by control id
 //   dialog-combo INDEX        the frame-rate item
 //   dialog-tab 0|1
+//   dialog-area INDEX         the 录制范围 item; prints the drop-down's items, one a line
 //   close                     WM_CLOSE from outside
 //   end-session               log-off as the system does it: WM_QUERYENDSESSION (the answer must
 //                             be yes), then WM_ENDSESSION
 //   wait-gone                 waits until the main window has gone
+//   wait-picker               waits until the area picker shows
 #include <windows.h>
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
@@ -31,6 +33,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/win32/AreaPickerView.h"
 #include "app/win32/SettingsDialog.h"
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
@@ -198,6 +201,14 @@ int Run(int argc, char** argv) {
                    ? 0
                    : Fail("main window still there");
     }
+    if (action == "wait-picker") {
+        return WaitFor([] {
+            HWND picker = ::FindWindowW(mrv::win::kAreaPickerClass, nullptr);
+            return picker && ::IsWindowVisible(picker) ? picker : nullptr;
+        })
+                   ? 0
+                   : Fail("no area picker");
+    }
     if (action == "state") return State();
     if (action == "menu-items") return MenuItems();
     HWND main = MainWindow();
@@ -306,6 +317,19 @@ int Run(int argc, char** argv) {
         ::SendMessageW(combo, CB_SETCURSEL, std::atoi(arg.c_str()), 0);
         ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdComboBox1, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(combo));
+        return 0;
+    }
+    if (action == "dialog-area") {
+        HWND combo = ::GetDlgItem(dialog, kIdComboArea);
+        const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::wstring item(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1,
+                              L'\0');
+            item.resize(static_cast<size_t>(
+                ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+            std::printf("%s\n", mrv::win::Narrow(item).c_str());
+        }
+        ::SendMessageW(combo, CB_SETCURSEL, std::atoi(arg.c_str()), 0);
         return 0;
     }
     if (action == "dialog-tab") {

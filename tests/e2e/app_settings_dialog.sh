@@ -40,10 +40,11 @@ open_dialog() {
     DIALOG_ID=$id
     xdotool windowfocus --sync "$id" 2>/dev/null || true
     sleep 1
-    # The client area is 295 x 352; the frame around it is whatever Wine draws.
+    # The client area is 295 x 404 (the 录制范围 row included); the frame around it is whatever
+    # Wine draws.
     eval "$(xdotool getwindowgeometry --shell "$id")"
     ORIGIN_X=$((X + (WIDTH - 295) / 2))
-    ORIGIN_Y=$((Y + HEIGHT - 352 - (WIDTH - 295) / 2))
+    ORIGIN_Y=$((Y + HEIGHT - 404 - (WIDTH - 295) / 2))
 }
 # Clicks at a point of the client area (96-DPI units).
 click() {
@@ -82,7 +83,7 @@ mrv_screenshot "$SHOTS/app_settings_advanced.png"
 keys Return Escape  # neither closes the dialog
 sleep 0.5
 kill -0 "$DRIVER_PID" || fail "Enter or Esc closed the dialog"
-click 249 338  # 取消
+click 249 390  # 取消
 finish
 expect "result=2"
 expect "tickInterval=166"
@@ -123,7 +124,7 @@ click 200 159  # EdtPath: empty it and leave it
 keys End shift+Home BackSpace Tab
 sleep 0.5
 mrv_screenshot "$SHOTS/app_settings_hotkey.png"
-click 167 338  # 确定
+click 167 390  # 确定
 finish
 expect "result=1"
 expect "HotKey1=24696"
@@ -138,7 +139,7 @@ echo "ok: hot key, 20 fps from 0x13, marker, OK"
 rm -f "$INI"
 mkdir "$INI"
 open_dialog
-click 249 338
+click 249 390
 finish
 expect "result=2"
 grep -q "^error=Unable to write to Z:.*t.ini$" "$WORK/out.txt" || {

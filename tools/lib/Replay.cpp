@@ -106,6 +106,7 @@ struct Replay::Platform {
     std::unique_ptr<Recorder> recorder;
     double tickIntervalMs = 50;
     bool pace = false;
+    size_t areaOffset = 0;  // where the frames go on the screen
 
     std::vector<TickSample> ticks;
     std::chrono::steady_clock::time_point firstTick;
@@ -119,7 +120,10 @@ Replay::~Replay() = default;
 bool Replay::Start(int32_t width, int32_t height, const ReplayOptions& options,
                    std::string& error) {
     Platform& p = *platform_;
-    p.screen.screen.Reset(width, height, options.bitsPerPixel);
+    const bool area = options.screenWidth > 0 && options.screenHeight > 0;
+    p.screen.screen.Reset(area ? options.screenWidth : width, area ? options.screenHeight : height,
+                          options.bitsPerPixel);
+    p.areaOffset = 0;
     p.tickIntervalMs = 1000.0 / options.fps;
     p.pace = options.pace;
     p.ticks.clear();
@@ -132,6 +136,13 @@ bool Replay::Start(int32_t width, int32_t height, const ReplayOptions& options,
     recording.bitsPerPixel = options.bitsPerPixel;
     recording.scanStep = options.scanStep;
     recording.tickIntervalMs = 1000 / options.fps;
+    if (area) {
+        recording.area = Rect{options.areaLeft, options.areaTop, options.areaLeft + width,
+                              options.areaTop + height};
+        p.areaOffset = static_cast<size_t>(options.areaTop) *
+                           static_cast<size_t>(p.screen.screen.geometry().bytesPerLine) +
+                       static_cast<size_t>(options.areaLeft) * (options.bitsPerPixel / 8);
+    }
     ProgramFiles programFiles;
     programFiles.stubPath = options.stubPath;
     const StartResult started =
@@ -150,7 +161,8 @@ bool Replay::Start(int32_t width, int32_t height, const ReplayOptions& options,
 
 void Replay::Show(const RgbImage& frame) {
     MemoryScreen& s = platform_->screen.screen;
-    RgbToDib(frame, s.geometry().bitsPerPixel, s.pixels(), s.geometry().bytesPerLine);
+    RgbToDib(frame, s.geometry().bitsPerPixel, s.pixels().subspan(platform_->areaOffset),
+             s.geometry().bytesPerLine);
 }
 
 bool Replay::Tick(std::string& error) {

@@ -19,6 +19,12 @@ struct ReplayOptions {
     std::string outPath;
     int workers = -1;   // compression workers; -1 the recorder's default
     bool pace = false;  // hand ticks over at the tick interval in wall time, as the timer does
+    // A larger screen whose area at (areaLeft, areaTop), of the start size, is recorded and
+    // shows the frames; 0 records a screen of the start size.
+    int32_t screenWidth = 0;
+    int32_t screenHeight = 0;
+    int32_t areaLeft = 0;
+    int32_t areaTop = 0;
 };
 
 class Replay {
@@ -30,7 +36,7 @@ class Replay {
 
     // Starts a recording of a screen of the given size; false with `error` set on failure.
     bool Start(int32_t width, int32_t height, const ReplayOptions& options, std::string& error);
-    // Puts a picture of the start size on the simulated screen.
+    // Puts a picture of the start size on the simulated screen (in its area).
     void Show(const RgbImage& frame);
     // One timer tick of the engine with the clock moved on by one tick interval.
     bool Tick(std::string& error);
