@@ -263,8 +263,10 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
             return WriteFailure(error, path::Join(dir, names[i]));
         }
     }
-    return {ExportStatus::Done, std::to_string(names.size()) + " pictures written to " +
-                                    (dir.empty() ? std::string(".") : dir)};
+    ExportResult done{ExportStatus::Done, std::to_string(names.size()) + " pictures written to " +
+                                              (dir.empty() ? std::string(".") : dir)};
+    for (const std::string& name : names) done.files.push_back(path::Join(dir, name));
+    return done;
 }
 
 ExportResult Finish(StagedFile& file, ExportResult result) {

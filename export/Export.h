@@ -54,8 +54,13 @@ enum class ExportStatus {
 };
 
 struct ExportResult {
+    ExportResult() = default;
+    ExportResult(ExportStatus s, std::string d = {}) : status(s), detail(std::move(d)) {}
     ExportStatus status = ExportStatus::Done;
     std::string detail;  // English, for logs and mrvtool's messages
+    // A finished set of pictures (PNG): every file written, in order; otherwise empty, the
+    // request's output being the one file.
+    std::vector<std::string> files;
 };
 
 // The recording's sound as a GSM 6.10 WAV file (as mrvtool --wav writes it), for a decoder that

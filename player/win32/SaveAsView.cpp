@@ -85,6 +85,7 @@ void SaveAsView::RememberFfmpeg(const std::string& path) {
 void SaveAsView::StartExport(const ExportRequest& request) {
     hooks_.Write("export start %s %s skip %.1f", kFormatNames[static_cast<int>(request.format)],
                  request.output.c_str(), request.skipIdleSeconds);
+    output_ = request.output;
     worker_.Start(window_, stream_, request);
 }
 
