@@ -157,8 +157,9 @@ void FrmMain::SpeedButton6Click() {
 }
 
 void FrmMain::SpeedButton5Click() {
-    tray_.Show();
-    shell_.HideWindow();
+    // Without an icon (no taskbar yet, Explorer restarting) a hidden window could not be
+    // reached: it stays.
+    if (tray_.Show()) shell_.HideWindow();
 }
 
 void FrmMain::SpeedButton4Click() {
@@ -263,7 +264,9 @@ void FrmMain::TrayMessage(uint32_t mouseMessage) {
     }
 }
 
-void FrmMain::TaskbarCreated() { tray_.TaskbarCreated(); }
+void FrmMain::TaskbarCreated() {
+    if (!tray_.TaskbarCreated()) shell_.ShowWindowInFront();
+}
 
 void FrmMain::WMHotKey(int32_t id) {
     if (isEditing_) {

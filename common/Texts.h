@@ -63,6 +63,15 @@ inline constexpr char kPlayerSaveNoFfmpeg[] =
 inline constexpr char kPlayerSaveFfmpegFailed[] = "ffmpeg 未能完成视频编码,文件未能保存。\t";
 inline constexpr char kPlayerSaveRefused[] = "该录像已损坏或时间过长,无法另存。\t";
 inline constexpr char kPlayerSaveOutOfMemory[] = "内存不足,文件未能保存。\t";
+// %s is the file another program holds; the finished file waits beside it for 重试 or 取消.
+inline constexpr char kPlayerSaveInUse[] =
+    "文件正被其他程序使用…\t\r%s\t\r\r新文件已经做好,但无法替换它。请关闭正在打开该文件的程序"
+    "(如看图软件、播放器或同步软件),然后点“重试”;点“取消”将放弃这次保存。\t";
+// ffmpeg's own last error line follows this on a line of its own.
+inline constexpr char kPlayerSaveFfmpegSaid[] = "ffmpeg 的错误信息: ";
+inline constexpr char kPlayerSaveNoH264[] =
+    "这个 ffmpeg 没有 H.264 视频编码器 (libx264),无法保存为 MP4。\t\r"
+    "请换用包含 libx264 的 ffmpeg (通常称为 GPL 版或完整版)。\t";
 inline constexpr char kPlayerLocateFfmpeg[] = "指定 ffmpeg.exe 的位置";
 inline constexpr char kPlayerFfmpegType[] = "ffmpeg.exe";
 // After saving: the window with the saved file, and the strip's menu.
@@ -106,7 +115,8 @@ inline constexpr char kSetHotKeyStop[] = "停止";
 inline constexpr char kSetEndTips[] = "停止后提示";
 inline constexpr char kSetGroupFrameRate[] = "采集帧率";
 inline constexpr char kSetFramesPerSecond[] = "帧/秒";
-inline constexpr char kSetFrameRateHelp[] = "每秒采集帧数,它是制约屏幕录像流畅程度和录像文件体积的一个关键参数。可选1～20帧,默认6帧。";
+inline constexpr char kSetFrameRateHelp[] =
+    "每秒采集帧数,它是制约屏幕录像流畅程度和录像文件体积的一个关键参数。可选1～20帧,默认6帧。";
 inline constexpr char kSetGroupColor[] = "屏幕颜色数(bit)";
 inline constexpr char kSetColor4[] = "4 ";
 inline constexpr char kSetColor8[] = "8 ";
@@ -130,7 +140,6 @@ inline constexpr char kSetBrowsePrompt[] = "请选择录像文件的保存路径
 inline constexpr char kUnableToWrite[] = "Unable to write to %s";
 inline constexpr char kCannotCreateFolder[] = "Cannot create folder ";
 // --- end settings ---
-
 
 // Main window, tray menu and hot-key prompts ("mainwin").
 inline constexpr char kMainWindowCaption[] = "FrmMain";
@@ -173,6 +182,11 @@ inline constexpr char kExportNoFfmpeg[] =
     "ffmpeg was not found beside mrvtool or on the PATH; it is needed for MP4 and GIF (on "
     "Debian: apt-get install ffmpeg)";
 inline constexpr char kExportInterrupted[] = "interrupted";
+inline constexpr char kExportNoH264[] =
+    "this ffmpeg has no H.264 encoder (libx264), which MP4 needs; use a build with libx264 (a "
+    "GPL or full build)";
+inline constexpr char kExportTargetInUse[] =
+    "another program is using the file, so it was not replaced; close that program and try again: ";
 inline constexpr char kToolOutOfMemory[] = "not enough memory for this recording";
 // --- end export ---
 

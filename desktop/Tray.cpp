@@ -9,10 +9,9 @@ void TrayIcon::SetTrayIcon(TrayPicture picture) {
     if (shown_) shell_.Modify(picture_);
 }
 
-void TrayIcon::Show() {
-    if (shown_) return;
-    shell_.Add(picture_);
-    shown_ = true;
+bool TrayIcon::Show() {
+    if (!shown_) shown_ = shell_.Add(picture_);
+    return shown_;
 }
 
 void TrayIcon::Remove() {
@@ -20,9 +19,11 @@ void TrayIcon::Remove() {
     shown_ = false;
 }
 
-void TrayIcon::TaskbarCreated() {
+bool TrayIcon::TaskbarCreated() {
     // Without this a recording running while the window is hidden could not be reached.
-    if (shown_) shell_.Add(picture_);
+    if (!shown_) return true;
+    shown_ = shell_.Add(picture_);
+    return shown_;
 }
 
 TrayAction TrayIcon::TrayMessage(uint32_t mouseMessage) {

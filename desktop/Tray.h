@@ -13,11 +13,13 @@ inline constexpr uint32_t kWmRButtonUp = 0x205;
 // IdleIcon "ico1", RecordingIcon "ico2", PausedIcon "ico3".
 enum class TrayPicture { Idle, Recording, Paused };
 
-// Shell_NotifyIcon with the main window's record; failures are of no consequence.
+// Shell_NotifyIcon with the main window's record. Only a failed add matters: a window hidden
+// to the tray without an icon could never be reached again.
 class TrayShell {
   public:
     virtual ~TrayShell() = default;
-    virtual void Add(TrayPicture picture) = 0;
+    // False when the shell has no icon afterwards (no taskbar yet, Explorer restarting).
+    virtual bool Add(TrayPicture picture) = 0;
     virtual void Modify(TrayPicture picture) = 0;
     virtual void Delete() = 0;
 };
@@ -30,12 +32,13 @@ class TrayIcon {
 
     // The state's picture; the shell only hears of it while the icon is shown.
     void SetTrayIcon(TrayPicture picture);
-    // NIM_ADD; an icon already shown stays the one icon.
-    void Show();
+    // NIM_ADD; an icon already shown stays the one icon. False when there is no icon.
+    bool Show();
     // NIM_DELETE, whether or not the icon is shown.
     void Remove();
-    // The shell restarted: its icons are gone, so a shown icon is added again.
-    void TaskbarCreated();
+    // The shell restarted: its icons are gone, so a shown icon is added again. False when it
+    // should be there and could not be added: the window must come back.
+    bool TaskbarCreated();
     // The callback message's mouse message.
     TrayAction TrayMessage(uint32_t mouseMessage);
 

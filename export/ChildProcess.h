@@ -24,9 +24,12 @@ class ChildProcess {
     virtual void CloseOutput() = 0;
     // Closes every pipe and waits; 0 when the child succeeded.
     virtual int Wait() = 0;
-    // Ends the child at once; safe from another thread while this one writes or waits, which
-    // then fail.
+    // Ends the child and every process it started at once; safe from another thread while
+    // this one writes or waits, which then fail.
     virtual void Kill() = 0;
+    // After Wait: the last line the child wrote to its error output (drained on a thread of
+    // its own, so that a chatty child never blocks), or empty.
+    virtual std::string LastErrorLine() = 0;
 };
 
 struct ChildSpec {

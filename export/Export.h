@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playback/AudioTimeline.h"
@@ -28,6 +30,11 @@ struct ExportRequest {
     bool wavAsPcm =
         true;  // WAV: 16-bit PCM laid out as the player plays it; false: GSM as recorded
     GifEncoder gifEncoder = GifEncoder::BuiltIn;
+    // The part of the recording to save, in recording time: [fromMs, toMs); toMs < 0: to the end.
+    int64_t fromMs = 0;
+    int64_t toMs = -1;
+    double speed = 1.0;    // 1, 1.5, 2 or 4: the saved copy plays that much faster
+    int32_t gifWidth = 0;  // GIF only: the width to scale to, never enlarged; 0: as recorded
     // Files the export must never write over (the recording itself, its stub).
     std::vector<std::string> inputs;
     // Told what the export goes on despite (a stream cut off in a record); may be empty.
@@ -50,18 +57,38 @@ enum class ExportStatus {
     NoFfmpeg,
     EncoderFailed,
     Refused,  // the recording cannot be exported (damaged, a forged time line, no sound for WAV)
-    OutOfMemory
+    OutOfMemory,
+    EncoderMissing,  // the helper program lacks the encoder the format needs; detail names it
+    TargetInUse      // another program holds the target; the finished output is kept (see kept)
+};
+
+// A finished output kept beside its target while another program holds the target: the moves
+// still to make, what was already moved in, and the staging folder to remove after them.
+struct KeptOutput {
+    std::vector<std::pair<std::string, std::string>> moves;  // staged file, its target
+    std::vector<std::string> placed;                         // targets already moved in
+    std::string folder;                                      // staging folder, or empty
+    bool empty() const { return moves.empty() && placed.empty() && folder.empty(); }
 };
 
 struct ExportResult {
-    ExportResult() = default;
-    ExportResult(ExportStatus s, std::string d = {}) : status(s), detail(std::move(d)) {}
     ExportStatus status = ExportStatus::Done;
     std::string detail;  // English, for logs and mrvtool's messages
-    // A finished set of pictures (PNG): every file written, in order; otherwise empty, the
-    // request's output being the one file.
-    std::vector<std::string> files;
+    // TargetInUse: what MoveKept tries again and DiscardKept throws away.
+    KeptOutput kept = {};
+    // EncoderFailed: the helper program's own last error line, as it wrote it.
+    std::string toolError = {};
+    // Done: the files moved into place, in order (a set of PNG pictures: every one).
+    std::vector<std::string> files = {};
 };
+
+// Tries the kept moves again (a few times, a while apart); Done, TargetInUse with what is still
+// kept, or a write failure that removed it all.
+ExportResult MoveKept(KeptOutput kept);
+// Removes the kept output and what of it was moved in: half a set is no set.
+void DiscardKept(const KeptOutput& kept);
+// The file another program holds, for the message.
+std::string InUseName(const KeptOutput& kept);
 
 // The recording's sound as a GSM 6.10 WAV file (as mrvtool --wav writes it), for a decoder that
 // must see the whole sound before it gives any back (an ffmpeg child); the player's ACM decoder
@@ -91,6 +118,11 @@ ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& req
                        GsmDecoderFactory& decoders,
                        const std::function<bool(const ExportProgress&)>& onProgress);
 
+// The GIF's size in bytes once it can be known cheaply (from encoding a sample of pictures);
+// nullopt while it cannot.
+std::optional<int64_t> EstimateGifBytes(std::span<const uint8_t> stream,
+                                        const ExportRequest& request);
+
 // True when the request's output is one of its inputs.
 bool NamesAnInput(const ExportRequest& request);
 
@@ -106,7 +138,10 @@ ProgramFiles& RealProgramFiles();
 
 // ffmpeg: beside the program, then the PATH's folders in order, then `userChosen`; empty when
 // none exists. `pathVariable` is the PATH's value (';'-separated on Windows, ':' elsewhere).
+// None is taken from `untrustedDir` (the recording's own folder) but the one the user chose,
+// nor from a PATH entry that is not a full path (it would be looked up from the current folder).
 std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
-                       const std::string& pathVariable, const std::string& userChosen);
+                       const std::string& pathVariable, const std::string& userChosen,
+                       const std::string& untrustedDir);
 
 }  // namespace mrv::exporting

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "common/PathText.h"
@@ -24,7 +25,62 @@ std::string StagedName(const std::string& target, const char* suffix) {
     return path::Join(path::Parent(target), "." + path::FileName(target) + tag);
 }
 
+class RealMoves : public MoveSystem {
+  public:
+    int Rename(const std::string& from, const std::string& to) override {
+        return files::Rename(from, to);
+    }
+    void PauseMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
 }  // namespace
+
+MoveSystem& RealMoveSystem() {
+    static RealMoves moves;
+    return moves;
+}
+
+int MoveOver(MoveSystem& system, const std::string& from, const std::string& to) {
+    int error = system.Rename(from, to);
+    for (const int pauseMs : kMovePausesMs) {
+        if (error != EBUSY) break;
+        system.PauseMs(pauseMs);
+        error = system.Rename(from, to);
+    }
+    return error;
+}
+
+ExportResult MoveKeptWith(MoveSystem& system, KeptOutput kept) {
+    while (!kept.moves.empty()) {
+        const auto [from, to] = kept.moves.front();
+        const int error = MoveOver(system, from, to);
+        if (error == EBUSY) {
+            return {ExportStatus::TargetInUse, "another program is using " + to, std::move(kept)};
+        }
+        if (error != 0) {
+            DiscardKept(kept);
+            return WriteFailure(error, to);
+        }
+        kept.placed.push_back(to);
+        kept.moves.erase(kept.moves.begin());
+    }
+    if (!kept.folder.empty()) files::RemoveFolder(kept.folder);
+    ExportResult done;
+    done.files = std::move(kept.placed);
+    return done;
+}
+
+ExportResult MoveKept(KeptOutput kept) { return MoveKeptWith(RealMoveSystem(), std::move(kept)); }
+
+void DiscardKept(const KeptOutput& kept) {
+    for (const std::string& placed : kept.placed) files::Remove(placed);
+    for (const auto& move : kept.moves) files::Remove(move.first);
+    if (!kept.folder.empty()) files::RemoveFolder(kept.folder);
+}
+
+std::string InUseName(const KeptOutput& kept) {
+    return kept.moves.empty() ? std::string() : kept.moves.front().second;
+}
 
 ExportResult WriteFailure(int error, const std::string& path) {
     const bool full = error == ENOSPC
@@ -74,11 +130,13 @@ ExportResult StagedFile::Commit() {
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!flushed || !closed) return failure_ = WriteFailure(error ? error : errno, target_);
-    if (const int error = files::Rename(temp_, target_)) {
-        return failure_ = WriteFailure(error, target_);
-    }
-    temp_.clear();
-    return {};
+    // From here the kept output owns the file: moved in, kept while the target is held, or
+    // removed.
+    KeptOutput kept;
+    kept.moves.push_back({std::exchange(temp_, {}), target_});
+    ExportResult r = MoveKept(std::move(kept));
+    if (r.status != ExportStatus::TargetInUse) failure_ = r;
+    return r;
 }
 
 StagedFolder::~StagedFolder() {
@@ -98,9 +156,7 @@ ExportResult StagedFolder::Make(const std::string& target) {
     return WriteFailure(EEXIST, target);
 }
 
-ExportResult MoveInPlace(const std::string& from, const std::string& target) {
-    if (files::Rename(from, target) == 0) return {};
-    // Another file system: copied beside the target, then renamed over it.
+ExportResult CopyInPlace(const std::string& from, const std::string& target) {
     std::FILE* in = files::OpenRead(from);
     if (!in) return WriteFailure(errno, from);
     StagedFile out(target);

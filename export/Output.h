@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "export/Export.h"
 
@@ -14,6 +15,27 @@ namespace mrv::exporting {
 
 // CannotWrite or DiskFull after a failed call that set errno; `what` names what failed.
 ExportResult WriteFailure(int error, const std::string& path);
+
+// What the final move of an output needs of the system: the move and a pause between tries.
+class MoveSystem {
+  public:
+    virtual ~MoveSystem() = default;
+    // files::Rename: 0, EBUSY while another program holds `to` (or `from`), another errno.
+    virtual int Rename(const std::string& from, const std::string& to) = 0;
+    virtual void PauseMs(int ms) = 0;
+};
+MoveSystem& RealMoveSystem();
+
+// The pauses between the tries of a move whose target is held: a viewer, the search indexer,
+// an antivirus scan or a sync client lets go within a second or so.
+inline constexpr int kMovePausesMs[] = {50, 50, 100, 100, 150, 150, 200, 200, 200};
+
+// Moves `from` over `to`, trying again after each pause while the target is held; 0 or the
+// last error.
+int MoveOver(MoveSystem& system, const std::string& from, const std::string& to);
+
+// The kept moves made through `system` (MoveKept uses the real one).
+ExportResult MoveKeptWith(MoveSystem& system, KeptOutput kept);
 
 class StagedFile {
   public:
@@ -25,7 +47,7 @@ class StagedFile {
     ExportResult Open();
     // False once a write failed; failure() then says why.
     bool Write(std::span<const uint8_t> bytes);
-    // Flushes, closes and moves the file over the target.
+    // Flushes, closes and moves the file over the target; TargetInUse keeps the file.
     ExportResult Commit();
     const ExportResult& failure() const { return failure_; }
 
@@ -46,13 +68,17 @@ class StagedFolder {
     ~StagedFolder();
     ExportResult Make(const std::string& target);
     const std::string& path() const { return path_; }
+    // Handed over to a KeptOutput, which removes it.
+    std::string Release() { return std::exchange(path_, {}); }
 
   private:
     std::string path_;
 };
 
-// A file's bytes copied into a staged file beside `target`, or renamed over it when both lie on
-// one file system.
-ExportResult MoveInPlace(const std::string& from, const std::string& target);
+// A file made elsewhere (the private temporary folder) copied into a staged file beside
+// `target`, then moved over it. Never renamed across: on Windows a moved file keeps the
+// temporary folder's permissions, which only this user passes; a copy takes the target
+// folder's.
+ExportResult CopyInPlace(const std::string& from, const std::string& target);
 
 }  // namespace mrv::exporting

@@ -11,8 +11,10 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 #include "export/ChildProcess.h"
+#include "export/ProgramLookup.h"
 
 extern char** environ;
 
@@ -66,10 +68,19 @@ bool WriteAll(Fd& fd, std::span<const uint8_t> bytes) {
 
 class PosixChild : public ChildProcess {
   public:
-    PosixChild(pid_t pid, Fd& in, Fd& out, Fd& extra) : pid_(pid) {
+    PosixChild(pid_t pid, Fd& in, Fd& out, Fd& extra, Fd& errors) : pid_(pid) {
         in_.Reset(in.Release());
         out_.Reset(out.Release());
         extra_.Reset(extra.Release());
+        errors_.Reset(errors.Release());
+        drain_ = std::thread([this] {
+            uint8_t buffer[4096];
+            for (ssize_t n; (n = ::read(errors_.get(), buffer, sizeof buffer)) != 0;) {
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) break;
+                tail_.Append(std::span(buffer, static_cast<size_t>(n)));
+            }
+        });
     }
     ~PosixChild() override { Wait(); }
     bool Write(std::span<const uint8_t> bytes) override { return WriteAll(in_, bytes); }
@@ -98,6 +109,10 @@ class PosixChild : public ChildProcess {
                    errno == EINTR) {
             }
             std::lock_guard lock(kill_);
+            // What it started and left behind goes with it (its group outlives it while it is
+            // not reaped), and then nothing holds the error pipe open.
+            ::kill(-pid, SIGKILL);
+            if (drain_.joinable()) drain_.join();
             int status = 0;
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
@@ -108,13 +123,16 @@ class PosixChild : public ChildProcess {
     }
     void Kill() override {
         std::lock_guard lock(kill_);
-        if (pid_ > 0) ::kill(pid_, SIGKILL);
+        if (pid_ > 0) ::kill(-pid_, SIGKILL);  // its own process group: it and its children
     }
+    std::string LastErrorLine() override { return tail_.LastLine(); }
 
   private:
     std::atomic<pid_t> pid_;
     std::mutex kill_;
-    Fd in_, out_, extra_;
+    Fd in_, out_, extra_, errors_;
+    ErrorTail tail_;
+    std::thread drain_;
     int status_ = -1;
 };
 
@@ -125,8 +143,8 @@ std::string ExtraInputName() { return "pipe:3"; }
 std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& error) {
     // A child that stops reading must show as a failed write, not kill us.
     ::signal(SIGPIPE, SIG_IGN);
-    Fd inRead, inWrite, outRead, outWrite, extraRead, extraWrite;
-    if ((request.pipeInput && !MakePipe(inRead, inWrite)) ||
+    Fd inRead, inWrite, outRead, outWrite, extraRead, extraWrite, errRead, errWrite;
+    if (!MakePipe(errRead, errWrite) || (request.pipeInput && !MakePipe(inRead, inWrite)) ||
         (request.pipeOutput && !MakePipe(outRead, outWrite)) ||
         (!request.extraInput.empty() && !MakePipe(extraRead, extraWrite))) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
@@ -137,6 +155,12 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& 
     if (inRead.get() >= 0) posix_spawn_file_actions_adddup2(&actions, inRead.get(), 0);
     if (outWrite.get() >= 0) posix_spawn_file_actions_adddup2(&actions, outWrite.get(), 1);
     if (extraRead.get() >= 0) posix_spawn_file_actions_adddup2(&actions, extraRead.get(), 3);
+    posix_spawn_file_actions_adddup2(&actions, errWrite.get(), 2);
+    // A group of its own, so that a kill reaches what it starts (a launcher's real program).
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     std::vector<char*> argv;
     std::string name = request.program;
     argv.push_back(name.data());
@@ -145,13 +169,15 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& 
     argv.push_back(nullptr);
     pid_t pid = 0;
     const int rc =
-        ::posix_spawn(&pid, request.program.c_str(), &actions, nullptr, argv.data(), environ);
+        ::posix_spawn(&pid, request.program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     if (rc != 0) {
         error = "cannot start " + request.program + ": " + std::strerror(rc);
         return nullptr;
     }
-    return std::make_unique<PosixChild>(pid, inWrite, outRead, extraWrite);
+    errWrite.Close();  // the child's copy is the only one: its end is the pipe's end
+    return std::make_unique<PosixChild>(pid, inWrite, outRead, extraWrite, errRead);
 }
 
 std::string MakePrivateTempFolder(std::string& error) {

@@ -9,10 +9,11 @@ void PlayClock::Restart(int64_t nowMs) {
     lastChangeMs_ = nowMs;
 }
 
-int64_t PlayClock::ElapsedMs(std::optional<int64_t> soundMs, int64_t nowMs, Speed speed) const {
+int64_t PlayClock::ElapsedMs(std::optional<int64_t> soundMs, int64_t nowMs,
+                             playback::Speed speed) const {
     if (soundMs) return *soundMs;
     const auto wall = static_cast<double>(nowMs - startMs_);
-    return static_cast<int64_t>(wall * SpeedFactor(speed));
+    return static_cast<int64_t>(wall * playback::SpeedFactor(speed));
 }
 
 bool PlayClock::SoundStalled(int64_t soundMs, int64_t nowMs) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "player/TimeStretch.h"
+#include "playback/TimeStretch.h"
 
 namespace mrv::player {
 
@@ -18,7 +18,7 @@ class PlayClock {
     void Restart(int64_t nowMs);
     // Recording time since the restart: the sound's reading when there is sound (it is
     // stretched to the speed already), else the system clock's time at `speed`.
-    int64_t ElapsedMs(std::optional<int64_t> soundMs, int64_t nowMs, Speed speed) const;
+    int64_t ElapsedMs(std::optional<int64_t> soundMs, int64_t nowMs, playback::Speed speed) const;
     // Fed every reading of the sound while playing: true once the same reading has stood for
     // more than kSoundStallMs (a device that takes the sound but never plays it).
     bool SoundStalled(int64_t soundMs, int64_t nowMs);

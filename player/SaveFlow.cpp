@@ -6,6 +6,7 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 #include "common/PathText.h"
 #include "common/PubUtils.h"
@@ -76,19 +77,39 @@ const char* SaveMessage(ExportStatus status) {
             return text::kPlayerSaveRefused;
         case ExportStatus::OutOfMemory:
             return text::kPlayerSaveOutOfMemory;
+        case ExportStatus::EncoderMissing:
+            return text::kPlayerSaveNoH264;
+        case ExportStatus::TargetInUse:
+            return text::kPlayerSaveInUse;
     }
     return text::kPlayerSaveCannotWrite;
 }
 
+std::string SaveMessageFor(const ExportResult& result) {
+    const char* message = SaveMessage(result.status);
+    if (!message) return {};
+    std::string out = message;
+    if (result.status == ExportStatus::TargetInUse) {
+        const size_t at = out.find("%s");
+        out.replace(at, 2, path::FileName(exporting::InUseName(result.kept)));
+    } else if (result.status == ExportStatus::EncoderFailed && !result.toolError.empty()) {
+        // A window program has no console: what ffmpeg said is seen only here.
+        out += "\r\r";
+        out += text::kPlayerSaveFfmpegSaid;
+        out += result.toolError;
+    }
+    return out;
+}
+
 bool SaveFlow::FindOrLocateFfmpeg(std::string& ffmpeg) {
-    ffmpeg = shell_.FindFfmpeg(userFfmpeg_);
+    ffmpeg = shell_.FindFfmpeg(userFfmpeg_, path::Parent(recording_));
     if (!ffmpeg.empty()) return true;
     if (!shell_.AskYesNo(text::kPlayerSaveNoFfmpeg)) return false;
     const std::optional<std::string> located = shell_.AskFfmpegLocation();
     if (!located) return false;
     userFfmpeg_ = *located;
     shell_.RememberFfmpeg(userFfmpeg_);
-    ffmpeg = shell_.FindFfmpeg(userFfmpeg_);
+    ffmpeg = shell_.FindFfmpeg(userFfmpeg_, path::Parent(recording_));
     return !ffmpeg.empty();
 }
 
@@ -139,7 +160,26 @@ void SaveFlow::Finished(const ExportResult& result) {
     running_ = false;
     cancelling_ = false;
     shell_.CloseProgress();
-    if (const char* message = SaveMessage(result.status)) shell_.ShowError(message);
+    ExportResult r = result;
+    while (r.status == ExportStatus::TargetInUse) {
+        kept_ = r.kept;
+        const bool again = shell_.AskRetry(SaveMessageFor(r));
+        // Abandon may have removed it while the question was open.
+        if (kept_.empty()) return;
+        if (!again) {
+            Abandon();
+            return;
+        }
+        kept_ = {};
+        r = shell_.MoveKept(r.kept);
+    }
+    const std::string message = SaveMessageFor(r);
+    if (!message.empty()) shell_.ShowError(message.c_str());
+}
+
+void SaveFlow::Abandon() {
+    if (running_ && !cancelling_) CancelClick();
+    if (!kept_.empty()) shell_.DiscardKept(std::exchange(kept_, {}));
 }
 
 }  // namespace mrv::player

@@ -47,6 +47,8 @@ std::string TimeLeftText(const ExportProgress& progress, int64_t elapsedMs);
 
 // The message for how an export ended; null when there is nothing to say.
 const char* SaveMessage(ExportStatus status);
+// The whole message, with what ffmpeg said or the file in use; empty when there is none.
+std::string SaveMessageFor(const ExportResult& result);
 
 struct SaveChoice {
     std::string path;
@@ -64,9 +66,16 @@ class SaveShell {
                                                   bool skipIdle) = 0;
     virtual bool AskYesNo(const char* text) = 0;
     virtual void ShowError(const char* text) = 0;
+    // Try again or give up (a retry/cancel question); true for try again.
+    virtual bool AskRetry(const std::string& text) = 0;
+    // The finished output kept while its target was held: moved in again, or thrown away.
+    virtual ExportResult MoveKept(const exporting::KeptOutput& kept) = 0;
+    virtual void DiscardKept(const exporting::KeptOutput& kept) = 0;
     virtual std::optional<std::string> AskFfmpegLocation() = 0;
-    // Beside the player, on the PATH, then `userChosen`; empty when none exists.
-    virtual std::string FindFfmpeg(const std::string& userChosen) = 0;
+    // Beside the player, on the PATH, then `userChosen`; empty when none exists. Never one in
+    // `recordingDir` but the user's choice: anyone can put a file beside a received recording.
+    virtual std::string FindFfmpeg(const std::string& userChosen,
+                                   const std::string& recordingDir) = 0;
     virtual void RememberFfmpeg(const std::string& path) = 0;
     // Runs the export off the window's thread; its progress and end come back to the flow.
     virtual void StartExport(const ExportRequest& request) = 0;
@@ -80,12 +89,20 @@ class SaveFlow {
   public:
     SaveFlow(SaveShell& shell, std::string recording, std::string userFfmpeg)
         : shell_(shell), recording_(std::move(recording)), userFfmpeg_(std::move(userFfmpeg)) {}
+    SaveFlow(const SaveFlow&) = delete;
+    SaveFlow& operator=(const SaveFlow&) = delete;
+    ~SaveFlow() { Abandon(); }
 
     // From the dialog to the start of the export; false when nothing was started.
     bool Begin();
     void Progressed(const ExportProgress& progress);
     void CancelClick();
+    // A target held by another program: asks to try again, keeping the finished output until
+    // the user chooses.
     void Finished(const ExportResult& result);
+    // The player is going away (closed, the session ending): a running export is cancelled and
+    // an output kept for a retry is removed. The caller still waits for the worker.
+    void Abandon();
 
     bool running() const { return running_; }
     bool cancelling() const { return cancelling_; }
@@ -101,6 +118,7 @@ class SaveFlow {
     bool running_ = false;
     bool cancelling_ = false;
     int64_t startedMs_ = 0;
+    exporting::KeptOutput kept_;  // while the retry question is open
 };
 
 }  // namespace mrv::player

@@ -3,7 +3,8 @@
 
 Usage: make_images.py images.txt OUTDIR [STRIP]
 The strip (STRIP, toolbar.bmp by default) is 24-bit with magenta (255, 0, 255) for transparent
-pixels, the icons 16 x 16 in 16 colours with an AND mask, the cursors 32 x 32 monochrome
+pixels, the icons 16 x 16 in 16 colours with an AND mask and, for scaled displays, 20, 24 and
+32 pixels in 32 bits with alpha; the cursors 32 x 32 monochrome
 (k black, W white, . transparent) with their hot spot.
 """
 import struct
@@ -62,7 +63,11 @@ def write_strip(path, images):
         f.write(header + pixels)
 
 
-def write_icon(path, rows):
+ICON_SIZES = (20, 24, 32)  # beside the 16-pixel original: the small icon at 125 to 200 %
+
+
+def icon_4bit(rows):
+    """The original 16 x 16 in 16 colours with its AND mask, as every Windows shows it."""
     xor = bytearray()
     mask = bytearray()
     for y in reversed(range(SIZE)):
@@ -78,11 +83,54 @@ def write_icon(path, rows):
     palette = b"".join(bytes((b, g, r, 0)) for r, g, b in RGB)
     info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 4, 0, len(xor) + len(mask), 0, 0,
                        16, 0)
-    image = info + palette + xor + mask
+    return info + palette + xor + mask
+
+
+def icon_32bit(rows, n):
+    """The art at n x n, 32 bits with alpha: each pixel the area-weighted mean of the 16 x 16
+    pixels it covers (colours weighted by their cover, so edges fade, not darken)."""
+    scale = SIZE / n
+    pixels = bytearray()
+    mask = bytearray()
+    mask_row = (n + 31) // 32 * 4
+    for y in reversed(range(n)):
+        bits = 0
+        for x in range(n):
+            r = g = b = a = 0.0
+            y0, y1, x0, x1 = y * scale, (y + 1) * scale, x * scale, (x + 1) * scale
+            for sy in range(int(y0), min(SIZE, int(-(-y1 // 1)))):
+                wy = min(y1, sy + 1) - max(y0, sy)
+                for sx in range(int(x0), min(SIZE, int(-(-x1 // 1)))):
+                    w = wy * (min(x1, sx + 1) - max(x0, sx))
+                    c = rows[sy][sx]
+                    if w <= 0 or c == ".":
+                        continue
+                    cr, cg, cb = RGB[PALETTE.index(c)]
+                    r, g, b, a = r + cr * w, g + cg * w, b + cb * w, a + w
+            cover = a / (scale * scale)
+            alpha = round(cover * 255)
+            if alpha == 0:
+                pixels += bytes(4)
+                bits |= 1 << (mask_row * 8 - 1 - x)
+            else:
+                pixels += bytes((round(b / a), round(g / a), round(r / a), alpha))
+        mask += bits.to_bytes(mask_row, "big")
+    info = struct.pack("<IiiHHIIiiII", 40, n, n * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0,
+                       0, 0)
+    return info + pixels + mask
+
+
+def write_icon(path, rows):
+    images = [(SIZE, 16, 4, icon_4bit(rows))] + [(n, 0, 32, icon_32bit(rows, n))
+                                                   for n in ICON_SIZES]
+    offset = 6 + 16 * len(images)
     with open(path, "wb") as f:
-        f.write(struct.pack("<HHH", 0, 1, 1))
-        f.write(struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 22))
-        f.write(image)
+        f.write(struct.pack("<HHH", 0, 1, len(images)))
+        for n, colours, bits, image in images:
+            f.write(struct.pack("<BBBBHHII", n, n, colours, 0, 1, bits, len(image), offset))
+            offset += len(image)
+        for _, _, _, image in images:
+            f.write(image)
 
 
 def write_cursor(path, rows, hot_spot):

@@ -520,6 +520,26 @@ TEST_F(MainWindowTest, TrayMenuShowsKeysOnlyWhileRegistered) {
     for (const std::string& text : menu.shortcut) EXPECT_EQ(text, "");
 }
 
+TEST_F(MainWindowTest, NeverHiddenWithoutAnIconNorLeftHiddenWhenTheIconCannotComeBack) {
+    Create();
+    trayShell.refuseAdd = true;  // no taskbar yet
+    form.SpeedButton5Click();
+    EXPECT_TRUE(shell.visible);
+    trayShell.refuseAdd = false;
+    form.SpeedButton5Click();
+    EXPECT_FALSE(shell.visible);
+    // Explorer restarts: the icon comes back and the window stays in the tray ...
+    trayShell.present = false;
+    form.TaskbarCreated();
+    EXPECT_TRUE(trayShell.present);
+    EXPECT_FALSE(shell.visible);
+    // ... unless it cannot, and then the window comes back instead.
+    trayShell.present = false;
+    trayShell.refuseAdd = true;
+    form.TaskbarCreated();
+    EXPECT_TRUE(shell.visible);
+}
+
 TEST_F(MainWindowTest, MinimiseThenMenuCommandsChangeTheIconAndTheWindowStaysHidden) {
     Create();
     form.SpeedButton5Click();

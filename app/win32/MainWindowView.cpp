@@ -4,6 +4,9 @@
 
 #include <windowsx.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "app/win32/SettingsDialog.h"
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
@@ -244,15 +247,40 @@ void MainWindowView::OnCreate() {
 }
 
 HBITMAP MainWindowView::MenuImage(int index) {
-    // Menus draw item bitmaps as they are, so the image goes onto the menu's own colour.
+    // Themed menus paint their own background under item images: a 32-bit image with
+    // premultiplied alpha lies on it as drawn, an opaque one is a square of COLOR_MENU.
+    UniqueBitmap strip(static_cast<HBITMAP>(
+        ::LoadImageW(instance_, L"IMAGES", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP size{};
+    if (!strip || !::GetObjectW(strip.get(), sizeof size, &size)) return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.bmWidth;
+    info.bmiHeader.biHeight = -size.bmHeight;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(static_cast<size_t>(size.bmWidth) * size.bmHeight);
     WindowDC screen(nullptr);
-    UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen.get(), kImageSize, kImageSize);
-    if (!dc || !bitmap) return bitmap;
-    ScopedSelect select(dc.get(), bitmap);
-    RECT r{0, 0, kImageSize, kImageSize};
-    ::FillRect(dc.get(), &r, ::GetSysColorBrush(COLOR_MENU));
-    ::ImageList_Draw(images_.get(), index, dc.get(), 0, 0, ILD_TRANSPARENT);
+    if (!::GetDIBits(screen.get(), strip.get(), 0, static_cast<UINT>(size.bmHeight), pixels.data(),
+                     &info, DIB_RGB_COLORS)) {
+        return nullptr;
+    }
+    info.bmiHeader.biWidth = kImageSize;
+    info.bmiHeader.biHeight = -kImageSize;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) return nullptr;
+    auto* out = static_cast<uint32_t*>(bits);
+    for (int y = 0; y < kImageSize && y < size.bmHeight; ++y) {
+        for (int x = 0; x < kImageSize; ++x) {
+            const uint32_t c =
+                pixels[static_cast<size_t>(y) * size.bmWidth + index * kImageSize + x] & 0xFFFFFF;
+            // Magenta is the strip's transparent colour; the rest is opaque, so premultiplied
+            // it stays as it is.
+            out[y * kImageSize + x] = c == 0xFF00FF ? 0 : 0xFF000000 | c;
+        }
+    }
     return bitmap;
 }
 

@@ -64,12 +64,14 @@ class FakeHotKeySystem final : public desktop::HotKeySystem {
 
 class FakeTrayShell final : public desktop::TrayShell {
   public:
-    void Add(desktop::TrayPicture p) override {
+    bool Add(desktop::TrayPicture p) override {
         log.push_back("add " + Name(p));
+        if (refuseAdd) return false;
         if (!present) {
             present = true;
             picture = p;
         }
+        return true;
     }
     void Modify(desktop::TrayPicture p) override {
         log.push_back("modify " + Name(p));
@@ -91,6 +93,7 @@ class FakeTrayShell final : public desktop::TrayShell {
         return "?";
     }
     bool present = false;
+    bool refuseAdd = false;  // no taskbar: every add fails
     desktop::TrayPicture picture = desktop::TrayPicture::Idle;
     std::vector<std::string> log;
 };

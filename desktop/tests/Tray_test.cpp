@@ -52,9 +52,22 @@ TEST_F(TrayTest, RestartedShellGetsTheIconBackOnlyWhenItWasShown) {
     tray.SetTrayIcon(TrayPicture::Recording);
     tray.Show();
     shell.present = false;  // the new shell has no icons
-    tray.TaskbarCreated();
+    EXPECT_TRUE(tray.TaskbarCreated());
     EXPECT_TRUE(shell.present);
     EXPECT_EQ(shell.picture, TrayPicture::Recording);
+}
+
+TEST_F(TrayTest, AFailedAddIsNoIconAndIsTriedAgainAtTheNextShow) {
+    shell.refuseAdd = true;
+    EXPECT_FALSE(tray.Show());
+    EXPECT_FALSE(tray.shown());
+    shell.refuseAdd = false;
+    EXPECT_TRUE(tray.Show());
+    // Explorer restarted and refuses for now: the icon is not there, and the caller hears it.
+    shell.present = false;
+    shell.refuseAdd = true;
+    EXPECT_FALSE(tray.TaskbarCreated());
+    EXPECT_FALSE(tray.shown());
 }
 
 }  // namespace

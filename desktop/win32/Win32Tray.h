@@ -12,17 +12,17 @@ namespace mrv::win {
 
 class Win32Tray final : public desktop::TrayShell {
   public:
-    // Loads "ico1".."ico3" from the program's resources.
+    // Loads "ico1".."ico3" from the program's resources at the small-icon size.
     Win32Tray(HWND window, HINSTANCE instance);
-    void Add(desktop::TrayPicture picture) override;
+    bool Add(desktop::TrayPicture picture) override;
     void Modify(desktop::TrayPicture picture) override;
     void Delete() override;
 
   private:
-    void Notify(DWORD message, desktop::TrayPicture picture);
+    bool Notify(DWORD message, desktop::TrayPicture picture);
 
     NOTIFYICONDATAW data_{};
-    HICON icons_[3] = {};
+    UniqueIcon icons_[3];
 };
 
 }  // namespace mrv::win

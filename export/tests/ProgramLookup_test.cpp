@@ -42,18 +42,47 @@ class FakeFiles : public ProgramFiles {
 #ifndef _WIN32
 TEST(FindFfmpeg, BesideTheProgramThenThePathInOrderThenTheUsersChoice) {
     FakeFiles files({"/opt/tool/ffmpeg", "/usr/bin/ffmpeg", "/b/ffmpeg", "/home/u/ff"});
-    EXPECT_EQ(FindFfmpeg(files, "/opt/tool", "/usr/bin:/b", "/home/u/ff"), "/opt/tool/ffmpeg");
-    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a::/b:/usr/bin", "/home/u/ff"), "/b/ffmpeg");
-    EXPECT_EQ(FindFfmpeg(files, "", "\"/b\"", ""), "/b/ffmpeg");
-    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a:", "/home/u/ff"), "/home/u/ff");
+    EXPECT_EQ(FindFfmpeg(files, "/opt/tool", "/usr/bin:/b", "/home/u/ff", ""), "/opt/tool/ffmpeg");
+    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a::/b:/usr/bin", "/home/u/ff", ""), "/b/ffmpeg");
+    EXPECT_EQ(FindFfmpeg(files, "", "\"/b\"", "", ""), "/b/ffmpeg");
+    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a:", "/home/u/ff", ""), "/home/u/ff");
     files.asked.clear();
-    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a:", "/home/u/gone"), "");
+    EXPECT_EQ(FindFfmpeg(files, "/elsewhere", "/a:", "/home/u/gone", ""), "");
     // An empty PATH entry is not the current folder.
     EXPECT_EQ(files.asked,
               (std::vector<std::string>{"/elsewhere/ffmpeg", "/a/ffmpeg", "/home/u/gone"}));
-    EXPECT_EQ(FindFfmpeg(files, "", "", ""), "");
+    EXPECT_EQ(FindFfmpeg(files, "", "", "", ""), "");
+}
+
+TEST(FindFfmpeg, NeverFromTheRecordingsOwnFolderNorFromARelativePathEntry) {
+    FakeFiles files({"/dl/ffmpeg", "/usr/bin/ffmpeg", "bin/ffmpeg"});
+    // A recording run from Downloads is the program: beside it is beside the recording.
+    EXPECT_EQ(FindFfmpeg(files, "/dl", "/dl/:bin:/usr/bin", "", "/dl"), "/usr/bin/ffmpeg");
+    EXPECT_EQ(FindFfmpeg(files, "/dl", "bin:/dl", "", "/dl/"), "");
+    // One the user located is theirs to choose.
+    EXPECT_EQ(FindFfmpeg(files, "/dl", "", "/dl/ffmpeg", "/dl"), "/dl/ffmpeg");
+    // An installed player with the recording elsewhere: its own folder first, as before.
+    EXPECT_EQ(FindFfmpeg(files, "/dl", "/usr/bin", "", "/home/u"), "/dl/ffmpeg");
+    EXPECT_FALSE(InFolder("/dl/sub/ffmpeg", "/dl"));
+    EXPECT_TRUE(InFolder("/ffmpeg", "/"));
 }
 #endif
+
+TEST(ErrorTail, TheLastLineThatSaysSomethingWhateverTheChunksAndLineEnds) {
+    ErrorTail tail;
+    EXPECT_EQ(tail.LastLine(), "");
+    const auto feed = [&](const std::string& s) {
+        tail.Append({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
+    };
+    feed("[libx264 @ 0x1] using cpu\r\nUnknown enc");
+    feed("oder 'libx264'\r\n\r\n  \n");
+    EXPECT_EQ(tail.LastLine(), "Unknown encoder 'libx264'");
+    // A long output keeps only its end; an endless line is cut at a character's start.
+    for (int i = 0; i < 1000; ++i) feed("frame=" + std::to_string(i) + "\n");
+    feed(std::string(ErrorTail::kMaxLineBytes - 1, 'x') + "\xE5\xBD\x95\xE5\xBD\x95");
+    const std::string last = tail.LastLine();
+    EXPECT_EQ(last, std::string(ErrorTail::kMaxLineBytes - 1, 'x') + "...");
+}
 
 TEST(FfmpegFileArgument, NoNameCanPassForAnOptionOrAProtocol) {
     EXPECT_EQ(FfmpegFileArgument("-y"), "file:-y");
@@ -108,6 +137,13 @@ TEST(ChildProcess, MissingProgramAndFailingChildAreReported) {
     auto child = StartChild({"/bin/false", {}, true, false, {}}, error);
     ASSERT_TRUE(child);
     EXPECT_NE(child->Wait(), 0);
+    // What it said last on its error output is kept for the message.
+    child = StartChild(
+        {"/bin/sh", {"-c", "echo one >&2; echo 'Unknown encoder x' >&2; exit 3"}, false, false, {}},
+        error);
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->Wait(), 3);
+    EXPECT_EQ(child->LastErrorLine(), "Unknown encoder x");
 }
 
 TEST(ChildProcess, WritingToAChildThatEndedFailsInsteadOfKillingUs) {

@@ -1,5 +1,6 @@
-// ChildProcess and friends on Windows: CreateProcessW with anonymous pipes for standard input and
-// output, and a named pipe the child opens by name for the extra input.
+// ChildProcess and friends on Windows: CreateProcessW with anonymous pipes for standard input,
+// output and errors, a named pipe the child opens by name for the extra input, and a job
+// object that ends whatever the child starts.
 #include "export/ChildProcess.h"
 
 #include <windows.h>
@@ -7,6 +8,8 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 #include "common/win32/Handles.h"
 #include "common/win32/WinText.h"
@@ -39,11 +42,53 @@ UniqueHandleOrNull InheritableCopy(HANDLE h) {
     return UniqueHandleOrNull(copy);
 }
 
+// A job that ends every process in it once its last handle is closed: ffmpeg installed by a
+// package manager is a small launcher whose real ffmpeg is its child, and ending the launcher
+// alone would leave the encoder running with our files open.
+UniqueHandleOrNull MakeKillingJob() {
+    UniqueHandleOrNull job(::CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job && !::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                          sizeof limits)) {
+        job.reset();
+    }
+    return job;
+}
+
+// Ends every process of the job and waits (a little) until they are gone, so that the files
+// they held can be removed next.
+void EndJob(HANDLE job) {
+    ::TerminateJobObject(job, 1);
+    for (int i = 0; i < 200; ++i) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+        if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info,
+                                         sizeof info, nullptr) ||
+            info.ActiveProcesses == 0) {
+            return;
+        }
+        ::Sleep(10);
+    }
+}
+
 class WinChild : public ChildProcess {
   public:
-    WinChild(HANDLE process, UniqueHandleOrNull in, UniqueHandleOrNull out,
-             UniqueHandleOrNull extra)
-        : process_(process), in_(std::move(in)), out_(std::move(out)), extra_(std::move(extra)) {}
+    WinChild(HANDLE process, UniqueHandleOrNull job, UniqueHandleOrNull in, UniqueHandleOrNull out,
+             UniqueHandleOrNull extra, UniqueHandleOrNull errors)
+        : process_(process),
+          job_(std::move(job)),
+          in_(std::move(in)),
+          out_(std::move(out)),
+          extra_(std::move(extra)),
+          errors_(std::move(errors)) {
+        drain_ = std::thread([this] {
+            uint8_t buffer[4096];
+            DWORD n = 0;
+            while (::ReadFile(errors_.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) {
+                tail_.Append(std::span(buffer, n));
+            }
+        });
+    }
     ~WinChild() override { Wait(); }
 
     bool Write(std::span<const uint8_t> bytes) override { return WriteAll(in_.get(), bytes); }
@@ -90,14 +135,23 @@ class WinChild : public ChildProcess {
             ::GetExitCodeProcess(process_.get(), &code);
             status_ = static_cast<int>(code);
             std::lock_guard lock(kill_);
+            // What it started and left behind ends with it; then nothing holds the error pipe.
+            if (job_) EndJob(job_.get());
+            job_.reset();
             process_.reset();
         }
+        if (drain_.joinable()) drain_.join();
         return status_;
     }
     void Kill() override {
         std::lock_guard lock(kill_);
-        if (process_) ::TerminateProcess(process_.get(), 1);
+        if (job_) {
+            ::TerminateJobObject(job_.get(), 1);
+        } else if (process_) {
+            ::TerminateProcess(process_.get(), 1);
+        }
     }
+    std::string LastErrorLine() override { return tail_.LastLine(); }
 
   private:
     static bool WriteAll(HANDLE h, std::span<const uint8_t> bytes) {
@@ -136,8 +190,11 @@ class WinChild : public ChildProcess {
     }
 
     UniqueHandleOrNull process_;
-    std::mutex kill_;  // Kill comes from another thread
-    UniqueHandleOrNull in_, out_, extra_;
+    UniqueHandleOrNull job_;  // or null where the system refused one
+    std::mutex kill_;         // Kill comes from another thread
+    UniqueHandleOrNull in_, out_, extra_, errors_;
+    ErrorTail tail_;
+    std::thread drain_;
     UniqueHandleOrNull event_;
     bool connected_ = false;
     int status_ = -1;
@@ -151,9 +208,10 @@ std::string ExtraInputName() {
 }
 
 std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& error) {
-    UniqueHandleOrNull childIn, ourIn, childOut, ourOut, ourExtra;
+    UniqueHandleOrNull childIn, ourIn, childOut, ourOut, childErr, ourErr, ourExtra;
     if ((request.pipeInput && !MakePipe(childIn, ourIn, true)) ||
-        (request.pipeOutput && !MakePipe(childOut, ourOut, false))) {
+        (request.pipeOutput && !MakePipe(childOut, ourOut, false)) ||
+        !MakePipe(childErr, ourErr, false)) {
         error = "cannot make a pipe: " + win::ErrorText(::GetLastError());
         return nullptr;
     }
@@ -176,31 +234,65 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& 
     UniqueHandleOrNull in = childIn ? std::move(childIn) : InheritableCopy(nul.get());
     UniqueHandleOrNull out =
         childOut ? std::move(childOut) : InheritableCopy(::GetStdHandle(STD_OUTPUT_HANDLE));
-    UniqueHandleOrNull err = InheritableCopy(::GetStdHandle(STD_ERROR_HANDLE));
 
     std::string line = QuoteWindowsArgument(request.program);
     for (const std::string& a : request.args) line += " " + QuoteWindowsArgument(a);
     std::wstring wline = win::Widen(line);
     const std::wstring program = win::Widen(request.program);
 
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = in.get();
-    si.hStdOutput = out.get();
-    si.hStdError = err.get();
+    // Only these three handles reach the child, even while another export starts a child of
+    // its own with its pipes inheritable at the same moment.
+    std::vector<HANDLE> inherited;
+    for (HANDLE h : {in.get(), out.get(), childErr.get()}) {
+        if (h && std::find(inherited.begin(), inherited.end(), h) == inherited.end()) {
+            inherited.push_back(h);
+        }
+    }
+    SIZE_T listBytes = 0;
+    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &listBytes);
+    std::vector<uint8_t> listMemory(listBytes);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(listMemory.data());
+    if (!::InitializeProcThreadAttributeList(list, 1, 0, &listBytes)) {
+        error = "cannot start " + request.program + ": " + win::ErrorText(::GetLastError());
+        return nullptr;
+    }
+    struct ListOwner {
+        LPPROC_THREAD_ATTRIBUTE_LIST list;
+        ~ListOwner() { ::DeleteProcThreadAttributeList(list); }
+    } listOwner{list};
+    if (!::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+                                     inherited.size() * sizeof(HANDLE), nullptr, nullptr)) {
+        error = "cannot start " + request.program + ": " + win::ErrorText(::GetLastError());
+        return nullptr;
+    }
+
+    STARTUPINFOEXW si{};
+    si.StartupInfo.cb = sizeof si;
+    si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    si.StartupInfo.hStdInput = in.get();
+    si.StartupInfo.hStdOutput = out.get();
+    si.StartupInfo.hStdError = childErr.get();
+    si.lpAttributeList = list;
     PROCESS_INFORMATION pi{};
     // A program without a console (the player) would give ffmpeg a console window of its own
     // over the player's; with one (mrvtool) the child shares it.
     const DWORD noWindow = ::GetConsoleWindow() ? 0 : CREATE_NO_WINDOW;
-    if (!::CreateProcessW(program.c_str(), wline.data(), nullptr, nullptr, TRUE,
-                          CREATE_UNICODE_ENVIRONMENT | noWindow, nullptr, nullptr, &si, &pi)) {
+    // Suspended until it is in the job, so that nothing it starts escapes the job.
+    if (!::CreateProcessW(
+            program.c_str(), wline.data(), nullptr, nullptr, TRUE,
+            CREATE_UNICODE_ENVIRONMENT | EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED | noWindow,
+            nullptr, nullptr, &si.StartupInfo, &pi)) {
         error = "cannot start " + request.program + ": " + win::ErrorText(::GetLastError());
         return nullptr;
     }
+    UniqueHandleOrNull job = MakeKillingJob();
+    // Where the system refuses (a job we are in that forbids nesting), ending the child alone
+    // is what is left.
+    if (job && !::AssignProcessToJobObject(job.get(), pi.hProcess)) job.reset();
+    ::ResumeThread(pi.hThread);
     ::CloseHandle(pi.hThread);
-    return std::make_unique<WinChild>(pi.hProcess, std::move(ourIn), std::move(ourOut),
-                                      std::move(ourExtra));
+    return std::make_unique<WinChild>(pi.hProcess, std::move(job), std::move(ourIn),
+                                      std::move(ourOut), std::move(ourExtra), std::move(ourErr));
 }
 
 std::string MakePrivateTempFolder(std::string& error) {

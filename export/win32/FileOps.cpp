@@ -30,8 +30,10 @@ int Errno(DWORD error) {
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_NAME:
             return ENOENT;
-        case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EBUSY;
+        case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
             return EACCES;
         default:
@@ -59,16 +61,32 @@ bool Same(const std::string& a, const std::string& b) {
 }
 
 int Rename(const std::string& from, const std::string& to) {
-    return ::MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING)
-               ? 0
-               : Errno(::GetLastError());
+    const std::wstring target = Utf8ToWide(to);
+    if (!::MoveFileExW(Utf8ToWide(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD error = ::GetLastError();
+        // Replacing a file that another program has open without delete sharing is refused as
+        // access denied, as is replacing a read-only file or a folder: only the first passes.
+        const DWORD a = ::GetFileAttributesW(target.c_str());
+        const bool refused = a != INVALID_FILE_ATTRIBUTES &&
+                             (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+        return error == ERROR_ACCESS_DENIED && !refused ? EBUSY : Errno(error);
+    }
+    // Staged files are hidden; what is moved into place is not.
+    const DWORD a = ::GetFileAttributesW(target.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_HIDDEN) != 0) {
+        ::SetFileAttributesW(target.c_str(), a & ~FILE_ATTRIBUTE_HIDDEN);
+    }
+    return 0;
 }
 
 void Remove(const std::string& path) { ::DeleteFileW(Utf8ToWide(path).c_str()); }
 
 int MakeFolder(const std::string& path) {
-    return ::CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr) ? 0 : Errno(::GetLastError());
+    const std::wstring name = Utf8ToWide(path);
+    if (!::CreateDirectoryW(name.c_str(), nullptr)) return Errno(::GetLastError());
+    // A leading dot hides nothing on Windows: the attribute does.
+    ::SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    return 0;
 }
 
 void RemoveFolder(const std::string& path) {
@@ -87,8 +105,9 @@ void RemoveFolder(const std::string& path) {
 
 std::FILE* CreateNew(const std::string& path) {
     // CREATE_NEW: never an existing file, not even one made a moment ago by someone else.
+    // Hidden: a staged file is not for the user's eyes until it is moved into place.
     const HANDLE h = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+                                   FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         errno = Errno(::GetLastError());
         return nullptr;

@@ -42,6 +42,12 @@ class FakeAfterSaveShell : public AfterSaveShell {
     std::vector<std::string> opened, folders, copied, errors;
 };
 
+exporting::ExportResult Ended(exporting::ExportStatus status) {
+    exporting::ExportResult r;
+    r.status = status;
+    return r;
+}
+
 class AfterSaveTest : public ::testing::Test {
   protected:
     FakeAfterSaveShell shell_;
@@ -61,9 +67,9 @@ TEST(SizeTextTest, BytesThenOneDecimalThenWholeUnitsRoundedAsShown) {
 
 TEST_F(AfterSaveTest, FinishedSaveShowsTheFileAndEachButtonDoesItsPartThenCloses) {
     shell_.sizes["/v/clip.gif"] = 31'540;
-    after_.ExportEnded({exporting::ExportStatus::Cancelled}, "/v/clip.gif");
+    after_.ExportEnded(Ended(exporting::ExportStatus::Cancelled), "/v/clip.gif");
     EXPECT_FALSE(after_.open());
-    after_.ExportEnded({exporting::ExportStatus::Done}, "/v/clip.gif");
+    after_.ExportEnded(Ended(exporting::ExportStatus::Done), "/v/clip.gif");
     EXPECT_EQ(shell_.shown, "clip.gif | 30.8 KB");
     after_.Clicked(SavedAction::CopyFiles);
     EXPECT_EQ(shell_.copied, std::vector<std::string>{"/v/clip.gif"});
@@ -73,17 +79,17 @@ TEST_F(AfterSaveTest, FinishedSaveShowsTheFileAndEachButtonDoesItsPartThenCloses
     after_.Clicked(SavedAction::Open);
     EXPECT_TRUE(shell_.opened.empty());
 
-    after_.ExportEnded({exporting::ExportStatus::Done}, "/v/clip.gif");
+    after_.ExportEnded(Ended(exporting::ExportStatus::Done), "/v/clip.gif");
     after_.Clicked(SavedAction::OpenFolder);
     EXPECT_EQ(shell_.folders, std::vector<std::string>{"/v 1"});
-    after_.ExportEnded({exporting::ExportStatus::Done}, "/v/clip.gif");
+    after_.ExportEnded(Ended(exporting::ExportStatus::Done), "/v/clip.gif");
     after_.Clicked(SavedAction::Open);
     EXPECT_EQ(shell_.opened, std::vector<std::string>{"/v/clip.gif"});
     EXPECT_TRUE(shell_.errors.empty());
 }
 
 TEST_F(AfterSaveTest, PicturesAreOneSetAndAFailedActionSaysSoAndStaysUp) {
-    exporting::ExportResult pictures{exporting::ExportStatus::Done};
+    exporting::ExportResult pictures = Ended(exporting::ExportStatus::Done);
     pictures.files = {"/v/s_00000000.png", "/v/s_00000010.png"};
     shell_.sizes = {{pictures.files[0], 1000}, {pictures.files[1], 24}};
     after_.ExportEnded(pictures, "/v/s.png");
@@ -104,7 +110,7 @@ TEST_F(AfterSaveTest, PicturesAreOneSetAndAFailedActionSaysSoAndStaysUp) {
 
     // A file gone before the window opens: its size is unknown, not a wrong sum.
     shell_.sizes.clear();
-    after_.ExportEnded({exporting::ExportStatus::Done}, "/v/gone.wav");
+    after_.ExportEnded(Ended(exporting::ExportStatus::Done), "/v/gone.wav");
     EXPECT_EQ(shell_.shown, std::string("gone.wav | ") + text::kPlayerSavedSizeUnknown);
     // The strip's menu copies the recording, with the window up or not.
     shell_.works = true;

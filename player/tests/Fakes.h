@@ -1,6 +1,8 @@
 // Fakes of the player window and of what the save flow asks of the system.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,11 +72,29 @@ class FakeSaveShell : public SaveShell {
         return answerYes;
     }
     void ShowError(const char* text) override { errors.push_back(text); }
+    bool AskRetry(const std::string& text) override {
+        retryQuestions.push_back(text);
+        if (onRetryQuestion) onRetryQuestion();
+        if (retryAnswers.empty()) return false;
+        const bool again = retryAnswers.front();
+        retryAnswers.pop_front();
+        return again;
+    }
+    ExportResult MoveKept(const exporting::KeptOutput& kept) override {
+        moved.push_back(kept);
+        if (moveResults.empty()) return {};
+        const ExportResult r = moveResults.front();
+        moveResults.pop_front();
+        return r;
+    }
+    void DiscardKept(const exporting::KeptOutput& kept) override { discarded.push_back(kept); }
     std::optional<std::string> AskFfmpegLocation() override {
         ++locateAsked;
         return located;
     }
-    std::string FindFfmpeg(const std::string& userChosen) override {
+    std::string FindFfmpeg(const std::string& userChosen,
+                           const std::string& recordingDir) override {
+        untrustedDirs.push_back(recordingDir);
         return userChosen.empty() ? found : userChosen;
     }
     void RememberFfmpeg(const std::string& path) override { remembered = path; }
@@ -97,8 +117,15 @@ class FakeSaveShell : public SaveShell {
     std::vector<std::string> suggested;
     int32_t offeredType = -1;
     bool offeredSkipIdle = false;
+    std::deque<bool> retryAnswers;          // in turn; false once used up
+    std::deque<ExportResult> moveResults;   // in turn; Done once used up
+    std::function<void()> onRetryQuestion;  // while the question is open
+
     std::vector<std::string> questions;
     std::vector<std::string> errors;
+    std::vector<std::string> retryQuestions;
+    std::vector<std::string> untrustedDirs;
+    std::vector<exporting::KeptOutput> moved, discarded;
     int locateAsked = 0;
     std::string remembered;
     std::vector<ExportRequest> started;

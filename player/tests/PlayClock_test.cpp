@@ -9,12 +9,12 @@ namespace {
 TEST(PlayClockTest, SystemClockRunsAtTheSpeedFromTheLastRestartAndSoundWins) {
     PlayClock clock;
     clock.Restart(10'000);
-    EXPECT_EQ(clock.ElapsedMs(std::nullopt, 12'000, Speed::Normal), 2000);
-    EXPECT_EQ(clock.ElapsedMs(std::nullopt, 12'000, Speed::OneAndHalf), 3000);
-    EXPECT_EQ(clock.ElapsedMs(std::nullopt, 12'000, Speed::Half), 1000);
-    EXPECT_EQ(clock.ElapsedMs(777, 12'000, Speed::Double), 777);
+    EXPECT_EQ(clock.ElapsedMs(std::nullopt, 12'000, playback::Speed::Normal), 2000);
+    EXPECT_EQ(clock.ElapsedMs(std::nullopt, 12'000, playback::Speed::OneAndHalf), 3000);
+    EXPECT_EQ(clock.ElapsedMs(std::nullopt, 12'000, playback::Speed::Half), 1000);
+    EXPECT_EQ(clock.ElapsedMs(777, 12'000, playback::Speed::Double), 777);
     clock.Restart(20'000);
-    EXPECT_EQ(clock.ElapsedMs(std::nullopt, 20'500, Speed::Normal), 500);
+    EXPECT_EQ(clock.ElapsedMs(std::nullopt, 20'500, playback::Speed::Normal), 500);
 }
 
 TEST(PlayClockTest, SoundStallsOnlyAfterTwoSecondsWithoutMovingAndRestartForgives) {

@@ -137,6 +137,68 @@ TEST_F(SaveFlowTest, EveryFailureHasItsMessage) {
     }
 }
 
+TEST_F(SaveFlowTest, FfmpegsOwnLastLineAndAMissingEncoderAreShown) {
+    ASSERT_TRUE(flow_.Begin());
+    ExportResult failed{ExportStatus::EncoderFailed, "ffmpeg failed"};
+    failed.toolError = "Unknown encoder 'libx264'";
+    flow_.Finished(failed);
+    EXPECT_EQ(shell_.errors.back(), std::string(text::kPlayerSaveFfmpegFailed) + "\r\r" +
+                                        text::kPlayerSaveFfmpegSaid + "Unknown encoder 'libx264'");
+    ASSERT_TRUE(flow_.Begin());
+    flow_.Finished({ExportStatus::EncoderMissing, "no libx264"});
+    EXPECT_EQ(shell_.errors.back(), text::kPlayerSaveNoH264);
+}
+
+class SaveInUseTest : public SaveFlowTest {
+  protected:
+    SaveInUseTest() {
+        held_.status = ExportStatus::TargetInUse;
+        held_.kept.moves = {{"/rec/.clip.gif.1.part", "/rec/clip.gif"}};
+    }
+    ExportResult held_;
+};
+
+TEST_F(SaveInUseTest, HeldTargetAsksToTryAgainAndKeepsTheFileUntilTheUserChooses) {
+    ASSERT_TRUE(flow_.Begin());
+    shell_.retryAnswers = {true, true};
+    shell_.moveResults = {held_, {}};
+    flow_.Finished(held_);
+    ASSERT_EQ(shell_.retryQuestions.size(), 2u);
+    const std::string& q = shell_.retryQuestions[0];
+    EXPECT_EQ(q.rfind("文件正被其他程序使用…", 0), 0u);
+    EXPECT_NE(q.find("clip.gif"), std::string::npos);
+    EXPECT_EQ(q.find("%s"), std::string::npos);
+    EXPECT_EQ(shell_.moved.size(), 2u);
+    EXPECT_TRUE(shell_.discarded.empty());
+    EXPECT_TRUE(shell_.errors.empty());  // saved at the second try
+    EXPECT_FALSE(flow_.running());
+}
+
+TEST_F(SaveInUseTest, GivingUpOrTheOtherFailingRemovesTheKeptFile) {
+    ASSERT_TRUE(flow_.Begin());
+    flow_.Finished(held_);  // Cancel
+    ASSERT_EQ(shell_.discarded.size(), 1u);
+    EXPECT_EQ(shell_.discarded[0].moves, held_.kept.moves);
+    EXPECT_TRUE(shell_.moved.empty());
+    EXPECT_TRUE(shell_.errors.empty());
+
+    // The retry meets another failure: that one's message, the move removed what it kept.
+    ASSERT_TRUE(flow_.Begin());
+    shell_.retryAnswers = {true};
+    shell_.moveResults = {{ExportStatus::DiskFull, "full"}};
+    flow_.Finished(held_);
+    EXPECT_EQ(shell_.errors.back(), text::kPlayerSaveDiskFull);
+    EXPECT_EQ(shell_.discarded.size(), 1u);
+
+    // The session ends while the question is open: removed at once, and never moved after.
+    ASSERT_TRUE(flow_.Begin());
+    shell_.retryAnswers = {true};
+    shell_.onRetryQuestion = [this] { flow_.Abandon(); };
+    flow_.Finished(held_);
+    EXPECT_EQ(shell_.discarded.size(), 2u);
+    EXPECT_EQ(shell_.moved.size(), 1u);
+}
+
 TEST_F(SaveFlowTest, PlayingPausesWhileSavingAndGoesOnWhereItWas) {
     form_.Start(true);
     view_.elapsed = 700;

@@ -60,21 +60,47 @@ bool SaveAsView::AskYesNo(const char* text) {
 }
 
 void SaveAsView::ShowError(const char* text) {
-    hooks_.Write("message save failed");
+    std::string line = text;  // one log line
+    for (char& c : line) c = c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+    hooks_.Write("message save failed: %s", line.c_str());
     ::MessageBoxW(window_, Widen(text).c_str(), Widen(text::kAppTitle).c_str(),
                   MB_OK | MB_ICONERROR);
+}
+
+bool SaveAsView::AskRetry(const std::string& text) {
+    hooks_.Write("question in use %s", text.substr(0, text.find('\t')).c_str());
+    return ::MessageBoxW(window_, Widen(text).c_str(), Widen(text::kAppTitle).c_str(),
+                         MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+}
+
+ExportResult SaveAsView::MoveKept(const exporting::KeptOutput& kept) {
+    const ExportResult r = exporting::MoveKept(kept);
+    hooks_.Write("kept moved %d", static_cast<int>(r.status));
+    return r;
+}
+
+void SaveAsView::DiscardKept(const exporting::KeptOutput& kept) {
+    hooks_.Write("kept discarded");
+    exporting::DiscardKept(kept);
 }
 
 std::optional<std::string> SaveAsView::AskFfmpegLocation() {
     return win::AskFfmpegLocation(window_);
 }
 
-std::string SaveAsView::FindFfmpeg(const std::string& userChosen) {
+std::string SaveAsView::FindFfmpeg(const std::string& userChosen, const std::string& recordingDir) {
     const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(size, L'\0');
     path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), size));
-    return exporting::FindFfmpeg(exporting::RealProgramFiles(), Narrow(mrv::win::ProgramFolder()),
-                                 mrv::win::Narrow(path), userChosen);
+    // A full name, as the program's folder and the PATH's are compared with it.
+    const std::wstring dir = Utf8ToWide(recordingDir.empty() ? "." : recordingDir);
+    std::wstring fullDir(MAX_PATH, L'\0');
+    fullDir.resize(::GetFullPathNameW(dir.c_str(), MAX_PATH, fullDir.data(), nullptr));
+    const std::string found =
+        exporting::FindFfmpeg(exporting::RealProgramFiles(), WideToUtf8(mrv::win::ProgramFolder()),
+                              mrv::win::Narrow(path), userChosen, WideToUtf8(fullDir));
+    hooks_.Write("ffmpeg found %s", found.c_str());
+    return found;
 }
 
 void SaveAsView::RememberFfmpeg(const std::string& path) {

@@ -44,8 +44,11 @@ class SaveAsView final : public SaveShell {
                                           bool skipIdle) override;
     bool AskYesNo(const char* text) override;
     void ShowError(const char* text) override;
+    bool AskRetry(const std::string& text) override;
+    ExportResult MoveKept(const exporting::KeptOutput& kept) override;
+    void DiscardKept(const exporting::KeptOutput& kept) override;
     std::optional<std::string> AskFfmpegLocation() override;
-    std::string FindFfmpeg(const std::string& userChosen) override;
+    std::string FindFfmpeg(const std::string& userChosen, const std::string& recordingDir) override;
     void RememberFfmpeg(const std::string& path) override;
     void StartExport(const ExportRequest& request) override;
     void CancelExport() override;

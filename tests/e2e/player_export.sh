@@ -148,6 +148,67 @@ if [ -f "$fake" ]; then
         export snd.exe --gif "out dir/p.gif" </dev/null >/dev/null 2>wine.err &&
         [ "$(head -n 1 "out dir/p.gif" 2>/dev/null)" = "bytes $pictures" ] ||
         fail "mrvtool.exe with ffmpeg.exe on the PATH: $(tail -n 3 wine.err)"
+
+    # What Windows users meet. The target held by another program (no delete sharing): let go
+    # within a second, the move is tried again and succeeds; held on, a message names the
+    # file, which stays as it was, and nothing is left beside it.
+    hold="$MRV_WIN_BUILD_DIR/bin/mrv_e2e_holdfile.exe"
+    wtool() { DISPLAY= timeout 120 wine tool/mrvtool.exe "$@" </dev/null; }
+    held() {  # FILE UNTIL: waits until the holder has it open
+        rm -f hold.out
+        wine "$hold" "$1" "$2" >hold.out &
+        for ((i = 0; i < 100; i++)); do grep -q held hold.out 2>/dev/null && return; sleep 0.1; done
+    }
+    echo old >"out dir/held.gif"
+    held "out dir/held.gif" 1000
+    wtool export snd.exe --gif-builtin "out dir/held.gif" >/dev/null 2>wine.err ||
+        fail "held for a second: $(cat wine.err)"
+    [ "$(count "out dir/held.gif")" = "96,64,12" ] || fail "held for a second: not replaced"
+    wait
+    echo old >"out dir/held.gif"
+    held "out dir/held.gif" 'Z:\tmp\mrv-never'
+    holder=$!
+    msg="$(wtool export snd.exe --gif-builtin "out dir/held.gif" 2>&1)"
+    code=$?
+    kill "$holder" 2>/dev/null
+    wait
+    [ "$code" = 2 ] && grep -q 'another program is using the file.*held.gif' <<<"$msg" ||
+        fail "held on: $code $msg"
+    [ "$(cat "out dir/held.gif")" = old ] || fail "the held file was changed"
+    ls -A "out dir" | grep -q '^\.' && fail "a held target left: $(ls -A "out dir")"
+
+    # ffmpeg's own last error line is in the message; an old build gets -vsync.
+    cp "$fake" tool/
+    msg="$(MRV_FAKE_FFMPEG_FAIL=1 wtool export snd.exe --gif "out dir/f.gif" 2>&1)"
+    grep -q '(ffmpeg: Conversion failed: fake at frame 7)' <<<"$msg" || fail "failing ffmpeg.exe: $msg"
+    MRV_FAKE_FFMPEG_VERSION=5.0.3 wtool export snd.exe --gif "out dir/v.gif" >/dev/null 2>&1
+    grep -q '^arg -vsync' "out dir/v.gif" || fail "old ffmpeg.exe: $(grep '^arg -[fv]' "out dir/v.gif")"
+
+    # A launcher whose real ffmpeg is its child: the pipes pass through it, and an interrupt
+    # ends both (the child never wakes) and leaves nothing.
+    log="$(pwd -P)/ff.log"
+    export MRV_FAKE_FFMPEG_LOG="Z:${log//\//\\}"
+    MRV_FAKE_FFMPEG_LAUNCH=1 wtool export snd.exe --gif "out dir/l.gif" >/dev/null 2>&1
+    [ "$(head -n 1 "out dir/l.gif" 2>/dev/null)" = "bytes $pictures" ] || fail "through a launcher"
+    rm -f ff.log
+    MRV_FAKE_FFMPEG_LAUNCH=1 MRV_FAKE_FFMPEG_SLEEP=4 DISPLAY= wine tool/mrvtool.exe export snd.exe \
+        --gif "out dir/int.gif" </dev/null >/dev/null 2>&1 &
+    pid=$!
+    for ((i = 0; i < 100; i++)); do grep -q 'palette.png' ff.log 2>/dev/null && break; sleep 0.1; done
+    kill -INT "$pid"
+    wait "$pid"
+    sleep 5
+    grep -q '^woke' ff.log && fail "the launcher's child lived on: $(cat ff.log)"
+    [ -e "out dir/int.gif" ] && fail "an interrupted export left its output"
+
+    # An ffmpeg.exe beside a received recording is never run, even on the PATH.
+    mkdir received
+    cp snd.exe "$fake" received/
+    rm -f tool/ffmpeg.exe ff.log
+    msg="$(WINEPATH="Z:$(pwd -P)/received" wtool export received/snd.exe --mp4 "out dir/r.mp4" 2>&1)"
+    [ $? = 2 ] && grep -q 'ffmpeg was not found' <<<"$msg" || fail "ffmpeg.exe beside the recording: $msg"
+    [ -e ff.log ] && fail "ffmpeg.exe beside the recording was run: $(cat ff.log)"
+    unset MRV_FAKE_FFMPEG_LOG
     wineserver -k 2>/dev/null
 fi
 
