@@ -741,9 +741,10 @@ void PlayerWindow::OnClose() {
 }
 
 // The process may end as soon as this returns: an export in progress is cancelled, which
-// removes its staged files, before it does.
+// removes its staged files, and a kept one is removed, before it does.
 void PlayerWindow::OnEndSession() {
     hooks_.Write("session ending");
+    saveFlow_.Abandon();  // also a finished file kept while its target is in use
     saveView_.CancelAndWait();
 }
 
@@ -764,7 +765,7 @@ void PlayerWindow::OnExportProgress() { saveFlow_.Progressed(saveView_.TakeProgr
 void PlayerWindow::OnExportEnd() {
     const ExportResult result = saveView_.Finish();
     form_.ExportFinished(result);
-    afterSave_.ExportEnded(result, saveView_.output());
+    afterSave_.ExportEnded(saveFlow_.outcome(), saveView_.output());
 }
 
 // The strip's menu (the picture's too): the recording itself on the clipboard as a file. The
