@@ -74,6 +74,20 @@ inline constexpr char kPlayerSaveNoH264[] =
     "请换用包含 libx264 的 ffmpeg (通常称为 GPL 版或完整版)。\t";
 inline constexpr char kPlayerLocateFfmpeg[] = "指定 ffmpeg.exe 的位置";
 inline constexpr char kPlayerFfmpegType[] = "ffmpeg.exe";
+// After saving: the window with the saved file, and the strip's menu.
+inline constexpr char kPlayerSavedTitle[] = "已保存";
+inline constexpr char kPlayerSavedName[] = "文件: ";
+inline constexpr char kPlayerSavedSize[] = "大小: ";
+inline constexpr char kPlayerSavedSizeUnknown[] = "未知";
+inline constexpr char kPlayerSavedBytes[] = " 字节";
+inline constexpr char kPlayerSavedPictures[] = " 等 %zu 张图片";
+inline constexpr char kPlayerSavedOpen[] = "打开";
+inline constexpr char kPlayerSavedOpenFolder[] = "打开文件夹";
+inline constexpr char kPlayerSavedCopy[] = "复制文件";
+inline constexpr char kPlayerSavedClose[] = "关闭";
+inline constexpr char kPlayerOpenFailed[] = "没有能打开此文件的程序,或文件已不在原处。\t";
+inline constexpr char kPlayerFolderFailed[] = "无法打开文件所在的文件夹。\t";
+inline constexpr char kPlayerCopyFailed[] = "无法把文件放到剪贴板上,请稍后再试。\t";
 
 // Settings dialog, INI file and start sequence ("settings").
 inline constexpr char kSetCaption[] = "参数设置";

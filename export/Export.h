@@ -78,6 +78,8 @@ struct ExportResult {
     KeptOutput kept = {};
     // EncoderFailed: the helper program's own last error line, as it wrote it.
     std::string toolError = {};
+    // Done: the files moved into place, in order (a set of PNG pictures: every one).
+    std::vector<std::string> files = {};
 };
 
 // Tries the kept moves again (a few times, a while apart); Done, TargetInUse with what is still

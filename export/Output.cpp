@@ -65,7 +65,9 @@ ExportResult MoveKeptWith(MoveSystem& system, KeptOutput kept) {
         kept.moves.erase(kept.moves.begin());
     }
     if (!kept.folder.empty()) files::RemoveFolder(kept.folder);
-    return {};
+    ExportResult done;
+    done.files = std::move(kept.placed);
+    return done;
 }
 
 ExportResult MoveKept(KeptOutput kept) { return MoveKeptWith(RealMoveSystem(), std::move(kept)); }

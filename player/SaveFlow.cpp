@@ -160,7 +160,7 @@ void SaveFlow::Finished(const ExportResult& result) {
     running_ = false;
     cancelling_ = false;
     shell_.CloseProgress();
-    ExportResult r = result;
+    ExportResult& r = outcome_ = result;
     while (r.status == ExportStatus::TargetInUse) {
         kept_ = r.kept;
         const bool again = shell_.AskRetry(SaveMessageFor(r));

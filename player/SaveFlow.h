@@ -106,6 +106,8 @@ class SaveFlow {
 
     bool running() const { return running_; }
     bool cancelling() const { return cancelling_; }
+    // How the last save ended, after any retries of a target in use.
+    const ExportResult& outcome() const { return outcome_; }
 
   private:
     bool FindOrLocateFfmpeg(std::string& ffmpeg);
@@ -119,6 +121,7 @@ class SaveFlow {
     bool cancelling_ = false;
     int64_t startedMs_ = 0;
     exporting::KeptOutput kept_;  // while the retry question is open
+    ExportResult outcome_;
 };
 
 }  // namespace mrv::player

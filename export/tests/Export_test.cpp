@@ -245,9 +245,13 @@ TEST_F(ExportTest, CompleteExportReplacesTheFileAndPicturesAreNumberedAfterTheNa
     ASSERT_EQ(Run(ExportFormat::Gif, dir_ / "x.gif").status, ExportStatus::Done);
     const auto gif = Read(dir_ / "x.gif");
     EXPECT_EQ(std::string(gif.begin(), gif.begin() + 6), "GIF89a");
-    ASSERT_EQ(Run(ExportFormat::Png, dir_ / "shot.png").status, ExportStatus::Done);
+    const ExportResult pictures = Run(ExportFormat::Png, dir_ / "shot.png");
+    ASSERT_EQ(pictures.status, ExportStatus::Done);
     const auto files = Files();
     ASSERT_EQ(files.size(), 9u);
+    // The set as written, for the player's after-save window.
+    ASSERT_EQ(pictures.files.size(), 8u);
+    EXPECT_EQ(pictures.files[7], (dir_ / "shot_00000007.png").string());
     EXPECT_EQ(files[0], "shot_00000000.png");
     EXPECT_EQ(files[7], "shot_00000007.png");
     EXPECT_EQ(files[8], "x.gif");

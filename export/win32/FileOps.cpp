@@ -44,14 +44,14 @@ int Errno(DWORD error) {
 }  // namespace
 
 bool IsFile(const std::string& path) {
-    const DWORD a = ::GetFileAttributesW(Utf8ToWide(path).c_str());
+    const DWORD a = ::GetFileAttributesW(Widen(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool Same(const std::string& a, const std::string& b) {
     const auto id = [](const std::string& p, BY_HANDLE_FILE_INFORMATION& info) {
         win::UniqueFile h(::CreateFileW(
-            Utf8ToWide(p).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            Widen(p).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         return h.get() != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h.get(), &info);
     };
@@ -61,8 +61,8 @@ bool Same(const std::string& a, const std::string& b) {
 }
 
 int Rename(const std::string& from, const std::string& to) {
-    const std::wstring target = Utf8ToWide(to);
-    if (!::MoveFileExW(Utf8ToWide(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const std::wstring target = Widen(to);
+    if (!::MoveFileExW(Widen(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         const DWORD error = ::GetLastError();
         // Replacing a file that another program has open without delete sharing is refused as
         // access denied, as is replacing a read-only file or a folder: only the first passes.
@@ -79,10 +79,10 @@ int Rename(const std::string& from, const std::string& to) {
     return 0;
 }
 
-void Remove(const std::string& path) { ::DeleteFileW(Utf8ToWide(path).c_str()); }
+void Remove(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
 
 int MakeFolder(const std::string& path) {
-    const std::wstring name = Utf8ToWide(path);
+    const std::wstring name = Widen(path);
     if (!::CreateDirectoryW(name.c_str(), nullptr)) return Errno(::GetLastError());
     // A leading dot hides nothing on Windows: the attribute does.
     ::SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_HIDDEN);
@@ -90,7 +90,7 @@ int MakeFolder(const std::string& path) {
 }
 
 void RemoveFolder(const std::string& path) {
-    const std::wstring folder = Utf8ToWide(path::Join(path, ""));
+    const std::wstring folder = Widen(path::Join(path, ""));
     WIN32_FIND_DATAW found{};
     const UniqueFind find(::FindFirstFileW((folder + L"*").c_str(), &found));
     if (find.get() != INVALID_HANDLE_VALUE) {
@@ -100,13 +100,13 @@ void RemoveFolder(const std::string& path) {
             }
         } while (::FindNextFileW(find.get(), &found));
     }
-    ::RemoveDirectoryW(Utf8ToWide(path).c_str());
+    ::RemoveDirectoryW(Widen(path).c_str());
 }
 
 std::FILE* CreateNew(const std::string& path) {
     // CREATE_NEW: never an existing file, not even one made a moment ago by someone else.
     // Hidden: a staged file is not for the user's eyes until it is moved into place.
-    const HANDLE h = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const HANDLE h = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         errno = Errno(::GetLastError());
@@ -122,6 +122,6 @@ std::FILE* CreateNew(const std::string& path) {
     return f;
 }
 
-std::FILE* OpenRead(const std::string& path) { return ::_wfopen(Utf8ToWide(path).c_str(), L"rb"); }
+std::FILE* OpenRead(const std::string& path) { return ::_wfopen(Widen(path).c_str(), L"rb"); }
 
 }  // namespace mrv::exporting::files

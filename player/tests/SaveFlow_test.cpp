@@ -172,6 +172,7 @@ TEST_F(SaveInUseTest, HeldTargetAsksToTryAgainAndKeepsTheFileUntilTheUserChooses
     EXPECT_TRUE(shell_.discarded.empty());
     EXPECT_TRUE(shell_.errors.empty());  // saved at the second try
     EXPECT_FALSE(flow_.running());
+    EXPECT_EQ(flow_.outcome().status, ExportStatus::Done);  // the after-save window opens
 }
 
 TEST_F(SaveInUseTest, GivingUpOrTheOtherFailingRemovesTheKeptFile) {

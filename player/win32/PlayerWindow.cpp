@@ -13,6 +13,7 @@
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
 #include "player/Strip.h"
+#include "player/win32/AfterSaveIds.h"
 
 namespace mrv::player::win {
 
@@ -97,6 +98,8 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
       saveFlow_(saveView_, recordingPath, prefs.ffmpeg),
       form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_),
       recovery_(timeline, form_, *this),
+      afterSaveView_(hooks),
+      afterSave_(afterSaveView_),
       bitmapInfo_(opening.bitmapInfo) {
     AudioRate rate{0, 0};
     if (AudioRateForFormat(reader.header().audioFormat, rate) && timeline.audioBlocks() > 0) {
@@ -158,6 +161,10 @@ int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         try {
             if (RouteKey(msg)) continue;
+            // Tab, Enter and Esc in the after-save window, as in a dialog.
+            if (afterSaveView_.hwnd() && ::IsDialogMessageW(afterSaveView_.hwnd(), &msg)) {
+                continue;
+            }
         } catch (const std::bad_alloc&) {
             OutOfMemory();
             continue;
@@ -246,6 +253,9 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONDBLCLK:
             form_.FullScreenClick();
             return 0;
+        case WM_CONTEXTMENU:
+            OnContextMenu(reinterpret_cast<HWND>(wp), lp);
+            return 0;
         case WM_DROPFILES:
             OnDropFiles(reinterpret_cast<HDROP>(wp));
             return 0;
@@ -291,6 +301,8 @@ bool PlayerWindow::OnCreate() {
     dpi_ = DpiOf(hwnd_);
     saveView_.Attach(hwnd_, [this] { saveFlow_.CancelClick(); });
     saveView_.SetDpi(dpi_);
+    afterSaveView_.Attach(hwnd_, [this](SavedAction action) { afterSave_.Clicked(action); });
+    afterSaveView_.SetDpi(dpi_);
     strip_.Create(hwnd_, dpi_, BarProc, reinterpret_cast<DWORD_PTR>(this));
     SetBarRange();
 
@@ -340,6 +352,7 @@ void PlayerWindow::SetBarRange() {
 void PlayerWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     saveView_.SetDpi(dpi_);
+    afterSaveView_.SetDpi(dpi_);
     strip_.SetDpi(dpi_);
     ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -728,9 +741,10 @@ void PlayerWindow::OnClose() {
 }
 
 // The process may end as soon as this returns: an export in progress is cancelled, which
-// removes its staged files, before it does.
+// removes its staged files, and a kept one is removed, before it does.
 void PlayerWindow::OnEndSession() {
     hooks_.Write("session ending");
+    saveFlow_.Abandon();  // also a finished file kept while its target is in use
     saveView_.CancelAndWait();
 }
 
@@ -748,6 +762,31 @@ void PlayerWindow::OutOfMemory() {
 
 void PlayerWindow::OnExportProgress() { saveFlow_.Progressed(saveView_.TakeProgress()); }
 
-void PlayerWindow::OnExportEnd() { form_.ExportFinished(saveView_.Finish()); }
+void PlayerWindow::OnExportEnd() {
+    const ExportResult result = saveView_.Finish();
+    form_.ExportFinished(result);
+    afterSave_.ExportEnded(saveFlow_.outcome(), saveView_.output());
+}
+
+// The strip's menu (the picture's too): the recording itself on the clipboard as a file. The
+// position bar keeps its own.
+void PlayerWindow::OnContextMenu(HWND from, LPARAM lp) {
+    if (from == strip_.bar()) return;
+    POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    if (lp == -1) {  // from the keyboard: at the strip's left
+        RECT rc{};
+        ::GetClientRect(hwnd_, &rc);
+        at = {0, rc.bottom - StripHeight(dpi_)};
+        ::ClientToScreen(hwnd_, &at);
+    }
+    mrv::win::UniqueMenu menu(::CreatePopupMenu());
+    if (!menu) return;
+    ::AppendMenuW(menu.get(), MF_STRING, kIdMenuCopyRecording,
+                  Widen(text::kPlayerSavedCopy).c_str());
+    hooks_.Write("menu at %ld %ld", at.x, at.y);
+    const UINT chosen = ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                                         hwnd_, nullptr);
+    if (chosen == kIdMenuCopyRecording) afterSave_.CopyRecording(recordingPath_);
+}
 
 }  // namespace mrv::player::win

@@ -18,6 +18,7 @@
 #include "playback/AudioTimeline.h"
 #include "playback/FrameSeeker.h"
 #include "playback/Timeline.h"
+#include "player/AfterSave.h"
 #include "player/DamageRecovery.h"
 #include "player/Opening.h"
 #include "player/PlayClock.h"
@@ -25,6 +26,7 @@
 #include "player/Preferences.h"
 #include "player/SaveFlow.h"
 #include "player/WindowPlacing.h"
+#include "player/win32/AfterSaveView.h"
 #include "player/win32/AudioOut.h"
 #include "player/win32/SaveAsView.h"
 #include "player/win32/StripView.h"
@@ -87,6 +89,7 @@ class PlayerWindow final : private PlayerView, private RecoveryView {
     bool OnBarMouseDown(LPARAM lp);
     void OnClose();
     void OnEndSession();
+    void OnContextMenu(HWND from, LPARAM lp);
     void OnDropFiles(HDROP drop);
     void PostTestDrop(const std::wstring& path);
     void OnStartNotice();
@@ -119,6 +122,8 @@ class PlayerWindow final : private PlayerView, private RecoveryView {
     SaveFlow saveFlow_;
     PlayerForm form_;
     DamageRecovery recovery_;
+    AfterSaveView afterSaveView_;
+    AfterSave afterSave_;
     std::vector<uint8_t> bitmapInfo_;  // aligned, for GDI
 
     HWND hwnd_ = nullptr;

@@ -93,12 +93,12 @@ std::string SaveAsView::FindFfmpeg(const std::string& userChosen, const std::str
     std::wstring path(size, L'\0');
     path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), size));
     // A full name, as the program's folder and the PATH's are compared with it.
-    const std::wstring dir = Utf8ToWide(recordingDir.empty() ? "." : recordingDir);
+    const std::wstring dir = Widen(recordingDir.empty() ? "." : recordingDir);
     std::wstring fullDir(MAX_PATH, L'\0');
     fullDir.resize(::GetFullPathNameW(dir.c_str(), MAX_PATH, fullDir.data(), nullptr));
     const std::string found =
-        exporting::FindFfmpeg(exporting::RealProgramFiles(), WideToUtf8(mrv::win::ProgramFolder()),
-                              mrv::win::Narrow(path), userChosen, WideToUtf8(fullDir));
+        exporting::FindFfmpeg(exporting::RealProgramFiles(), Narrow(mrv::win::ProgramFolder()),
+                              mrv::win::Narrow(path), userChosen, Narrow(fullDir));
     hooks_.Write("ffmpeg found %s", found.c_str());
     return found;
 }
@@ -111,6 +111,7 @@ void SaveAsView::RememberFfmpeg(const std::string& path) {
 void SaveAsView::StartExport(const ExportRequest& request) {
     hooks_.Write("export start %s %s skip %.1f", kFormatNames[static_cast<int>(request.format)],
                  request.output.c_str(), request.skipIdleSeconds);
+    output_ = request.output;
     worker_.Start(window_, stream_, request);
 }
 

@@ -33,6 +33,8 @@ class SaveAsView final : public SaveShell {
     void SetDpi(int dpi) { dpi_ = dpi; }
     HWND progressWindow() const { return progress_.hwnd(); }
     bool running() const { return worker_.running(); }
+    // The name the last export was asked to write.
+    const std::string& output() const { return output_; }
     // For the window closing mid-way: the export removes what it wrote before this returns.
     void CancelAndWait();
     ExportProgress TakeProgress();
@@ -63,6 +65,7 @@ class SaveAsView final : public SaveShell {
     std::function<void()> onCancel_;
     ExportWorker worker_;
     ProgressWindow progress_;
+    std::string output_;
 };
 
 }  // namespace mrv::player::win

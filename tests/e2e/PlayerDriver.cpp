@@ -7,7 +7,13 @@
 //   close                    asks the player window to close, as its close box would
 //   char C                   posts the character C to the player, with no key behind it
 //   logoff                   sends the player what a log-off sends, and prints its answer
+//   closetitle TITLE         asks the top-level window called TITLE to close
+//   clipboard                prints the files on the clipboard ("file NAME" lines) and the
+//                            drop effect a paste is asked for ("effect N")
 #include <windows.h>
+// After windows.h, which they build on.
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -94,6 +100,34 @@ int Answer(const std::string& how) {
     return 0;
 }
 
+int Clipboard() {
+    bool open = false;
+    for (int waited = 0; !open && waited < kWaitMs; waited += 100) {
+        open = ::OpenClipboard(nullptr) != FALSE;
+        if (!open) ::Sleep(100);
+    }
+    if (!open) return 1;
+    int code = 1;
+    if (auto drop = static_cast<HDROP>(::GetClipboardData(CF_HDROP))) {
+        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            std::wstring name(::DragQueryFileW(drop, i, nullptr, 0), L'\0');
+            ::DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size() + 1));
+            std::printf("file %s\n", mrv::win::Narrow(name).c_str());
+        }
+        code = 0;
+    }
+    const UINT format = ::RegisterClipboardFormatW(CFSTR_PREFERREDDROPEFFECT);
+    if (HANDLE effect = ::GetClipboardData(format)) {
+        if (const auto* value = static_cast<const DWORD*>(::GlobalLock(effect))) {
+            std::printf("effect %lu\n", static_cast<unsigned long>(*value));
+            ::GlobalUnlock(effect);
+        }
+    }
+    ::CloseClipboard();
+    return code;
+}
+
 // As the system does: the question first, then the end, each waited for.
 int LogOff(HWND player) {
     DWORD_PTR answer = 0;
@@ -116,6 +150,11 @@ int main(int argc, char** argv) {
     const std::string action = argv[1];
     if (action == "file") return FillFileDialog(argc, argv);
     if (action == "answer" && argc == 3) return Answer(argv[2]);
+    if (action == "clipboard") return Clipboard();
+    if (action == "closetitle" && argc == 3) {
+        HWND w = ::FindWindowW(nullptr, mrv::win::Widen(argv[2]).c_str());
+        return w && ::PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
     HWND player = ::FindWindowW(L"MorvantaPlayer", nullptr);
     if (!player) return 1;
     if (action == "close") return ::PostMessageW(player, WM_CLOSE, 0, 0) ? 0 : 1;

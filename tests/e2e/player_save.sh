@@ -1,7 +1,9 @@
 # The shipped player's manifest, then a recording with sound and a held frame driven like a user:
 # keys move the time label, PageDown jumps to the held frame and period steps one record; Save As
 # writes a GIF (read back: its length and pictures), a WAV (16-bit PCM: its length and sound) and
-# PNG pictures; an MP4 without ffmpeg asks to locate it and writes nothing; with the stand-in
+# PNG pictures, each save followed by the after-save window (its copy read back from the
+# clipboard, its folder asked of the shell, the recording's own copy from the menu); an MP4
+# without ffmpeg asks to locate it and writes nothing; with the stand-in
 # ffmpeg located, an MP4 is written; Cancel, a log-off and closing the player mid-way leave
 # nothing behind.
 # Mute and speed set by keys, the window's place and the located ffmpeg are there at the next
@@ -114,6 +116,39 @@ awk -v l="$length" 'BEGIN { exit !(l > 5.9 && l < 6.1) }' || fail "gif lasts $le
 # Saving left playing paused where it was.
 [ "$(last time)" = "$paused_label" ] && [ "$(last state)" = "" ] || fail "after saving: $(last time), $(last state)"
 
+# After saving, a small window names the file and its size; "复制文件" (the third button)
+# leaves the file on the clipboard as a file list, with a paste asked to copy it.
+wait_after "$at" '^saved window' || exit 1
+[[ "$(last 'saved shown')" =~ ^"saved shown clip.gif | "[0-9.]+" KB"$ ]] || fail "after save: $(last 'saved shown')"
+# Clicks on the after-save window's button N (1 to 4), from its last place in the log.
+saved_click() {
+    local n="$1" places
+    read -r -a places < <(last 'saved window')
+    xdotool mousemove --sync "${places[$((5 + 2 * n))]}" "${places[$((6 + 2 * n))]}" &&
+        sleep 0.3 && xdotool click 1
+}
+sleep 1  # painted
+read -r _ _ wx wy ww wh _ < <(last 'saved window')
+mrv_screenshot screen.png
+convert screen.png -crop "${ww}x$wh+$wx+$wy" +repage "$SHOTS/player_saved.png"
+saved_click 3
+wait_after "$at" '^clipboard 1 files ok' || fail "copy: $(last clipboard)"
+[ "$(wine "$DRIVER" clipboard | tr -d '\r')" = "file $(winpath clip.gif)"$'\n'"effect 1" ] ||
+    fail "clipboard: $(wine "$DRIVER" clipboard)"
+wait_after "$at" '^saved closed' || fail "the window stayed after the copy"
+
+# The strip's menu, here from the picture: the recording itself on the clipboard.
+read -r _ px py pw ph < <(last picture)
+at=$(lines)
+xdotool mousemove --sync $((px + pw / 2)) $((py + ph / 2)) && sleep 0.3 && xdotool click 3
+wait_after "$at" '^menu at' || fail "no menu on a right click"
+read -r _ _ mx my < <(last 'menu at')
+sleep 0.5
+xdotool mousemove --sync $((mx + 30)) $((my + 10)) && sleep 0.3 && xdotool click 1
+wait_after "$at" '^clipboard 1 files ok' || fail "the menu's copy: $(last clipboard)"
+[ "$(wine "$DRIVER" clipboard | tr -d '\r' | head -n 1)" = "file $(winpath rec.exe)" ] ||
+    fail "the menu's clipboard: $(wine "$DRIVER" clipboard)"
+
 # PNG: a picture per record, named after the typed name and its first tick; each is the
 # recorded picture (without the cursor), and the GIF's pictures are the same within its palette
 # (another record's picture is at least 0.3 away).
@@ -121,6 +156,12 @@ at=$(lines)
 save_as "$(winpath shots.png)"
 wait_after "$at" '^export ended' || exit 1
 [ "$(ls shots_*.png 2>/dev/null | wc -l)" = 20 ] || fail "png: $(ls shots_*.png 2>/dev/null | wc -l) pictures"
+# The set is one: its first picture and how many, closed by its last button.
+wait_after "$at" '^saved window' || exit 1
+[[ "$(last 'saved shown')" == "saved shown shots_00000000.png 等 20 张图片 | "* ]] ||
+    fail "after the pictures: $(last 'saved shown')"
+saved_click 4
+wait_after "$at" '^saved closed' || fail "Close left the window up"
 for pair in 0:0 10:10 19:29; do
     frame="${pair%:*}" tick="${pair#*:}"
     png="$(printf 'shots_%08d.png' "$tick")"
@@ -141,6 +182,20 @@ length="$(ffprobe -v error -show_entries format=duration -of csv=p=0 voice.wav)"
 awk -v l="$length" 'BEGIN { exit !(l > 5.9 && l < 6.1) }' || fail "wav lasts $length s, want 6"
 peak="$(ffmpeg -hide_banner -i voice.wav -af volumedetect -f null - 2>&1 | sed -n 's/.*max_volume: \(.*\) dB/\1/p')"
 awk -v p="$peak" 'BEGIN { exit !(p > -20) }' || fail "wav is near silence (peak $peak dB)"
+
+# "打开文件夹" asks the shell for the folder with the file selected: Wine's opens its file
+# browser there (a window named after the folder), closed again before going on.
+wait_after "$at" '^saved window' || exit 1
+saved_click 2
+wait_after "$at" '^shell folder .* hr ' || fail "no folder asked for"
+# Wine's call sometimes finds its shell windows' class not yet registered; Explorer's own
+# switch then opens the same folder.
+[[ "$(last 'shell folder')" == "shell folder Z:$(echo "$WORK" | tr '/' '\\') select 1 voice.wav hr "* ]] ||
+    fail "folder: $(last 'shell folder')"
+folder="$(basename "$WORK")"
+for ((i = 0; i < 100; i++)); do xdotool search --name "^$folder\$" >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool search --name "^$folder\$" >/dev/null 2>&1 || fail "the shell showed no folder $folder"
+wine "$DRIVER" closetitle "$folder" || fail "no window $folder to close"
 
 # MP4 without ffmpeg: the message names it; declined, nothing is written.
 before="$(ls | sort)"
@@ -168,6 +223,11 @@ wait_after "$at" '^export ended' || exit 1
 [ "$(last 'export start' | awk '{print $3, $NF}')" = "mp4 1.0" ] || fail "mp4: $(last 'export start')"
 grep -q '^ffmpeg located' log.txt || fail "the located ffmpeg was not remembered"
 [ -s movie.mp4 ] || fail "no movie.mp4"
+# Closed, so that the keys go back to the player (Wine without a window manager does not move
+# the focus on a focus change from outside, as a click in the player would).
+wait_after "$at" '^saved window' || exit 1
+saved_click 4
+wait_after "$at" '^saved closed' || fail "Close left the window up"
 
 # Cancel while the stand-in waits: nothing left, not even a part.
 before="$(ls | sort)"
