@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -165,6 +166,9 @@ struct RecorderPlatform {
     // (the tick does it itself).
     int compressionWorkers = -1;
     PipelineObserver* pipelineObserver = nullptr;
+    // Run on each compression worker's thread as it starts (the platform lowers its priority,
+    // so that the pointer and the tick never wait for zlib); may be empty.
+    std::function<void()> compressionThreadStart = {};
 };
 
 }  // namespace mrv

@@ -27,7 +27,7 @@ Recorder::Recorder(RecorderPlatform platform)
     : platform_(std::move(platform)),
       pipeline_(platform_.compressionWorkers < 0 ? DefaultCompressionWorkers()
                                                  : platform_.compressionWorkers,
-                ZlibCompressors(), platform_.pipelineObserver) {}
+                ZlibCompressors(), platform_.pipelineObserver, platform_.compressionThreadStart) {}
 
 // The hook's thread writes into this recorder's click state: it must be gone before the state is.
 Recorder::~Recorder() {
