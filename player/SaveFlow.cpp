@@ -86,6 +86,8 @@ const char* SaveMessage(ExportStatus status) {
 }
 
 std::string SaveMessageFor(const ExportResult& result) {
+    // The sound's decoder could not be made: the codec is named, not ffmpeg.
+    if (result.detail == text::kExportNoGsmCodec) return text::kPlayerNoGsmCodec;
     const char* message = SaveMessage(result.status);
     if (!message) return {};
     std::string out = message;

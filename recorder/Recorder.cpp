@@ -67,9 +67,14 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         }
         options_.sound = audio_ && audio_->Active();
         if (!options_.sound) {
+            const bool noCodec = audio_ && audio_->CodecMissing();
             audio_.reset();
             result.soundFailed = true;
-            platform_.view.SoundDeviceFailed();
+            if (noCodec) {
+                platform_.view.SoundCodecMissing();
+            } else {
+                platform_.view.SoundDeviceFailed();
+            }
         } else {
             audioFormat = static_cast<uint8_t>(options_.samples + 1);
         }
