@@ -15,7 +15,8 @@ constexpr uint32_t kNoticeFlags = kMbIconInformation | kMbTopmost;
 
 bool IsBarePanel(int32_t x, int32_t y) {
     if (!kPanel1.Contains(x, y)) return false;
-    for (const Rect& covered : {kToolBar1, kPanel2, kSpeedButton6, kSpeedButton5, kSpeedButton4}) {
+    for (const Extent& covered :
+         {kToolBar1, kPanel2, kSpeedButton6, kSpeedButton5, kSpeedButton4}) {
         if (covered.Contains(x, y)) return false;
     }
     return true;
@@ -28,7 +29,7 @@ std::string ErrorBoxText(const std::string& error) {
 }
 
 WindowPlace StartPlace(const FormPosition& stored, ScreenSize size,
-                       const std::vector<Rect>& screens) {
+                       const std::vector<Extent>& screens) {
     WindowPlace place;
     if (stored.SelfLeft != 0) place.left = stored.SelfLeft;
     if (stored.SelfTop != 0) place.top = stored.SelfTop;
@@ -38,7 +39,7 @@ WindowPlace StartPlace(const FormPosition& stored, ScreenSize size,
     constexpr int32_t kMinShown = 16;
     const int64_t right = int64_t{place.left} + size.width;
     const int64_t bottom = int64_t{place.top} + size.height;
-    for (const Rect& screen : screens) {
+    for (const Extent& screen : screens) {
         const int64_t shownWidth = std::min(right, int64_t{screen.left} + screen.width) -
                                    std::max<int64_t>(place.left, screen.left);
         const int64_t shownHeight = std::min(bottom, int64_t{screen.top} + screen.height) -

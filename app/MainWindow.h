@@ -9,6 +9,7 @@
 
 #include "app/Settings.h"
 #include "app/StartSequence.h"
+#include "common/Extent.h"
 #include "desktop/HotKeys.h"
 #include "desktop/Tray.h"
 #include "recorder/Recorder.h"
@@ -41,20 +42,13 @@ struct TrayMenuModel {
 
 enum class MouseButton { Left, Right, Middle };
 
-struct Rect {
-    int32_t left = 0, top = 0, width = 0, height = 0;
-    bool Contains(int32_t x, int32_t y) const {
-        return x >= left && x < left + width && y >= top && y < top + height;
-    }
-};
-
 // Places in Panel1 (96-DPI units), and whether a point is its uncovered surface.
-inline constexpr Rect kPanel1{0, 0, 368, 32};
-inline constexpr Rect kToolBar1{3, 3, 101, 26};
-inline constexpr Rect kPanel2{105, 5, 151, 22};
-inline constexpr Rect kSpeedButton6{259, 5, 22, 22};
-inline constexpr Rect kSpeedButton5{281, 5, 22, 22};
-inline constexpr Rect kSpeedButton4{303, 5, 22, 22};
+inline constexpr Extent kPanel1{0, 0, 368, 32};
+inline constexpr Extent kToolBar1{3, 3, 101, 26};
+inline constexpr Extent kPanel2{105, 5, 151, 22};
+inline constexpr Extent kSpeedButton6{259, 5, 22, 22};
+inline constexpr Extent kSpeedButton5{281, 5, 22, 22};
+inline constexpr Extent kSpeedButton4{303, 5, 22, 22};
 bool IsBarePanel(int32_t x, int32_t y);
 
 // The general error box's text: a full stop is added when the last character sorts after ".".
@@ -69,7 +63,7 @@ struct WindowPlace {
 // window of `size` there still shows on one of `screens`, else the design place. No screens
 // known means no judgement: the stored place holds.
 WindowPlace StartPlace(const FormPosition& stored, ScreenSize size,
-                       const std::vector<Rect>& screens);
+                       const std::vector<Extent>& screens);
 
 // Everything the form asks of its window and of the system.
 class MainShell {
@@ -83,7 +77,7 @@ class MainShell {
     virtual void MoveWindow(int32_t left, int32_t top) = 0;
     // The window's outer size in pixels, and each monitor's rectangle on the desktop.
     virtual ScreenSize WindowSize() = 0;
-    virtual std::vector<Rect> Screens() = 0;
+    virtual std::vector<Extent> Screens() = 0;
     virtual void HideWindow() = 0;
     virtual void ShowWindowInFront() = 0;
     // Asks for the window to close; FormClose follows once the current handler has returned.

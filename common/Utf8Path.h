@@ -13,7 +13,7 @@ inline std::filesystem::path Utf8Path(const std::string& utf8) {
 #ifndef _WIN32
     return std::filesystem::path(utf8);
 #else
-    return std::filesystem::path(Utf8ToWide(utf8));
+    return std::filesystem::path(Widen(utf8));
 #endif
 }
 
@@ -21,7 +21,7 @@ inline std::string PathUtf8(const std::filesystem::path& path) {
 #ifndef _WIN32
     return path.native();
 #else
-    return WideToUtf8(path.native());
+    return Narrow(path.native());
 #endif
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -29,6 +30,11 @@ struct ExportRequest {
     bool wavAsPcm =
         true;  // WAV: 16-bit PCM laid out as the player plays it; false: GSM as recorded
     GifEncoder gifEncoder = GifEncoder::BuiltIn;
+    // The part of the recording to save, in recording time: [fromMs, toMs); toMs < 0: to the end.
+    int64_t fromMs = 0;
+    int64_t toMs = -1;
+    double speed = 1.0;    // 1, 1.5, 2 or 4: the saved copy plays that much faster
+    int32_t gifWidth = 0;  // GIF only: the width to scale to, never enlarged; 0: as recorded
     // Files the export must never write over (the recording itself, its stub).
     std::vector<std::string> inputs;
     // Told what the export goes on despite (a stream cut off in a record); may be empty.
@@ -109,6 +115,11 @@ class GsmDecoderFactory {
 ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& request,
                        GsmDecoderFactory& decoders,
                        const std::function<bool(const ExportProgress&)>& onProgress);
+
+// The GIF's size in bytes once it can be known cheaply (from encoding a sample of pictures);
+// nullopt while it cannot.
+std::optional<int64_t> EstimateGifBytes(std::span<const uint8_t> stream,
+                                        const ExportRequest& request);
 
 // True when the request's output is one of its inputs.
 bool NamesAnInput(const ExportRequest& request);

@@ -1,6 +1,7 @@
 // Opening a recording: where its stream starts, whether it can be read, how much of it plays.
 #include "player/Opening.h"
 
+#include <algorithm>
 #include <new>
 
 #include "common/Texts.h"
@@ -32,6 +33,7 @@ Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader
     Opening o;
     o.streamOffset = offset;
     o.verdict = Verdict::Play;
+    o.bitmapInfo = SafeBitmapInfo(reader.bitmapInfo());
     const playback::Timeline::Scan scan = timeline.Build(stream, reader.header());
     if (scan == playback::Timeline::Scan::Complete) return o;
     // Whatever lies before the first fault plays; a notice says why it ends early.
@@ -39,6 +41,7 @@ Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader
     o.detail = (truncated ? "truncated: " : "damaged: ") + timeline.error();
     if (timeline.records().empty()) {
         o.verdict = Verdict::Refuse;
+        o.bitmapInfo.clear();
         o.message = truncated ? text::kPlayerTruncated : text::kPlayerDamaged;
     } else {
         o.verdict = Verdict::PlayWithNotice;
@@ -48,6 +51,15 @@ Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader
 }
 
 }  // namespace
+
+std::vector<uint8_t> SafeBitmapInfo(std::span<const uint8_t> info) {
+    std::vector<uint8_t> safe(info.begin(), info.end());
+    constexpr size_t kSizeImage = 20, kClrUsed = 32, kClrImportantEnd = 40;
+    if (safe.size() < kClrImportantEnd) return {};
+    std::fill(safe.begin() + kSizeImage, safe.begin() + kSizeImage + 4, 0);
+    std::fill(safe.begin() + kClrUsed, safe.begin() + kClrImportantEnd, 0);
+    return safe;
+}
 
 Opening OpenRecording(std::span<const uint8_t> file, Source source, StreamReader& reader,
                       playback::Timeline& timeline) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "playback/Timeline.h"
 #include "recorder/StreamReader.h"
@@ -21,7 +22,15 @@ struct Opening {
     const char* message = nullptr;  // the refusal or the notice (common/Texts.h)
     std::string detail;             // why, in words for the test log
     int64_t streamOffset = 0;
+    // The stream's bitmap info for drawing its pictures, with the fields GDI must not trust
+    // cleared (empty when refused).
+    std::vector<uint8_t> bitmapInfo;
 };
+
+// A copy of `info` (a whole BITMAPINFOHEADER and its colour table) with biSizeImage, biClrUsed
+// and biClrImportant zeroed: a hostile colour count would make GDI read past the table, which
+// the reader has sized by the depth.
+std::vector<uint8_t> SafeBitmapInfo(std::span<const uint8_t> info);
 
 // Opens `reader` and builds `timeline` over the stream in `file`. What survives of a cut-off or
 // damaged recording is played up to its last whole record; out of memory is a refusal too.

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "playback/TimeStretch.h"
 #include "playback/Timeline.h"
 #include "player/Playback.h"
 #include "player/SaveFlow.h"
-#include "player/TimeStretch.h"
 
 namespace mrv::player {
+
+using playback::Speed;
 
 enum class PlayerKey {
     Space,

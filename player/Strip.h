@@ -5,20 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/Extent.h"
+
 namespace mrv::player {
 
 enum class StripControl { Play, Time, Bar, Mute, Volume, Speed, SaveAs, Full, Close };
 inline constexpr int kStripControls = 9;
 
-struct StripRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t right() const { return left + width; }
-};
-
-using StripLayout = std::array<StripRect, kStripControls>;
+using StripLayout = std::array<Extent, kStripControls>;
 
 // 96-DPI units scaled to `dpi`, rounded as the system rounds.
 int32_t ScaleToDpi(int32_t units, int32_t dpi);
@@ -29,7 +23,7 @@ int32_t MinStripWidth(int32_t dpi);
 // others leave.
 StripLayout LayoutStrip(int32_t width, int32_t top, int32_t dpi);
 
-inline const StripRect& At(const StripLayout& layout, StripControl control) {
+inline const Extent& At(const StripLayout& layout, StripControl control) {
     return layout[static_cast<size_t>(control)];
 }
 

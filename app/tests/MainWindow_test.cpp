@@ -65,7 +65,7 @@ class FakeShell final : public MainShell {
         top = t;
     }
     ScreenSize WindowSize() override { return {368, 32}; }
-    std::vector<Rect> Screens() override { return screens; }
+    std::vector<Extent> Screens() override { return screens; }
     void HideWindow() override { visible = false; }
     void ShowWindowInFront() override { visible = true; }
     void CloseWindow() override { ++closeRequests; }
@@ -85,7 +85,7 @@ class FakeShell final : public MainShell {
         return "Cannot create folder " + p + ". The system cannot find the path specified";
     }
 
-    std::vector<Rect> screens{{0, 0, 1024, 768}};
+    std::vector<Extent> screens{{0, 0, 1024, 768}};
     std::vector<Box> boxes;
     std::deque<int> answers;
     std::function<void()> duringBox;
@@ -185,8 +185,8 @@ TEST_F(MainWindowTest, StoredPositionIsAppliedAndZeroKeepsTheDesignCoordinate) {
 
 TEST(StartPlaceTest, StoredPlaceHoldsWhileTheToolBarShowsOnSomeScreen) {
     const ScreenSize bar{368, 32};
-    const std::vector<Rect> two{{0, 0, 1024, 768}, {1024, -200, 1280, 1024}};
-    auto at = [&](int32_t left, int32_t top, const std::vector<Rect>& screens) {
+    const std::vector<Extent> two{{0, 0, 1024, 768}, {1024, -200, 1280, 1024}};
+    auto at = [&](int32_t left, int32_t top, const std::vector<Extent>& screens) {
         const WindowPlace p = StartPlace(FormPosition{top, left}, bar, screens);
         return std::make_pair(p.left, p.top);
     };

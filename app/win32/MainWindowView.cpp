@@ -29,8 +29,8 @@ constexpr int kImages = 7;        // Start, Pause, Edit, Stop, About, Minimise, 
 constexpr int kImageSize = 16;
 
 // The display's labels inside Panel2, in 96-DPI units of the window.
-constexpr app::Rect kLabel2{app::kPanel2.left + 8, app::kPanel2.top + 5, 70, 13};
-constexpr app::Rect kLabel1{app::kPanel2.left + 80, app::kPanel2.top + 5, 68, 13};
+constexpr Extent kLabel2{app::kPanel2.left + 8, app::kPanel2.top + 5, 70, 13};
+constexpr Extent kLabel1{app::kPanel2.left + 80, app::kPanel2.top + 5, 68, 13};
 
 int ScreenDpi() {
     WindowDC screen(nullptr);
@@ -157,12 +157,12 @@ LRESULT MainWindowView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-RECT MainWindowView::ScaledRect(const app::Rect& r) const {
+RECT MainWindowView::ScaledRect(const Extent& r) const {
     return RECT{Scale(r.left), Scale(r.top), Scale(r.left + r.width), Scale(r.top + r.height)};
 }
 
 HWND MainWindowView::CreateChild(const wchar_t* cls, const std::wstring& text, DWORD style,
-                                 const app::Rect& place, int id) {
+                                 const Extent& place, int id) {
     const RECT r = ScaledRect(place);
     HWND child =
         ::CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
@@ -377,12 +377,12 @@ ScreenSize MainWindowView::WindowSize() {
     return {Scale(app::kPanel1.width), Scale(app::kPanel1.height)};
 }
 
-std::vector<app::Rect> MainWindowView::Screens() {
-    std::vector<app::Rect> screens;
+std::vector<Extent> MainWindowView::Screens() {
+    std::vector<Extent> screens;
     ::EnumDisplayMonitors(
         nullptr, nullptr,
         [](HMONITOR, HDC, RECT* r, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<app::Rect>*>(list)->push_back(
+            reinterpret_cast<std::vector<Extent>*>(list)->push_back(
                 {r->left, r->top, r->right - r->left, r->bottom - r->top});
             return TRUE;
         },

@@ -42,7 +42,7 @@ class MainWindowView final : public app::MainShell {
     void ShowLabels(const std::string& label1, const std::string& label2) override;
     void MoveWindow(int32_t left, int32_t top) override;
     ScreenSize WindowSize() override;
-    std::vector<app::Rect> Screens() override;
+    std::vector<Extent> Screens() override;
     void HideWindow() override;
     void ShowWindowInFront() override;
     void CloseWindow() override;
@@ -66,9 +66,9 @@ class MainWindowView final : public app::MainShell {
     void OnDrawItem(const DRAWITEMSTRUCT& item);
     void OnClose();
     int Scale(int units) const { return ::MulDiv(units, dpi_, 96); }
-    RECT ScaledRect(const app::Rect& r) const;
-    HWND CreateChild(const wchar_t* cls, const std::wstring& text, DWORD style,
-                     const app::Rect& place, int id);
+    RECT ScaledRect(const Extent& r) const;
+    HWND CreateChild(const wchar_t* cls, const std::wstring& text, DWORD style, const Extent& place,
+                     int id);
     void AddTool(HWND control, const std::wstring& tip);
     HBITMAP MenuImage(int index);
 

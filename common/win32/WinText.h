@@ -1,14 +1,17 @@
-// Conversions between the program's UTF-8 texts and the UTF-16 of the W APIs.
+// Texts from the system: error texts, the decimal separator, the program's own path (and the
+// UTF-8 <-> UTF-16 conversion of common/PathText.h, for the W APIs).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "common/PathText.h"
+
 namespace mrv::win {
 
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& utf16);
+using mrv::Narrow;
+using mrv::Widen;
 // The system's text for an error code, without its trailing line break.
 std::string ErrorText(DWORD code);
 // The user's decimal separator, "." when it cannot be read.

@@ -99,5 +99,19 @@ TEST_F(OpeningTest, DamagedRecordHeaderEndsPlayingBeforeIt) {
     EXPECT_EQ(Open(Behind(stream)).message, text::kPlayerDamaged);
 }
 
+TEST_F(OpeningTest, BitmapInfoForDrawingHasTheFieldsGdiMustNotTrustCleared) {
+    std::vector<uint8_t> stream = ThreeRecords();
+    const size_t info = kStreamHeaderSize;
+    PutU32(&stream[info + 20], 0x7FFFFFFF);  // biSizeImage
+    PutU32(&stream[info + 32], 0x10000);     // biClrUsed: far past the table
+    PutU32(&stream[info + 36], 0x10000);     // biClrImportant
+    const Opening o = Open(Behind(stream));
+    ASSERT_EQ(o.verdict, Verdict::Play);
+    ASSERT_EQ(o.bitmapInfo.size(), reader_.bitmapInfo().size());
+    for (size_t at : {20u, 32u, 36u}) EXPECT_EQ(GetU32(&o.bitmapInfo[at]), 0u) << at;
+    EXPECT_EQ(GetU32(&o.bitmapInfo[4]), 8u);  // the width is kept
+    EXPECT_TRUE(SafeBitmapInfo(std::vector<uint8_t>(39, 1)).empty());
+}
+
 }  // namespace
 }  // namespace mrv::player

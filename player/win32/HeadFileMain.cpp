@@ -175,7 +175,7 @@ int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
         int code = 0;
         {
             mrv::player::win::PlayerWindow window(rec->stream, rec->reader, rec->timeline,
-                                                  rec->opening, mrv::WideToUtf8(rec->path), prefs,
+                                                  rec->opening, mrv::Narrow(rec->path), prefs,
                                                   hooks, onDrop);
             code = window.Run(instance, showCommand);
         }

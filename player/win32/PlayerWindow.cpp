@@ -19,7 +19,6 @@ namespace mrv::player::win {
 namespace {
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMs = 15;
-constexpr DWORD kAudioStallMs = 2000;
 // Posted, so that they run once the handler that found the reason has returned.
 constexpr UINT kMsgStartNotice = WM_APP + 1;
 constexpr UINT kMsgDamagedRecord = WM_APP + 2;
@@ -28,6 +27,8 @@ constexpr UINT kMsgExportEnd = WM_APP + 4;
 constexpr wchar_t kClassName[] = L"MorvantaPlayer";
 
 using mrv::win::Widen;
+
+int64_t NowMs() { return static_cast<int64_t>(::GetTickCount64()); }
 
 // The DPI functions of Windows 10; older systems (and the system-aware fallback) use the
 // screen's DPI for every window.
@@ -70,10 +71,6 @@ std::optional<PlayerKey> KeyOf(WPARAM vk) {
             return PlayerKey::Escape;
         case 'M':
             return PlayerKey::M;
-        case VK_OEM_4:
-            return PlayerKey::LeftBracket;
-        case VK_OEM_6:
-            return PlayerKey::RightBracket;
         case 'S':
             return PlayerKey::S;
         default:
@@ -98,7 +95,9 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
       seeker_(reader, timeline),
       saveView_(stream, prefs, hooks, kMsgExportProgress, kMsgExportEnd),
       saveFlow_(saveView_, recordingPath, prefs.ffmpeg),
-      form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_) {
+      form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_),
+      recovery_(timeline, form_, *this),
+      bitmapInfo_(opening.bitmapInfo) {
     AudioRate rate{0, 0};
     if (AudioRateForFormat(reader.header().audioFormat, rate) && timeline.audioBlocks() > 0) {
         audioTimeline_.Build(timeline, rate.samplesPerSec);
@@ -113,11 +112,6 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
         }
         hooks_.Write("sound %s", audio_ ? "on" : "off");
     }
-    // Our own copy of the bitmap info, aligned, with the fields GDI must not trust cleared:
-    // a hostile colour count would make it read past the table.
-    bitmapInfo_.assign(reader.bitmapInfo().begin(), reader.bitmapInfo().end());
-    std::fill(bitmapInfo_.begin() + 20, bitmapInfo_.begin() + 24, 0);  // biSizeImage
-    std::fill(bitmapInfo_.begin() + 32, bitmapInfo_.begin() + 40, 0);  // biClrUsed, biClrImportant
 }
 
 PlayerWindow::~PlayerWindow() {
@@ -149,32 +143,20 @@ int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT frame{0, 0, 0, 0};
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-    const int frameW = frame.right - frame.left;
-    const int frameH = frame.bottom - frame.top;
-    const int strip = StripHeight(dpi_);
-    const Size fit =
-        FitInto({reader_.geometry().width, reader_.geometry().height},
-                {work.right - work.left - frameW, work.bottom - work.top - frameH - strip});
-    const int width = std::max(fit.width, MinStripWidth(dpi_)) + frameW;
-    const int height = fit.height + strip + frameH;
-    int x = work.left + std::max<int>(0, (work.right - work.left - width) / 2);
-    int y = work.top + std::max<int>(0, (work.bottom - work.top - height) / 2);
-    int w = width, h = height;
-    if (prefs_.window) {
-        const ScreenRect& r = prefs_.window->normal;
-        x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
-        if (prefs_.window->state == WindowState::Maximized) showCommand = SW_SHOWMAXIMIZED;
-    }
+    const OpenPlace place =
+        PlaceOnOpen({reader_.geometry().width, reader_.geometry().height},
+                    {work.left, work.top, work.right, work.bottom},
+                    {frame.right - frame.left, frame.bottom - frame.top}, dpi_, prefs_.window);
+    if (place.state == WindowState::Maximized) showCommand = SW_SHOWMAXIMIZED;
 
     const std::wstring title = Widen(text::kPlayerTitle);
-    hwnd_ = ::CreateWindowExW(0, kClassName, title.c_str(), style, x, y, w, h, nullptr, nullptr,
-                              instance, this);
+    const ScreenRect& r = place.rect;
+    hwnd_ = ::CreateWindowExW(0, kClassName, title.c_str(), style, r.left, r.top, r.right - r.left,
+                              r.bottom - r.top, nullptr, nullptr, instance, this);
     if (!hwnd_) return exitCode_ != 0 ? exitCode_ : 1;
     ::ShowWindow(hwnd_, showCommand);
     ::UpdateWindow(hwnd_);
-    if (prefs_.window && prefs_.window->state == WindowState::FullScreen) {
-        form_.SetFullScreen(true);
-    }
+    if (place.state == WindowState::FullScreen) form_.SetFullScreen(true);
 
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -204,7 +186,10 @@ bool PlayerWindow::RouteKey(const MSG& msg) {
     }
     if (root != hwnd_) return false;
     if (msg.message == WM_CHAR) {
-        // The characters of the keys handled at their key-down.
+        // The speed keys are the characters, wherever the layout puts them (AltGr+8 and +9 on
+        // a German keyboard); the others were handled at their key-down.
+        if (msg.wParam == L'[') return form_.KeyDown(PlayerKey::LeftBracket, false);
+        if (msg.wParam == L']') return form_.KeyDown(PlayerKey::RightBracket, false);
         return msg.wParam == L' ' || msg.wParam == 0x1B;
     }
     const std::optional<PlayerKey> key = KeyOf(msg.wParam);
@@ -282,6 +267,11 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_CLOSE:
             OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;  // a log-off never waits for the player
+        case WM_ENDSESSION:
+            if (wp) OnEndSession();
             return 0;
         case WM_DESTROY:
             ::KillTimer(hwnd_, kTimerId);
@@ -422,25 +412,13 @@ void PlayerWindow::OnPaint() {
 // The sound, stretched to the speed and silent when muted, keeps the time while it plays;
 // without a device the pictures play on the system's clock.
 int64_t PlayerWindow::ElapsedMs() {
-    if (audio_) return audio_->PlayedMs();
-    const auto wall = static_cast<double>(::GetTickCount64() - clockStart_);
-    return static_cast<int64_t>(wall * SpeedFactor(form_.sound().speed));
-}
-
-bool PlayerWindow::AudioStalled(int64_t elapsedMs) {
-    const DWORD now = ::GetTickCount();
-    if (elapsedMs != lastAudioMs_) {
-        lastAudioMs_ = elapsedMs;
-        lastAudioChange_ = now;
-        return false;
-    }
-    return now - lastAudioChange_ > kAudioStallMs;
+    const std::optional<int64_t> sound =
+        audio_ ? std::optional<int64_t>(audio_->PlayedMs()) : std::nullopt;
+    return clock_.ElapsedMs(sound, NowMs(), form_.sound().speed);
 }
 
 void PlayerWindow::RestartClock(bool playing, int64_t fromMs) {
-    clockStart_ = ::GetTickCount64();
-    lastAudioMs_ = -1;
-    lastAudioChange_ = ::GetTickCount();
+    clock_.Restart(NowMs());
     if (!audio_) return;
     if (playing) {
         audio_->Start(audioTimeline_.SampleAtMs(fromMs));
@@ -459,12 +437,12 @@ void PlayerWindow::ShowPlaying(bool playing) {
 }
 
 void PlayerWindow::OnTimer() {
-    if (exitCode_ != 0 || noticeOpen_ || damagePending_) return;
+    if (exitCode_ != 0 || noticeOpen_ || recovery_.pending()) return;
     if (audio_) audio_->Pump();
     if (audio_ && form_.playing() && !form_.dragging()) {
         const int64_t elapsed = ElapsedMs();
-        if (AudioStalled(elapsed)) {
-            // A device that takes the sound but never plays it must not freeze the pictures.
+        if (clock_.SoundStalled(elapsed, NowMs())) {
+            // The pictures go on, on the system's clock.
             hooks_.Write("sound stalled at %lld", static_cast<long long>(elapsed));
             audio_.reset();
             form_.ClockReplaced(elapsed);
@@ -480,7 +458,7 @@ void PlayerWindow::ReachedEnd(int64_t ms) {
 }
 
 void PlayerWindow::ShowPosition(int64_t ms, bool moveBar) {
-    if (damagePending_) return;
+    if (recovery_.pending()) return;
     const int32_t record = timeline_.RecordAtMs(ms);
     const int32_t click = timeline_.ClickRecordAtMs(ms);
     if (record != shownRecord_ || click != shownClick_) {
@@ -498,8 +476,7 @@ void PlayerWindow::ShowPosition(int64_t ms, bool moveBar) {
 bool PlayerWindow::ComposeRecord(int32_t record, int32_t clickRecord) {
     if (reader_.recordIndex() != record + 1) {
         if (!seeker_.GoTo(record)) {
-            if (!damagePending_) ::PostMessageW(hwnd_, kMsgDamagedRecord, 0, 0);
-            damagePending_ = true;
+            if (recovery_.Found()) ::PostMessageW(hwnd_, kMsgDamagedRecord, 0, 0);
             return false;
         }
     }
@@ -658,24 +635,26 @@ void PlayerWindow::OnStartNotice() {
     if (hwnd_ && hooks_.startPausedAtTick < 0 && !form_.playing()) form_.PlayClick();
 }
 
-// What came before a damaged record stays playable: the recording now ends where it starts.
-void PlayerWindow::OnDamagedRecord() {
-    const std::string why = reader_.error();
-    if (!timeline_.CutAt(reader_.recordIndex())) {
-        damagePending_ = false;
-        Fail();  // the first record: nothing to show
-        return;
-    }
+void PlayerWindow::OnDamagedRecord() { recovery_.Recover(reader_.recordIndex(), reader_.error()); }
+
+void PlayerWindow::StopSound() {
     if (audio_) audio_->Stop();
-    form_.TimelineCut();
+}
+
+void PlayerWindow::TimelineShortened() {
     if (audio_) audioTimeline_.Build(timeline_, audioTimeline_.sampleRate());
     SetBarRange();
     shownLabelSeconds_ = -1;  // the length has changed
-    ShowNotice(text::kPlayerDamagedNotice, "damaged: " + why);
-    damagePending_ = false;
-    if (!hwnd_) return;
-    ShowPosition(form_.totalMs(), true);
-    ReachedEnd(form_.totalMs());
+}
+
+void PlayerWindow::ShowDamagedNotice(const std::string& detail) {
+    ShowNotice(text::kPlayerDamagedNotice, detail);
+}
+
+void PlayerWindow::ShowEnd(int64_t ms) {
+    if (!hwnd_) return;  // closed while the notice was up
+    ShowPosition(ms, true);
+    ReachedEnd(ms);
 }
 
 void PlayerWindow::ShowNotice(const char* message, const std::string& detail) {
@@ -737,20 +716,26 @@ void PlayerWindow::RememberPlace() {
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     ::GetMonitorInfoW(::MonitorFromRect(&place.rcNormalPosition, MONITOR_DEFAULTTONEAREST), &mi);
-    const LONG dx = mi.rcWork.left - mi.rcMonitor.left, dy = mi.rcWork.top - mi.rcMonitor.top;
     const RECT& r = place.rcNormalPosition;
-    WindowPlace stored;
-    stored.normal = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-    stored.state = fullScreen_                         ? WindowState::FullScreen
-                   : place.showCmd == SW_SHOWMAXIMIZED ? WindowState::Maximized
-                                                       : WindowState::Normal;
-    prefs_.window = stored;
+    prefs_.window =
+        PlaceToKeep({r.left, r.top, r.right, r.bottom}, mi.rcWork.left - mi.rcMonitor.left,
+                    mi.rcWork.top - mi.rcMonitor.top,
+                    fullScreen_                         ? WindowState::FullScreen
+                    : place.showCmd == SW_SHOWMAXIMIZED ? WindowState::Maximized
+                                                        : WindowState::Normal);
 }
 
 // Closing while saving cancels the save, which removes what it had written, first.
 void PlayerWindow::OnClose() {
     saveView_.CancelAndWait();
     ::DestroyWindow(hwnd_);
+}
+
+// The process may end as soon as this returns: an export in progress is cancelled, which
+// removes its staged files, before it does.
+void PlayerWindow::OnEndSession() {
+    hooks_.Write("session ending");
+    saveView_.CancelAndWait();
 }
 
 void PlayerWindow::OutOfMemory() {

@@ -18,10 +18,13 @@
 #include "playback/AudioTimeline.h"
 #include "playback/FrameSeeker.h"
 #include "playback/Timeline.h"
+#include "player/DamageRecovery.h"
 #include "player/Opening.h"
+#include "player/PlayClock.h"
 #include "player/PlayerForm.h"
 #include "player/Preferences.h"
 #include "player/SaveFlow.h"
+#include "player/WindowPlacing.h"
 #include "player/win32/AudioOut.h"
 #include "player/win32/SaveAsView.h"
 #include "player/win32/StripView.h"
@@ -34,7 +37,7 @@ namespace mrv::player::win {
 // closes for it), else `refusal` says why not.
 using DropHandler = std::function<bool(const std::wstring& path, Opening& refusal)>;
 
-class PlayerWindow final : private PlayerView {
+class PlayerWindow final : private PlayerView, private RecoveryView {
   public:
     // `opening` is how the recording was found: a notice in it shows before playing starts.
     // `recordingPath` is the file the recording came from, for the names offered by Save As;
@@ -60,6 +63,12 @@ class PlayerWindow final : private PlayerView {
     void SetFullScreen(bool fullScreen) override;
     void ApplySound(const SoundSettings& sound) override;
     void ReachedEnd(int64_t ms) override;
+    // RecoveryView
+    void StopSound() override;
+    void TimelineShortened() override;
+    void ShowDamagedNotice(const std::string& detail) override;
+    void ShowEnd(int64_t ms) override;
+    void FailDamaged() override { Fail(); }
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK BarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
@@ -77,6 +86,7 @@ class PlayerWindow final : private PlayerView {
     void OnHScroll(WPARAM wp, HWND control);
     bool OnBarMouseDown(LPARAM lp);
     void OnClose();
+    void OnEndSession();
     void OnDropFiles(HDROP drop);
     void PostTestDrop(const std::wstring& path);
     void OnStartNotice();
@@ -86,7 +96,6 @@ class PlayerWindow final : private PlayerView {
     void ShowNotice(const char* message, const std::string& detail);
     void SetBarRange();
     void OutOfMemory();
-    bool AudioStalled(int64_t elapsedMs);
     bool ComposeRecord(int32_t record, int32_t clickRecord);
     void UpdateLabels(int64_t ms);
     void Fail();
@@ -105,13 +114,12 @@ class PlayerWindow final : private PlayerView {
     playback::AudioTimeline audioTimeline_;
     AcmGsmDecoder decoder_;
     std::unique_ptr<WaveOutput> audio_;
-    std::vector<uint8_t> bitmapInfo_;
-    ULONGLONG clockStart_ = 0;
-    int64_t lastAudioMs_ = -1;
-    DWORD lastAudioChange_ = 0;
+    PlayClock clock_;
     SaveAsView saveView_;
     SaveFlow saveFlow_;
     PlayerForm form_;
+    DamageRecovery recovery_;
+    std::vector<uint8_t> bitmapInfo_;  // aligned, for GDI
 
     HWND hwnd_ = nullptr;
     StripView strip_;
@@ -127,9 +135,8 @@ class PlayerWindow final : private PlayerView {
     int64_t shownLabelSeconds_ = -1;
     bool shownPlaying_ = false;
     bool created_ = false;
-    bool noticeOpen_ = false;     // the timer waits while a notice is up
-    bool damagePending_ = false;  // a record failed to decode; handled once the caller is out
-    bool incomplete_ = false;     // played only in part
+    bool noticeOpen_ = false;  // the timer waits while a notice is up
+    bool incomplete_ = false;  // played only in part
     bool fullScreen_ = false;
     WINDOWPLACEMENT windowed_{};
     LONG_PTR windowedStyle_ = 0;

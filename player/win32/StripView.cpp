@@ -79,7 +79,7 @@ void StripView::Layout(int width, int top, int dpi) {
                                            muteButton_, volumeBar_,  speedBox_,
                                            saveButton_, fullButton_, closeButton_};
     for (int i = 0; i < kStripControls; ++i) {
-        const StripRect& r = layout[static_cast<size_t>(i)];
+        const Extent& r = layout[static_cast<size_t>(i)];
         // A drop-down list's height includes its list.
         const int height = controls[i] == speedBox_ ? r.height * 6 : r.height;
         ::MoveWindow(controls[i], r.left, r.top, r.width, height, TRUE);

@@ -3,8 +3,11 @@
 // Usage: mrv_e2e_player ACTION [ARGS]
 //   file NAME [TYPE [skip]]  waits for the Save As (or open) dialog, types NAME, picks the
 //                            TYPE-th type (0-based) and ticks the skip-idle option, then Save
-//   answer yes|no|retry|cancel|ok         waits for the player's message box, prints its text,
-//   presses close                    asks the player window to close, as its close box would
+//   answer yes|no|retry|cancel|ok
+//                            waits for the player's message box, prints its text, presses
+//   close                    asks the player window to close, as its close box would
+//   char C                   posts the character C to the player, with no key behind it
+//   logoff                   sends the player what a log-off sends, and prints its answer
 #include <windows.h>
 
 #include <cstdio>
@@ -96,6 +99,21 @@ int Answer(const std::string& how) {
     return 0;
 }
 
+// As the system does: the question first, then the end, each waited for.
+int LogOff(HWND player) {
+    DWORD_PTR answer = 0;
+    if (!::SendMessageTimeoutW(player, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK,
+                               kWaitMs, &answer)) {
+        return 1;
+    }
+    std::printf("query %d\n", answer ? 1 : 0);
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(player, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK,
+                                 kWaitMs, &ignored)
+               ? 0
+               : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,9 +121,12 @@ int main(int argc, char** argv) {
     const std::string action = argv[1];
     if (action == "file") return FillFileDialog(argc, argv);
     if (action == "answer" && argc == 3) return Answer(argv[2]);
-    if (action == "close") {
-        HWND player = ::FindWindowW(L"MorvantaPlayer", nullptr);
-        return player && ::PostMessageW(player, WM_CLOSE, 0, 0) ? 0 : 1;
+    HWND player = ::FindWindowW(L"MorvantaPlayer", nullptr);
+    if (!player) return 1;
+    if (action == "close") return ::PostMessageW(player, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (action == "char" && argc == 3) {
+        return ::PostMessageW(player, WM_CHAR, static_cast<unsigned char>(argv[2][0]), 0) ? 0 : 1;
     }
+    if (action == "logoff") return LogOff(player);
     return 2;
 }

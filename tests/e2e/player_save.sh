@@ -2,7 +2,8 @@
 # keys move the time label, PageDown jumps to the held frame and period steps one record; Save As
 # writes a GIF (read back: its length and pictures), a WAV (16-bit PCM: its length and sound) and
 # PNG pictures; an MP4 without ffmpeg asks to locate it and writes nothing; with the stand-in
-# ffmpeg located, an MP4 is written; Cancel and closing the player mid-way leave nothing behind.
+# ffmpeg located, an MP4 is written; Cancel, a log-off and closing the player mid-way leave
+# nothing behind.
 # Mute and speed set by keys, the window's place and the located ffmpeg are there at the next
 # start.
 source "$(dirname "$0")/lib.sh"
@@ -209,9 +210,23 @@ sleep 4
 tail -n 1 ff.log | grep -q '^start .*out.mp4' || fail "the cancelled child lived on: $(tail -n 3 ff.log)"
 [ "$(ls | sort)" = "$before" ] || fail "cancel left: $(comm -13 <(echo "$before") <(ls | sort))"
 
+# The speed keys are characters: posted without a key behind them they still step.
 key m
 key bracketright
 expect_last 'sound volume' "sound volume 100 muted 1 speed 150" "M and ]"
+wine "$DRIVER" char ']'
+expect_last 'sound volume' "sound volume 100 muted 1 speed 200" "the character ]"
+wine "$DRIVER" char '['
+expect_last 'sound volume' "sound volume 100 muted 1 speed 150" "the character ["
+
+# A log-off mid-way is let through, and the export's staged files are gone before the
+# player answers the end of the session.
+at=$(lines)
+save_as "$(winpath loggedoff.mp4)"
+wait_after "$at" '^progress window' || exit 1
+[ "$(wine "$DRIVER" logoff | tr -d '\r')" = "query 1" ] || fail "the log-off was held up"
+[ "$(ls | sort)" = "$before" ] || fail "log-off left: $(comm -13 <(echo "$before") <(ls | sort))"
+wait_after "$at" '^export ended 1' || fail "log-off: $(last 'export ended')"
 
 # Closing the player mid-way: it ends cleanly and leaves nothing either.
 at=$(lines)

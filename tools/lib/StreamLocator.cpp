@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "common/Utf8Path.h"
-#include "recorder/PeOverlay.h"
+#include "playback/StreamLocation.h"
 #include "recorder/StreamReader.h"
 
 namespace mrv::tools {
@@ -36,8 +36,8 @@ bool OpensAsStream(std::span<const uint8_t> file, int64_t offset, std::string* w
 }
 }  // namespace
 
-std::optional<StreamStart> LocateStream(std::span<const uint8_t> file,
-                                        const std::vector<uint8_t>* stub, std::string& error) {
+std::optional<StreamStart> FindStreamStart(std::span<const uint8_t> file,
+                                           const std::vector<uint8_t>* stub, std::string& error) {
     if (stub != nullptr) {
         if (file.size() < stub->size() || !std::equal(stub->begin(), stub->end(), file.begin())) {
             error = "the file does not begin with the given stub";
@@ -45,9 +45,11 @@ std::optional<StreamStart> LocateStream(std::span<const uint8_t> file,
         }
         return StreamStart{static_cast<int64_t>(stub->size()), "after the stub"};
     }
-    if (const auto overlay = FindPeOverlay(file)) {
-        if (OpensAsStream(file, *overlay))
-            return StreamStart{*overlay, "after the executable image"};
+    // Where the player itself looks: after the executable image.
+    const playback::StreamLocation where = playback::LocateStream(file);
+    if (where.result != playback::Located::NotExecutable) {
+        if (where.result == playback::Located::Found && OpensAsStream(file, where.offset))
+            return StreamStart{where.offset, "after the executable image"};
         error = "an executable without a recording stream after its image";
         return std::nullopt;
     }

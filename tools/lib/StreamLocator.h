@@ -18,7 +18,7 @@ struct StreamStart {
 
 // With `stub`, the stream follows the stub's bytes, which must open the file. Without, it
 // follows the PE image when the file is an executable with a stream appended, or starts the file.
-std::optional<StreamStart> LocateStream(std::span<const uint8_t> file,
-                                        const std::vector<uint8_t>* stub, std::string& error);
+std::optional<StreamStart> FindStreamStart(std::span<const uint8_t> file,
+                                           const std::vector<uint8_t>* stub, std::string& error);
 
 }  // namespace mrv::tools

@@ -15,7 +15,7 @@ int LoadRecording(const Args& args, RecordingInput& input) {
     std::vector<uint8_t> stub;
     const auto stubPath = args.Option("stub");
     if (stubPath && !ReadWholeFile(*stubPath, stub, error)) return UsageError(error);
-    const auto start = LocateStream(input.file, stubPath ? &stub : nullptr, error);
+    const auto start = FindStreamStart(input.file, stubPath ? &stub : nullptr, error);
     if (!start) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
         return kExitInvalid;

@@ -37,7 +37,7 @@ std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& 
 TEST(StreamLocator, StreamFollowsTheGivenStub) {
     const std::vector<uint8_t> stub(123, 0x5A);
     std::string error;
-    const auto start = LocateStream(Concat(stub, Stream()), &stub, error);
+    const auto start = FindStreamStart(Concat(stub, Stream()), &stub, error);
     ASSERT_TRUE(start) << error;
     EXPECT_EQ(start->offset, 123);
 }
@@ -47,31 +47,31 @@ TEST(StreamLocator, FileThatDoesNotBeginWithTheStubIsRefused) {
     const auto file = Concat(stub, Stream());
     stub[100] = 0;
     std::string error;
-    EXPECT_FALSE(LocateStream(file, &stub, error));
+    EXPECT_FALSE(FindStreamStart(file, &stub, error));
     EXPECT_NE(error.find("stub"), std::string::npos);
     const std::vector<uint8_t> longer(5000, 0x5A);
-    EXPECT_FALSE(LocateStream(file, &longer, error));
+    EXPECT_FALSE(FindStreamStart(file, &longer, error));
 }
 
 TEST(StreamLocator, StreamAfterAnExecutableImageIsFoundWithoutTheStub) {
     std::string error;
-    const auto start = LocateStream(Concat(PeImage(), Stream()), nullptr, error);
+    const auto start = FindStreamStart(Concat(PeImage(), Stream()), nullptr, error);
     ASSERT_TRUE(start) << error;
     EXPECT_EQ(start->offset, 0x400);
 }
 
 TEST(StreamLocator, ExecutableWithoutAStreamIsRefused) {
     std::string error;
-    EXPECT_FALSE(LocateStream(PeImage(), nullptr, error));
-    EXPECT_FALSE(LocateStream(Concat(PeImage(), std::vector<uint8_t>(200, 7)), nullptr, error));
+    EXPECT_FALSE(FindStreamStart(PeImage(), nullptr, error));
+    EXPECT_FALSE(FindStreamStart(Concat(PeImage(), std::vector<uint8_t>(200, 7)), nullptr, error));
 }
 
 TEST(StreamLocator, BareStreamStartsAtZeroAndGarbageIsRefusedWithTheReadersReason) {
     std::string error;
-    const auto start = LocateStream(Stream(), nullptr, error);
+    const auto start = FindStreamStart(Stream(), nullptr, error);
     ASSERT_TRUE(start);
     EXPECT_EQ(start->offset, 0);
-    EXPECT_FALSE(LocateStream(std::vector<uint8_t>(20, 1), nullptr, error));
+    EXPECT_FALSE(FindStreamStart(std::vector<uint8_t>(20, 1), nullptr, error));
     EXPECT_NE(error.find("37-byte header"), std::string::npos);
 }
 
