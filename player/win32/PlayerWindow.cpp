@@ -735,6 +735,8 @@ void PlayerWindow::OnClose() {
 // removes its staged files, before it does.
 void PlayerWindow::OnEndSession() {
     hooks_.Write("session ending");
+    // So is a finished file kept for a retry while its target was held.
+    saveFlow_.Abandon();
     saveView_.CancelAndWait();
 }
 
