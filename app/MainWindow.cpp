@@ -391,6 +391,7 @@ StartResult FrmMain::StartRecording(const std::string& outputPath, const Capture
 }
 
 void FrmMain::SoundDeviceFailed() { Notice(text::kSoundDeviceFailed); }
+void FrmMain::SoundCodecMissing() { Notice(text::kSoundCodecMissing); }
 
 void FrmMain::SilentMicrophone() { silentMicrophoneDue_ = true; }
 

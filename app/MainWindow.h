@@ -142,6 +142,7 @@ class FrmMain final : private StartHost, public RecorderView {
     // RecorderView: Label1 (size) and Label2 (clock).
     void ShowLabels(const std::string& sizeText, const std::string& durationText) override;
     void SoundDeviceFailed() override;
+    void SoundCodecMissing() override;
     void SilentMicrophone() override;
 
     bool isRecording() const { return recorder_->isRecording(); }

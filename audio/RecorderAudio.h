@@ -15,6 +15,9 @@ class GsmAudioInput final : public AudioInput {
     GsmAudioInput(std::unique_ptr<TGSM610In> component, AudioSink& sink);
     void Open(int32_t samplesPerSec, int32_t avgBytesPerSec, uint32_t bufferSize) override;
     bool Active() const override { return component_->Active(); }
+    bool CodecMissing() const override {
+        return !Active() && component_->lastErrorLabel() == "Acm-Open";
+    }
     void HandOver() override { component_->HandOver(); }
     void Close() override { component_->Close(); }
     TGSM610In& component() { return *component_; }

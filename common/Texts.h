@@ -10,6 +10,9 @@ inline constexpr char kCaptionAbout[] = "About";
 // Recording start and stop.
 inline constexpr char kStubMissing[] = "缺少文件HeadFile.hdf,程序终止运行!\t";
 inline constexpr char kSoundDeviceFailed[] = "启动录音设备失败!\t";
+inline constexpr char kSoundCodecMissing[] =
+    "启动录音设备失败: 系统中没有 GSM 6.10 音频编解码器,无法录制声音。\t\r"
+    "(Windows 的 N 版和 LTSC 版可能没有它,安装“媒体功能包”后即可使用。)\t";
 inline constexpr char kCannotOpenFile[] = "Cannot open file ";
 inline constexpr char kCannotCreateFile[] = "Cannot create file ";
 inline constexpr char kCannotWriteFile[] = "Cannot write file ";
@@ -69,6 +72,9 @@ inline constexpr char kPlayerSaveInUse[] =
     "(如看图软件、播放器或同步软件),然后点“重试”;点“取消”将放弃这次保存。\t";
 // ffmpeg's own last error line follows this on a line of its own.
 inline constexpr char kPlayerSaveFfmpegSaid[] = "ffmpeg 的错误信息: ";
+inline constexpr char kPlayerNoGsmCodec[] =
+    "系统中没有 GSM 6.10 音频编解码器,录像中的声音无法播放或保存。\t\r"
+    "(Windows 的 N 版和 LTSC 版可能没有它,安装“媒体功能包”后即可使用。)\t";
 inline constexpr char kPlayerSaveNoH264[] =
     "这个 ffmpeg 没有 H.264 视频编码器 (libx264),无法保存为 MP4。\t\r"
     "请换用包含 libx264 的 ffmpeg (通常称为 GPL 版或完整版)。\t";
@@ -182,6 +188,8 @@ inline constexpr char kExportNoFfmpeg[] =
     "ffmpeg was not found beside mrvtool or on the PATH; it is needed for MP4 and GIF (on "
     "Debian: apt-get install ffmpeg)";
 inline constexpr char kExportInterrupted[] = "interrupted";
+inline constexpr char kExportNoGsmCodec[] =
+    "the system has no GSM 6.10 codec (Windows N and LTSC editions can lack it)";
 inline constexpr char kExportNoH264[] =
     "this ffmpeg has no H.264 encoder (libx264), which MP4 needs; use a build with libx264 (a "
     "GPL or full build)";

@@ -86,6 +86,8 @@ const char* SaveMessage(ExportStatus status) {
 }
 
 std::string SaveMessageFor(const ExportResult& result) {
+    // The sound's decoder could not be made: the codec is named, not ffmpeg.
+    if (result.detail == text::kExportNoGsmCodec) return text::kPlayerNoGsmCodec;
     const char* message = SaveMessage(result.status);
     if (!message) return {};
     std::string out = message;
@@ -114,7 +116,8 @@ bool SaveFlow::FindOrLocateFfmpeg(std::string& ffmpeg) {
 }
 
 bool SaveFlow::Begin() {
-    if (running_) return false;
+    // Not while the question about a held file is open either: its answer is still to come.
+    if (running_ || !kept_.empty()) return false;
     const ExportFormat last = kSaveTypes[static_cast<size_t>(typeIndex_)];
     const std::optional<SaveChoice> choice =
         shell_.AskSaveName(DefaultSaveName(recording_, last), typeIndex_, skipIdle_);

@@ -34,9 +34,11 @@ CompressorFactory ZlibCompressors() {
     return [] { return std::make_unique<ZlibPayloadCompressor>(); };
 }
 
-FramePipeline::FramePipeline(int workers, CompressorFactory compressors, PipelineObserver* observer)
+FramePipeline::FramePipeline(int workers, CompressorFactory compressors, PipelineObserver* observer,
+                             std::function<void()> workerStart)
     : workerCount_(std::clamp(workers, 0, kMaxCompressionWorkers)),
       compressors_(std::move(compressors)),
+      workerStart_(std::move(workerStart)),
       observer_(observer) {
     // The caller fills one tick buffer while the others are in flight; a slack of one lets a
     // worker start on the next tick while an earlier record still waits for its turn to be
@@ -125,6 +127,7 @@ void FramePipeline::Submit(std::vector<uint8_t>& payload, const FrameHeader& hea
 }
 
 void FramePipeline::WorkerLoop() {
+    if (workerStart_) workerStart_();
     // Each worker keeps its own zlib state for the whole recording.
     std::unique_ptr<PayloadCompressor> compressor;
     try {

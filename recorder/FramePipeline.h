@@ -46,7 +46,9 @@ class PipelineObserver {
 class FramePipeline {
   public:
     // `workers` 0 compresses and writes on the calling thread, through the same steps.
-    FramePipeline(int workers, CompressorFactory compressors, PipelineObserver* observer = nullptr);
+    // `workerStart` runs first on each worker's thread (may be empty).
+    FramePipeline(int workers, CompressorFactory compressors, PipelineObserver* observer = nullptr,
+                  std::function<void()> workerStart = {});
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
     FramePipeline& operator=(const FramePipeline&) = delete;
@@ -95,6 +97,7 @@ class FramePipeline {
 
     const int workerCount_;
     CompressorFactory compressors_;
+    std::function<void()> workerStart_;
     PipelineObserver* observer_;
     std::unique_ptr<PayloadCompressor> inlineCompressor_;
 

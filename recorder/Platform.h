@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -82,6 +83,9 @@ class AudioInput {
     virtual ~AudioInput() = default;
     virtual void Open(int32_t samplesPerSec, int32_t avgBytesPerSec, uint32_t bufferSize) = 0;
     virtual bool Active() const = 0;
+    // After a failed Open: the device opened, but the system has no GSM 6.10 codec (Windows N
+    // and LTSC editions can lack it).
+    virtual bool CodecMissing() const { return false; }
     // Stops capturing and delivers to the sink, before returning, the sound the device still
     // holds; Close follows.
     virtual void HandOver() = 0;
@@ -144,6 +148,8 @@ class RecorderView {
     // The sound device did not open. Called before the output file is made, so that a notice
     // shown here is not recorded; the recording then goes on without sound.
     virtual void SoundDeviceFailed() {}
+    // The same, because the system has no GSM 6.10 codec.
+    virtual void SoundCodecMissing() { SoundDeviceFailed(); }
     // The microphone delivers only exact silence; the recording goes on. Called from inside a
     // delivery, so a notice is shown later, not from here.
     virtual void SilentMicrophone() {}
@@ -165,6 +171,9 @@ struct RecorderPlatform {
     // (the tick does it itself).
     int compressionWorkers = -1;
     PipelineObserver* pipelineObserver = nullptr;
+    // Run on each compression worker's thread as it starts (the platform lowers its priority,
+    // so that the pointer and the tick never wait for zlib); may be empty.
+    std::function<void()> compressionThreadStart = {};
 };
 
 }  // namespace mrv

@@ -27,7 +27,7 @@ Recorder::Recorder(RecorderPlatform platform)
     : platform_(std::move(platform)),
       pipeline_(platform_.compressionWorkers < 0 ? DefaultCompressionWorkers()
                                                  : platform_.compressionWorkers,
-                ZlibCompressors(), platform_.pipelineObserver) {}
+                ZlibCompressors(), platform_.pipelineObserver, platform_.compressionThreadStart) {}
 
 // The hook's thread writes into this recorder's click state: it must be gone before the state is.
 Recorder::~Recorder() {
@@ -79,9 +79,14 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         }
         options_.sound = audio_ && audio_->Active();
         if (!options_.sound) {
+            const bool noCodec = audio_ && audio_->CodecMissing();
             audio_.reset();
             result.soundFailed = true;
-            platform_.view.SoundDeviceFailed();
+            if (noCodec) {
+                platform_.view.SoundCodecMissing();
+            } else {
+                platform_.view.SoundDeviceFailed();
+            }
         } else {
             audioFormat = static_cast<uint8_t>(options_.samples + 1);
         }

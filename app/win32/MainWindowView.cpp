@@ -242,8 +242,10 @@ void MainWindowView::OnCreate() {
     form_ = std::make_unique<app::FrmMain>(*this, ini_, *hotKeys_, *tray_,
                                            ProgramFilesBesideProgram(), &editCommand_);
     timer_ = std::make_unique<WindowTimer>(hwnd_, kTimerId);
-    recorder_ = std::make_unique<Recorder>(RecorderPlatform{
-        screen_, clock_, cursor_, mouseHook_, files_, audio_, *timer_, *form_, DecimalSeparator()});
+    RecorderPlatform platform{screen_, clock_,  cursor_, mouseHook_,        files_,
+                              audio_,  *timer_, *form_,  DecimalSeparator()};
+    platform.compressionThreadStart = LowerThisThreadPriority;
+    recorder_ = std::make_unique<Recorder>(std::move(platform));
     form_->AttachRecorder(*recorder_);
     form_->FormCreate();
 }

@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -66,6 +67,7 @@ class SettingsWindow {
     void ShowPathBox();
     void Button3Click();
     void ReadBack();
+    HBRUSH PageBackground(HWND control, HDC dc);
     void End(app::ModalResult result) { result_ = result; }
 
     app::SettingsForm& form_;
@@ -73,6 +75,7 @@ class SettingsWindow {
     int dpi_ = 96;
     UniqueFont font_;
     std::array<std::vector<HWND>, 2> pages_;
+    UniqueBrush tabBody_;  // the tab control's body as a pattern, made at first use
     app::ModalResult result_ = app::ModalResult::None;
 };
 
@@ -378,6 +381,41 @@ LRESULT CALLBACK SettingsWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     return self ? self->Handle(msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+// The pages' labels, check boxes and frames lie on the tab control, whose themed body is not the
+// window's colour: painted on the window's grey they were grey squares on a white tab. They take
+// the tab's own picture as their background instead, what EnableThemeDialogTexture does for the
+// pages of a dialog; this window is not a dialog, so the dialog manager would not act on that.
+HBRUSH SettingsWindow::PageBackground(HWND control, HDC dc) {
+    const bool onPage = std::any_of(pages_.begin(), pages_.end(), [&](const auto& page) {
+        return std::find(page.begin(), page.end(), control) != page.end();
+    });
+    wchar_t cls[16] = {};
+    ::GetClassNameW(control, cls, 16);
+    // A read-only edit box asks too, and keeps its own background.
+    if (!onPage || ::lstrcmpiW(cls, WC_EDITW) == 0) return nullptr;
+    HWND tabs = Item(kIdTabs);
+    if (!tabBody_) {
+        RECT r{};
+        ::GetClientRect(tabs, &r);
+        WindowDC screen(tabs);
+        UniqueMemoryDC memory(::CreateCompatibleDC(screen.get()));
+        UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), r.right, r.bottom));
+        if (!memory || !picture) return nullptr;
+        {
+            ScopedSelect select(memory.get(), picture.get());
+            ::SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()),
+                           PRF_CLIENT | PRF_ERASEBKGND);
+        }
+        // The brush keeps its own copy of the picture.
+        tabBody_.reset(::CreatePatternBrush(picture.get()));
+    }
+    POINT origin{0, 0};  // the tab's corner in the control's coordinates
+    ::MapWindowPoints(tabs, control, &origin, 1);
+    ::SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
+    ::SetBkMode(dc, TRANSPARENT);
+    return tabBody_.get();
+}
+
 LRESULT SettingsWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
@@ -398,6 +436,14 @@ LRESULT SettingsWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                 ::SetBkColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_WINDOW));
                 return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
             }
+            break;
+        case WM_CTLCOLORSTATIC:
+            if (HBRUSH brush =
+                    PageBackground(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
+                return reinterpret_cast<LRESULT>(brush);
+            break;
+        case WM_THEMECHANGED:
+            tabBody_.reset();
             break;
         case WM_CLOSE:
             End(app::ModalResult::Cancel);

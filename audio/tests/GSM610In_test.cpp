@@ -307,5 +307,28 @@ TEST(GsmAudioInput, OpensWithTheRecordersBufferSizeAndFourBuffersAndFeedsItsSink
     EXPECT_FALSE(input->Active());
 }
 
+TEST(GsmAudioInput, AMissingCodecIsToldApartFromAFailedDevice) {
+    DeviceLog log;
+    FakeDevice* device = nullptr;
+    FakeEncoder* encoder = nullptr;
+    GsmAudioFactory factory([&] {
+        auto d = std::make_unique<FakeDevice>(log);
+        auto e = std::make_unique<FakeEncoder>();
+        device = d.get();
+        encoder = e.get();
+        return std::make_unique<TGSM610In>(std::move(d), std::move(e));
+    });
+    Sink sink;
+    auto input = factory.Create(sink);
+    encoder->openResult = 0x200;  // ACMERR_NOTPOSSIBLE: no GSM 6.10 codec
+    input->Open(8000, 1625, 1024);
+    EXPECT_FALSE(input->Active());
+    EXPECT_TRUE(input->CodecMissing());
+    encoder->openResult = kWaveOk;
+    device->openResult = 2;  // no capture device
+    input->Open(8000, 1625, 1024);
+    EXPECT_FALSE(input->CodecMissing());
+}
+
 }  // namespace
 }  // namespace mrv::audio

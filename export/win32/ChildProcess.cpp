@@ -278,10 +278,18 @@ std::unique_ptr<ChildProcess> StartChild(const ChildSpec& request, std::string& 
     // over the player's; with one (mrvtool) the child shares it.
     const DWORD noWindow = ::GetConsoleWindow() ? 0 : CREATE_NO_WINDOW;
     // Suspended until it is in the job, so that nothing it starts escapes the job.
-    if (!::CreateProcessW(
-            program.c_str(), wline.data(), nullptr, nullptr, TRUE,
-            CREATE_UNICODE_ENVIRONMENT | EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED | noWindow,
-            nullptr, nullptr, &si.StartupInfo, &pi)) {
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | noWindow;
+    bool started = ::CreateProcessW(program.c_str(), wline.data(), nullptr, nullptr, TRUE,
+                                    flags | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                                    &si.StartupInfo, &pi) != 0;
+    // Windows 7 refuses a list holding its console's pseudo handles (mrvtool's output): there
+    // the child inherits as before.
+    if (!started && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+        si.StartupInfo.cb = sizeof si.StartupInfo;
+        started = ::CreateProcessW(program.c_str(), wline.data(), nullptr, nullptr, TRUE, flags,
+                                   nullptr, nullptr, &si.StartupInfo, &pi) != 0;
+    }
+    if (!started) {
         error = "cannot start " + request.program + ": " + win::ErrorText(::GetLastError());
         return nullptr;
     }

@@ -137,7 +137,7 @@ TEST_F(SaveFlowTest, EveryFailureHasItsMessage) {
     }
 }
 
-TEST_F(SaveFlowTest, FfmpegsOwnLastLineAndAMissingEncoderAreShown) {
+TEST_F(SaveFlowTest, FfmpegsOwnLastLineAndAMissingEncoderOrCodecAreShown) {
     ASSERT_TRUE(flow_.Begin());
     ExportResult failed{ExportStatus::EncoderFailed, "ffmpeg failed"};
     failed.toolError = "Unknown encoder 'libx264'";
@@ -147,6 +147,10 @@ TEST_F(SaveFlowTest, FfmpegsOwnLastLineAndAMissingEncoderAreShown) {
     ASSERT_TRUE(flow_.Begin());
     flow_.Finished({ExportStatus::EncoderMissing, "no libx264"});
     EXPECT_EQ(shell_.errors.back(), text::kPlayerSaveNoH264);
+    // No GSM 6.10 codec for the sound (Windows N): the codec is named, not ffmpeg.
+    ASSERT_TRUE(flow_.Begin());
+    flow_.Finished({ExportStatus::EncoderFailed, text::kExportNoGsmCodec});
+    EXPECT_EQ(shell_.errors.back(), text::kPlayerNoGsmCodec);
 }
 
 class SaveInUseTest : public SaveFlowTest {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "common/Texts.h"
 #include "export/Export.h"
 #include "player/win32/AudioOut.h"
 
@@ -15,7 +16,7 @@ class AcmDecoders : public GsmDecoderFactory {
                                                 std::string& error) override {
         auto decoder = std::make_unique<player::win::AcmGsmDecoder>();
         if (!decoder->Open(sound.sampleRate, sound.avgBytesPerSec)) {
-            error = "the system's GSM 6.10 codec cannot be opened";
+            error = text::kExportNoGsmCodec;
             return nullptr;
         }
         return decoder;

@@ -108,6 +108,10 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
             audio_ = std::make_unique<WaveOutput>(audioTimeline_, stream_, decoder_);
             // No sound device: the pictures still play, on the system clock.
             if (!audio_->Open()) audio_.reset();
+        } else if (!startNotice_) {
+            // No codec (Windows N, LTSC): said once, by its name; the pictures play.
+            startNotice_ = text::kPlayerNoGsmCodec;
+            startNoticeDetail_ = text::kExportNoGsmCodec;
         }
         hooks_.Write("sound %s", audio_ ? "on" : "off");
     }

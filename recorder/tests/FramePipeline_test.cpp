@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "common/ByteOrder.h"
@@ -184,6 +185,22 @@ TEST(FramePipeline, RestartsCleanForTheNextRecording) {
     EXPECT_EQ(pipeline.LostTicks(), 0);
     EXPECT_EQ(RecordIds(second.bytes), (std::vector<int>{2}));
     pipeline.Finish();
+}
+
+TEST(FramePipeline, WorkerStartRunsOnEachWorkersOwnThreadAndNeverOnTheCallers) {
+    for (const int workers : {0, 3}) {
+        std::mutex mutex;
+        std::set<std::thread::id> started;
+        FramePipeline pipeline(workers, ZlibCompressors(), nullptr, [&] {
+            std::lock_guard lock(mutex);
+            started.insert(std::this_thread::get_id());
+        });
+        RecordFile file;
+        pipeline.Start(file);
+        pipeline.Finish();
+        EXPECT_EQ(started.size(), static_cast<size_t>(workers));
+        EXPECT_EQ(started.count(std::this_thread::get_id()), 0u);
+    }
 }
 
 // Payloads of many shapes, with cursor, click, sound and holds: every pool size writes what

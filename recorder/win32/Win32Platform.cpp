@@ -33,6 +33,9 @@ LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
 // nothing else runs: a slow tick on the user-interface thread can neither stall the pointer nor
 // lose the hook.
 void RunHookThread(MouseSink& sink, HANDLE stop, std::promise<bool> installed) {
+    // Every mouse event of the desktop waits for this thread: it must not queue behind the
+    // compression workers or anything else of ours.
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
     gMouseSink = &sink;
     UniqueHook hook(
         ::SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, ::GetModuleHandleW(nullptr), 0));
@@ -256,11 +259,43 @@ bool Win32FileSystem::SameFile(const std::string& a, const std::string& b) {
 
 void WindowTimer::Start(int32_t intervalMs) {
     running_ = ::SetTimer(window_, id_, static_cast<UINT>(intervalMs), nullptr) != 0;
+    // The tick timer runs exactly while a recording does.
+    if (running_) AllowPowerThrottling(false);
 }
 
 void WindowTimer::Stop() {
-    if (running_) ::KillTimer(window_, id_);
+    if (running_) {
+        ::KillTimer(window_, id_);
+        AllowPowerThrottling(true);
+    }
     running_ = false;
+}
+
+void AllowPowerThrottling(bool allowed) {
+    // Windows 10 1709 and later may slow the timers of a process without a visible window (a
+    // recorder hidden in the tray) on battery, and Windows 11 may coarsen its timer
+    // resolution; a recording would lose ticks. Looked up at run time: older systems lack the
+    // call, and then nothing throttles us either.
+    struct PowerThrottlingState {  // PROCESS_POWER_THROTTLING_STATE
+        ULONG version, controlMask, stateMask;
+    };
+    constexpr int kProcessPowerThrottling = 4;  // PROCESS_INFORMATION_CLASS
+    constexpr ULONG kExecutionSpeed = 0x1, kIgnoreTimerResolution = 0x4;
+    using SetInformation = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    static const auto set = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetProcessInformation")));
+    if (!set) return;
+    // Opted out: the bits controlled and cleared; allowed again: the system decides.
+    PowerThrottlingState state{1, allowed ? 0 : kExecutionSpeed | kIgnoreTimerResolution, 0};
+    if (!set(::GetCurrentProcess(), kProcessPowerThrottling, &state, sizeof state) && !allowed) {
+        // Before Windows 11 the timer-resolution bit is unknown and refused as a whole.
+        state.controlMask = kExecutionSpeed;
+        set(::GetCurrentProcess(), kProcessPowerThrottling, &state, sizeof state);
+    }
+}
+
+void LowerThisThreadPriority() {
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
 }
 
 ProgramFiles ProgramFilesBesideProgram() {

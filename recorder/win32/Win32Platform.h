@@ -70,6 +70,11 @@ class WindowTimer final : public TickTimer {
     bool running_ = false;
 };
 
+// Power throttling of this process (its timers) by the system: off while a recording runs.
+void AllowPowerThrottling(bool allowed);
+// For a compression worker: below normal, so the pointer and the tick come first.
+void LowerThisThreadPriority();
+
 // The player stub, the program and its INI file, all beside the program.
 ProgramFiles ProgramFilesBesideProgram();
 

@@ -3,7 +3,8 @@
 // Usage: mrv_e2e_player ACTION [ARGS]
 //   file NAME [TYPE [skip]]  waits for the Save As (or open) dialog, types NAME, picks the
 //                            TYPE-th type (0-based) and ticks the skip-idle option, then Save
-//   answer yes|no|ok         waits for the player's message box, prints its text, presses
+//   answer yes|no|retry|cancel|ok
+//                            waits for the player's message box, prints its text, presses
 //   close                    asks the player window to close, as its close box would
 //   char C                   posts the character C to the player, with no key behind it
 //   logoff                   sends the player what a log-off sends, and prints its answer
@@ -95,7 +96,11 @@ int Answer(const std::string& how) {
     wchar_t text[1024] = {};
     ::GetDlgItemTextW(box, kIdMessageText, text, 1024);
     std::printf("%s\n", mrv::win::Narrow(text).c_str());
-    const int id = how == "yes" ? IDYES : how == "no" ? IDNO : IDOK;
+    const int id = how == "yes"      ? IDYES
+                   : how == "no"     ? IDNO
+                   : how == "retry"  ? IDRETRY
+                   : how == "cancel" ? IDCANCEL
+                                     : IDOK;
     ::PostMessageW(::GetDlgItem(box, id), BM_CLICK, 0, 0);
     return 0;
 }

@@ -33,8 +33,10 @@ ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=
     -ac 1 -c:a libgsm_ms tone.wav || exit 1
 "$MRV_PLAYER_E2E" make --stub "$STUB" --out rec.exe --frames 20 --size 160x120 --fps 5 \
     --hold 10 --gsm tone.wav >/dev/null
-# The stand-in waits before it reads, so that the progress window stays up a while.
-export MRV_FAKE_FFMPEG_SLEEP=3
+# The stand-in waits before it reads, so that the progress window stays up a while; it is a
+# launcher whose child does the work, as package managers install ffmpeg, and logs its runs.
+export MRV_FAKE_FFMPEG_SLEEP=3 MRV_FAKE_FFMPEG_LAUNCH=1
+export MRV_FAKE_FFMPEG_LOG="$(echo "Z:$WORK/ff.log" | tr '/' '\\')"
 prefs="save$$"
 wine ./rec.exe /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs" &
 pid=$!
@@ -149,6 +151,32 @@ wait_after "$at" '^clipboard 1 files ok' || fail "the menu's copy: $(last clipbo
 [ "$(wine "$DRIVER" clipboard | tr -d '\r' | head -n 1)" = "file $(winpath rec.exe)" ] ||
     fail "the menu's clipboard: $(wine "$DRIVER" clipboard)"
 
+# The GIF again while another program holds it without delete sharing: the message names the
+# file and keeps the finished one; Retry while it is held asks again, Retry once it is let go
+# saves it whole, and nothing is left beside it.
+cp clip.gif clip-first.gif
+echo old >clip.gif
+wine "$MRV_WIN_BUILD_DIR/bin/mrv_e2e_holdfile.exe" "$(winpath clip.gif)" "$(winpath release)" >hold.out &
+holder=$!
+for ((i = 0; i < 100; i++)); do grep -q held hold.out 2>/dev/null && break; sleep 0.1; done
+at=$(lines)
+save_as "$(winpath clip.gif)"
+wine "$DRIVER" answer yes >/dev/null || fail "no question to replace clip.gif"
+text="$(wine "$DRIVER" answer retry)" || fail "no message for the held file"
+[[ "$text" == 文件正被其他程序使用…*clip.gif* ]] || fail "held file: $text"
+wait_after "$at" '^kept moved 9' || fail "the retry while held: $(last 'kept moved')"
+[ "$(cat clip.gif)" = old ] || fail "the held file was changed"
+touch release
+wait "$holder"
+wine "$DRIVER" answer retry >/dev/null || fail "no second message for the held file"
+wait_after "$at" '^kept moved 0' || fail "the retry once let go: $(last 'kept moved')"
+cmp -s clip.gif clip-first.gif || fail "the file saved at the retry is not the GIF"
+ls -A | grep -q '^\.' && fail "the held save left $(ls -A | grep '^\.')"
+rm -f clip-first.gif release hold.out
+wait_after "$at" '^saved window' || exit 1
+saved_click 4
+wait_after "$at" '^saved closed' || fail "Close left the window up after the retry"
+
 # PNG: a picture per record, named after the typed name and its first tick; each is the
 # recorded picture (without the cursor), and the GIF's pictures are the same within its palette
 # (another record's picture is at least 0.3 away).
@@ -240,6 +268,9 @@ xdotool mousemove --sync "$cx" "$cy" && sleep 0.3 && xdotool click 1
 wait_after "$at" '^export cancel' || fail "Cancel was not taken"
 wait_after "$at" '^export ended' || exit 1
 [ "$(ended)" = 1 ] || fail "cancel: $(last 'export ended')"
+# The launcher's child, which does the work, ended with it: it never wakes from its wait.
+sleep 4
+tail -n 1 ff.log | grep -q '^start .*out.mp4' || fail "the cancelled child lived on: $(tail -n 3 ff.log)"
 [ "$(ls | sort)" = "$before" ] || fail "cancel left: $(comm -13 <(echo "$before") <(ls | sort))"
 
 # The speed keys are characters: posted without a key behind them they still step.

@@ -34,6 +34,9 @@ void CatchInterrupts() {
 
 bool Interrupted() { return interrupted != 0; }
 
+// A signal handler returns and the program goes on to clean up by itself: nothing to wait for.
+void CleanedUp() {}
+
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }

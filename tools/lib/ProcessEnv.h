@@ -16,6 +16,9 @@ std::string PathVariable();
 // work and remove what it made; Interrupted() reads the flag.
 void CatchInterrupts();
 bool Interrupted();
+// What the interrupted command made is removed: a console being closed may now end the
+// process (Windows ends it when its handler returns).
+void CleanedUp();
 
 // The program's arguments as UTF-8 (on Windows from the wide command line, so that names
 // outside the ANSI code page survive).

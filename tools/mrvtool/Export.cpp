@@ -241,6 +241,10 @@ int RunExportCommand(const Args& args) {
     const std::string ffmpeg =
         FindFfmpeg(RealProgramFiles(), SelfDirectory(), PathVariable(), {}, recordingDir);
     CatchInterrupts();
+    // Last out: the staged and temporary files are gone by the time it is destroyed.
+    struct CleanupSignal {
+        ~CleanupSignal() { CleanedUp(); }
+    } cleanup;
     RecordingInput input;
     if (int rc = LoadRecording(args, input); rc != kExitOk) return rc;
     FfmpegDecoders decoders(ffmpeg);

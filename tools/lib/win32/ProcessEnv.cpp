@@ -14,10 +14,18 @@ namespace mrv::tools {
 namespace {
 
 std::atomic<bool> interrupted{false};
+// Set once the command has removed its staged and temporary files.
+HANDLE cleanedUp = nullptr;
 
-BOOL WINAPI OnConsoleControl(DWORD) {
+BOOL WINAPI OnConsoleControl(DWORD event) {
     interrupted = true;
-    return TRUE;  // handled: the export stops between pieces and cleans up
+    // Ctrl+C and Ctrl+Break: handled, the export stops between pieces and cleans up. Closing
+    // the console, logging off and shutting down end the process as soon as this returns, so
+    // it waits for the cleanup first (the system allows about five seconds).
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+        if (cleanedUp) ::WaitForSingleObject(cleanedUp, 4500);
+    }
+    return TRUE;
 }
 
 }  // namespace
@@ -29,7 +37,15 @@ std::string PathVariable() {
     return path ? win::Narrow(path) : std::string();
 }
 
-void CatchInterrupts() { ::SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+void CatchInterrupts() {
+    // Never closed: the handler may run until the process ends.
+    if (!cleanedUp) cleanedUp = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+void CleanedUp() {
+    if (cleanedUp) ::SetEvent(cleanedUp);
+}
 
 bool Interrupted() { return interrupted; }
 
