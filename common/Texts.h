@@ -65,6 +65,17 @@ inline constexpr char kPlayerSaveRefused[] = "该录像已损坏或时间过长,
 inline constexpr char kPlayerSaveOutOfMemory[] = "内存不足,文件未能保存。\t";
 inline constexpr char kPlayerLocateFfmpeg[] = "指定 ffmpeg.exe 的位置";
 inline constexpr char kPlayerFfmpegType[] = "ffmpeg.exe";
+// Trim marks on the position bar (keys I and O) and the Save As dialog's options.
+inline constexpr char kPlayerMarkStart[] = "设为起点";
+inline constexpr char kPlayerMarkEnd[] = "设为终点";
+inline constexpr char kPlayerClearSelection[] = "清除选择";
+// The selection's start, end and length; Save As saves only that part.
+inline constexpr char kPlayerSelectionTip[] = "已选择 %s – %s (共 %s),另存为只保存这一段";
+inline constexpr char kPlayerSaveSpeed[] = "速度";
+inline constexpr const char* kPlayerSaveSpeedLabels[] = {"1×", "1.5×", "2×", "4×"};
+inline constexpr char kPlayerSaveWidth[] = "宽度";
+inline constexpr char kPlayerSaveWidthAsRecorded[] = "原始";
+inline constexpr char kPlayerSaveEstimate[] = "预计大小: 约 ";
 
 // Settings dialog, INI file and start sequence ("settings").
 inline constexpr char kSetCaption[] = "参数设置";
@@ -92,7 +103,8 @@ inline constexpr char kSetHotKeyStop[] = "停止";
 inline constexpr char kSetEndTips[] = "停止后提示";
 inline constexpr char kSetGroupFrameRate[] = "采集帧率";
 inline constexpr char kSetFramesPerSecond[] = "帧/秒";
-inline constexpr char kSetFrameRateHelp[] = "每秒采集帧数,它是制约屏幕录像流畅程度和录像文件体积的一个关键参数。可选1～20帧,默认6帧。";
+inline constexpr char kSetFrameRateHelp[] =
+    "每秒采集帧数,它是制约屏幕录像流畅程度和录像文件体积的一个关键参数。可选1～20帧,默认6帧。";
 inline constexpr char kSetGroupColor[] = "屏幕颜色数(bit)";
 inline constexpr char kSetColor4[] = "4 ";
 inline constexpr char kSetColor8[] = "8 ";
@@ -116,7 +128,6 @@ inline constexpr char kSetBrowsePrompt[] = "请选择录像文件的保存路径
 inline constexpr char kUnableToWrite[] = "Unable to write to %s";
 inline constexpr char kCannotCreateFolder[] = "Cannot create folder ";
 // --- end settings ---
-
 
 // Main window, tray menu and hot-key prompts ("mainwin").
 inline constexpr char kMainWindowCaption[] = "FrmMain";

@@ -9,6 +9,7 @@
 #include "playback/Timeline.h"
 #include "player/Playback.h"
 #include "player/SaveFlow.h"
+#include "player/Selection.h"
 #include "player/TimeStretch.h"
 
 namespace mrv::player {
@@ -29,6 +30,8 @@ enum class PlayerKey {
     LeftBracket,
     RightBracket,
     S,
+    I,  // the selection's start at the current place
+    O,  // and its end
 };
 
 inline constexpr int64_t kKeyStepMs = 5000;
@@ -55,6 +58,8 @@ class PlayerView {
     virtual void SetFullScreen(bool fullScreen) = 0;
     virtual void ApplySound(const SoundSettings& sound) = 0;
     virtual void ReachedEnd(int64_t ms) = 0;
+    // The marks on the bar and the time label's tooltip.
+    virtual void ShowSelection(const Selection& selection) = 0;
 };
 
 // Where each held (annotated) frame starts, in milliseconds, in order.
@@ -94,6 +99,10 @@ class PlayerForm {
     void VolumeChanged(int32_t percent);
     void MuteClick();
 
+    // The position bar's right-click menu at the current place, and the command chosen from it.
+    std::vector<BarMenuItem> BarMenuItems();
+    void BarMenuChosen(BarCommand command);
+
     // Playing pauses while the recording is saved, and goes on afterwards where it was.
     void SaveAsClick();
     void ExportFinished(const ExportResult& result);
@@ -112,6 +121,7 @@ class PlayerForm {
     const BarScale& barScale() const { return barScale_; }
     const std::vector<int64_t>& markers() const { return markers_; }
     const SoundSettings& sound() const { return sound_; }
+    const Selection& selection() const { return selection_; }
 
   private:
     void TogglePlay();
@@ -129,6 +139,7 @@ class PlayerForm {
     BarScale barScale_;
     std::vector<int64_t> markers_;
     SoundSettings sound_;
+    Selection selection_;
     bool dragging_ = false;
     bool fullScreen_ = false;
     bool playAfterSave_ = false;

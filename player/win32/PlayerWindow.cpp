@@ -13,6 +13,7 @@
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
 #include "player/Strip.h"
+#include "player/win32/BarMenu.h"
 
 namespace mrv::player::win {
 
@@ -76,6 +77,10 @@ std::optional<PlayerKey> KeyOf(WPARAM vk) {
             return PlayerKey::RightBracket;
         case 'S':
             return PlayerKey::S;
+        case 'I':
+            return PlayerKey::I;
+        case 'O':
+            return PlayerKey::O;
         default:
             return std::nullopt;
     }
@@ -97,7 +102,7 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
       onDrop_(std::move(onDrop)),
       seeker_(reader, timeline),
       saveView_(stream, prefs, hooks, kMsgExportProgress, kMsgExportEnd),
-      saveFlow_(saveView_, recordingPath, prefs.ffmpeg),
+      saveFlow_(saveView_, recordingPath, prefs.ffmpeg, reader.geometry().width),
       form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_) {
     AudioRate rate{0, 0};
     if (AudioRateForFormat(reader.header().audioFormat, rate) && timeline.audioBlocks() > 0) {
@@ -594,10 +599,37 @@ bool PlayerWindow::OnBarMouseDown(LPARAM lp) {
     return true;
 }
 
+// From the mouse at its place; from the keyboard (Shift+F10) at the thumb.
+void PlayerWindow::OnBarMenu(LPARAM lp) {
+    POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    if (lp == -1) {
+        RECT thumb{};
+        ::SendMessageW(strip_.bar(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        at = {thumb.right, thumb.bottom};
+        ::ClientToScreen(strip_.bar(), &at);
+    }
+    hooks_.Write("bar menu");
+    if (const std::optional<BarCommand> chosen = ShowBarMenu(hwnd_, at, form_.BarMenuItems())) {
+        form_.BarMenuChosen(*chosen);
+    }
+}
+
+void PlayerWindow::ShowSelection(const Selection& selection) {
+    strip_.ShowSelection(form_.barScale(), selection);
+    const TimeRange r = selection.range();
+    hooks_.Write("selection %lld %lld",
+                 selection.marked() ? static_cast<long long>(r.fromMs) : -1LL,
+                 selection.marked() ? static_cast<long long>(r.toMs) : -1LL);
+}
+
 LRESULT CALLBACK PlayerWindow::BarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                        DWORD_PTR self) {
-    if (msg == WM_LBUTTONDOWN) {
+    if (msg == WM_LBUTTONDOWN || msg == WM_CONTEXTMENU) {
         try {
+            if (msg == WM_CONTEXTMENU) {
+                reinterpret_cast<PlayerWindow*>(self)->OnBarMenu(lp);
+                return 0;
+            }
             reinterpret_cast<PlayerWindow*>(self)->OnBarMouseDown(lp);
         } catch (const std::bad_alloc&) {
             reinterpret_cast<PlayerWindow*>(self)->OutOfMemory();

@@ -60,6 +60,7 @@ class PlayerWindow final : private PlayerView {
     void SetFullScreen(bool fullScreen) override;
     void ApplySound(const SoundSettings& sound) override;
     void ReachedEnd(int64_t ms) override;
+    void ShowSelection(const Selection& selection) override;
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK BarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
@@ -76,6 +77,7 @@ class PlayerWindow final : private PlayerView {
     void OnCommand(int id, int code);
     void OnHScroll(WPARAM wp, HWND control);
     bool OnBarMouseDown(LPARAM lp);
+    void OnBarMenu(LPARAM lp);
     void OnClose();
     void OnDropFiles(HDROP drop);
     void PostTestDrop(const std::wstring& path);

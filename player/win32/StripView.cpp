@@ -31,7 +31,8 @@ void StripView::Create(HWND parent, int dpi, SUBCLASSPROC barProc, DWORD_PTR bar
     playButton_ = make(L"BUTTON", text::kPlayerPlay, BS_PUSHBUTTON | WS_TABSTOP, kIdPlay);
     // SS_NOTIFY: the label takes the mouse, so that its tooltip shows.
     timeLabel_ = make(L"STATIC", "", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, kIdTime);
-    bar_ = make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_BOTTOM | WS_TABSTOP, kIdBar);
+    bar_ =
+        make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_BOTTOM | TBS_ENABLESELRANGE | WS_TABSTOP, kIdBar);
     ::SetWindowSubclass(bar_, barProc, 1, barData);
     muteButton_ =
         make(L"BUTTON", text::kPlayerMute, BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, kIdMute);
@@ -60,6 +61,8 @@ void StripView::Create(HWND parent, int dpi, SUBCLASSPROC barProc, DWORD_PTR bar
         ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     };
     tip(timeLabel_, text::kPlayerShownOneToOne);
+    // The selection's line goes below the scale's.
+    ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
     tip(volumeBar_, text::kPlayerVolumeTip);
     tip(muteButton_, text::kPlayerVolumeTip);
     tip(speedBox_, text::kPlayerSpeedTip);
@@ -88,11 +91,29 @@ void StripView::Layout(int width, int top, int dpi) {
 
 void StripView::SetScaleTip(const std::string& tip) {
     scaleTip_ = Widen(tip);
+    UpdateLabelTip();
+}
+
+void StripView::ShowSelection(const BarScale& scale, const Selection& selection) {
+    if (selection.marked()) {
+        const TimeRange r = selection.range();
+        // Each end on its own: TBM_SETSEL packs both into 16 bits.
+        ::SendMessageW(bar_, TBM_SETSELSTART, FALSE, scale.PositionOf(r.fromMs));
+        ::SendMessageW(bar_, TBM_SETSELEND, TRUE, scale.PositionOf(r.toMs));
+    } else {
+        ::SendMessageW(bar_, TBM_CLEARSEL, TRUE, 0);
+    }
+    selectionTip_ = Widen(SelectionTip(selection));
+    UpdateLabelTip();
+}
+
+void StripView::UpdateLabelTip() {
+    labelTip_ = selectionTip_.empty() ? scaleTip_ : scaleTip_ + L"\r\n" + selectionTip_;
     TOOLINFOW info{};
     info.cbSize = sizeof info;
     info.hwnd = parent_;
     info.uId = reinterpret_cast<UINT_PTR>(timeLabel_);
-    info.lpszText = scaleTip_.data();
+    info.lpszText = labelTip_.data();
     ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 

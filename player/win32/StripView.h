@@ -34,6 +34,8 @@ class StripView {
     void SetDpi(int dpi);
     void Layout(int width, int top, int dpi);
     void SetScaleTip(const std::string& tip);
+    // The marked part on the bar, and its line in the time label's tooltip.
+    void ShowSelection(const BarScale& scale, const Selection& selection);
     // The bar's range, and a tick under it for every held (annotated) frame.
     void SetBarRange(const BarScale& scale, const std::vector<int64_t>& markers);
     void SetBarPosition(int32_t position);
@@ -67,7 +69,11 @@ class StripView {
     HWND tooltip_ = nullptr;
     mrv::win::UniqueFont font_;
     mrv::win::UniqueBrush black_;
+    void UpdateLabelTip();
+
     std::wstring scaleTip_;
+    std::wstring selectionTip_;
+    std::wstring labelTip_;
 };
 
 }  // namespace mrv::player::win

@@ -1,8 +1,10 @@
 // Drives the player's dialogs for its end-to-end tests, as a user fills them in.
 //
 // Usage: mrv_e2e_player ACTION [ARGS]
-//   file NAME [TYPE [skip]]  waits for the Save As (or open) dialog, types NAME, picks the
-//                            TYPE-th type (0-based) and ticks the skip-idle option, then Save
+//   file NAME [TYPE] [skip] [speed=I] [width=I]
+//                            waits for the Save As (or open) dialog, types NAME, picks the
+//                            TYPE-th type (0-based), ticks the skip-idle option and picks the
+//                            I-th speed and width, then Save; prints the estimate shown
 //   answer yes|no|ok         waits for the player's message box, prints its text, presses
 //   close                    asks the player window to close, as its close box would
 #include <windows.h>
@@ -12,13 +14,14 @@
 #include <string>
 
 #include "common/win32/WinText.h"
+#include "player/win32/PlayerResources.h"
 
 namespace {
 
 constexpr int kWaitMs = 20000;
-constexpr int kIdFileName = 1148;  // the name box (ComboBoxEx32) of the common file dialogs
-constexpr int kIdFileType = 1136;  // the list of types
-constexpr int kIdSkipIdle = 1200;  // the player's own option below the dialog
+constexpr int kIdFileName = 1148;      // the name box (ComboBoxEx32) of the older file dialog
+constexpr int kIdItemFileName = 1152;  // the name's Edit in Wine's Common Item Dialog
+constexpr int kIdFileType = 1136;      // the list of types, in both
 constexpr int kIdMessageText = 0xFFFF;
 
 struct Search {
@@ -31,7 +34,8 @@ BOOL CALLBACK FindDialog(HWND w, LPARAM lp) {
     wchar_t cls[16] = {};
     ::GetClassNameW(w, cls, 16);
     if (!::IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
-    const bool hasName = ::GetDlgItem(w, kIdFileName) != nullptr;
+    const bool hasName =
+        ::GetDlgItem(w, kIdFileName) != nullptr || ::GetDlgItem(w, kIdItemFileName) != nullptr;
     if (hasName != search->fileDialog) return TRUE;
     search->found = w;
     return FALSE;
@@ -50,33 +54,97 @@ HWND WaitForDialog(bool fileDialog) {
     return nullptr;
 }
 
-// The option sits in a child dialog of the file dialog.
-BOOL CALLBACK FindSkipIdle(HWND w, LPARAM lp) {
-    if (::GetDlgCtrlID(w) != kIdSkipIdle) return TRUE;
-    *reinterpret_cast<HWND*>(lp) = w;
+// The options: in the older dialog by their ids in its child dialog; in Wine's Common Item
+// Dialog (whose controls get ids of its own) in the order they were added: the check button,
+// the speed and width lists, the estimate's text last.
+struct Options {
+    HWND skip = nullptr, speed = nullptr, width = nullptr, estimate = nullptr;
+};
+
+BOOL CALLBACK FindOptions(HWND w, LPARAM lp) {
+    auto* o = reinterpret_cast<Options*>(lp);
+    wchar_t cls[32] = {};
+    ::GetClassNameW(w, cls, 32);
+    const std::wstring name = cls;
+    switch (::GetDlgCtrlID(w)) {
+        case IDC_SKIP_IDLE:
+            o->skip = w;
+            return TRUE;
+        case IDC_SAVE_SPEED:
+            o->speed = w;
+            return TRUE;
+        case IDC_SAVE_WIDTH:
+            o->width = w;
+            return TRUE;
+        case IDC_SAVE_ESTIMATE:
+            o->estimate = w;
+            return TRUE;
+        default:
+            break;
+    }
+    wchar_t parent[32] = {};
+    ::GetClassNameW(::GetParent(w), parent, 32);
+    if (std::wstring(parent) != L"FloatNotifySink") return TRUE;
+    if (name == L"Button" && !o->skip) o->skip = w;
+    if (name == L"ComboBox") (o->speed ? o->width : o->speed) = w;
+    if (name == L"Static") o->estimate = w;
+    return TRUE;
+}
+
+BOOL CALLBACK FindPane(HWND w, LPARAM lp) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(w, cls, 32);
+    if (std::wstring(cls) != L"idlg_container_pane" && ::GetDlgCtrlID(w) != IDC_SKIP_IDLE) {
+        return TRUE;
+    }
+    *reinterpret_cast<HWND*>(lp) = std::wstring(cls) == L"idlg_container_pane" ? w : ::GetParent(w);
     return FALSE;
+}
+
+// Changes a control as a click would, telling its parent so that the dialog follows.
+void Pick(HWND control, int index) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(control, cls, 32);
+    const bool list = std::wstring(cls) == L"ComboBox";
+    ::SendMessageW(control, list ? CB_SETCURSEL : BM_SETCHECK, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(::GetParent(control), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(control), list ? CBN_SELCHANGE : BN_CLICKED),
+                   reinterpret_cast<LPARAM>(control));
 }
 
 int FillFileDialog(int argc, char** argv) {
     if (argc < 3) return 2;
     HWND dialog = WaitForDialog(true);
     if (!dialog) return 1;
-    if (argc >= 4) {
+    HWND pane = nullptr;
+    ::EnumChildWindows(dialog, FindPane, reinterpret_cast<LPARAM>(&pane));
+    Options options;
+    if (pane) ::EnumChildWindows(pane, FindOptions, reinterpret_cast<LPARAM>(&options));
+    for (int i = 3; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "skip" || arg.rfind("speed=", 0) == 0 || arg.rfind("width=", 0) == 0) {
+            HWND control = arg == "skip"   ? options.skip
+                           : arg[1] == 'p' ? options.speed
+                                           : options.width;
+            if (!control) return 1;
+            Pick(control, arg == "skip" ? BST_CHECKED : std::atoi(arg.c_str() + 6));
+            continue;
+        }
         HWND types = ::GetDlgItem(dialog, kIdFileType);
-        ::SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[3])), 0);
+        ::SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(arg.c_str())), 0);
         // As a pick from the list ends: some dialogs act on the change, some on the end.
         for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {
             ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdFileType, code),
                            reinterpret_cast<LPARAM>(types));
         }
     }
-    if (argc >= 5 && std::string(argv[4]) == "skip") {
-        HWND skip = nullptr;
-        ::EnumChildWindows(dialog, FindSkipIdle, reinterpret_cast<LPARAM>(&skip));
-        if (!skip) return 1;
-        ::SendMessageW(skip, BM_SETCHECK, BST_CHECKED, 0);
+    if (options.estimate) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(options.estimate, text, 256);
+        std::printf("estimate %s\n", mrv::win::Narrow(text).c_str());
     }
-    ::SetDlgItemTextW(dialog, kIdFileName, mrv::win::Widen(argv[2]).c_str());
+    const int nameId = ::GetDlgItem(dialog, kIdFileName) ? kIdFileName : kIdItemFileName;
+    ::SetDlgItemTextW(dialog, nameId, mrv::win::Widen(argv[2]).c_str());
     ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     return 0;
 }

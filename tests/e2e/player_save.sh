@@ -164,7 +164,7 @@ mrv_screenshot screen.png
 convert screen.png -crop "${pw}x$ph+$px+$py" +repage "$SHOTS/player_progress.png"
 wait_after "$at" '^export ended' || exit 1
 [ "$(ended)" = 0 ] || fail "mp4: $(last 'export ended')"
-[ "$(last 'export start' | awk '{print $3, $NF}')" = "mp4 1.0" ] || fail "mp4: $(last 'export start')"
+[ "$(last 'export start' | awk '{print $3, $6}')" = "mp4 1.0" ] || fail "mp4: $(last 'export start')"
 grep -q '^ffmpeg located' log.txt || fail "the located ffmpeg was not remembered"
 [ -s movie.mp4 ] || fail "no movie.mp4"
 
