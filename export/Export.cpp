@@ -17,6 +17,7 @@
 #include "export/Gif.h"
 #include "export/Output.h"
 #include "export/ProgramLookup.h"
+#include "playback/TimeStretch.h"
 
 namespace mrv::exporting {
 
@@ -55,10 +56,6 @@ std::string FindFfmpeg(ProgramFiles& files, const std::string& programDir,
     }
     if (!userChosen.empty() && files.IsFile(userChosen)) return userChosen;
     return {};
-}
-
-std::optional<int64_t> EstimateGifBytes(std::span<const uint8_t>, const ExportRequest&) {
-    return std::nullopt;  // not known yet
 }
 
 bool NamesAnInput(const ExportRequest& request) {
@@ -109,6 +106,47 @@ ExportResult NextPicture(Recording& rec, size_t record, RgbImage& image) {
     }
     DrawCursor(image, e.cursorX, e.cursorY, click >= 0 ? &ring : nullptr);
     return {};
+}
+
+ExportResult NextPicture(Recording& rec, size_t record, const RecordRange& range, PictureSize size,
+                         RgbImage& image) {
+    if (record < range.first) {
+        if (rec.reader.ReadNext() == StreamReader::Next::Frame) return {};
+        return Refuse("record " + std::to_string(rec.reader.recordIndex()) + ": " +
+                      rec.reader.error());
+    }
+    const FrameGeometry& g = rec.reader.geometry();
+    if (size.width == g.width && size.height == g.height) return NextPicture(rec, record, image);
+    ExportResult r = NextPicture(rec, record, rec.full);
+    if (r.status == ExportStatus::Done) ScaleByArea(rec.full, size.width, size.height, image);
+    return r;
+}
+
+RecordRange RecordsShown(const Recording& rec, const Selection& selection) {
+    const auto& records = rec.timeline.records();
+    RecordRange range{0, records.size()};
+    const auto startMs = [&](size_t i) { return rec.timeline.MsOfTick(records[i].firstTick); };
+    // The first shown is the one on screen at the start: the last to start at or before it.
+    while (range.first + 1 < records.size() && startMs(range.first + 1) <= selection.fromMs) {
+        ++range.first;
+    }
+    range.end = range.first + 1;
+    while (range.end < records.size() && startMs(range.end) < selection.toMs) ++range.end;
+    return range;
+}
+
+ExportResult SelectionOf(const Recording& rec, const ExportRequest& request, Selection& out) {
+    if (auto why = ResolveSelection(request.fromMs, request.toMs, request.speed,
+                                    rec.timeline.pacing().totalMs, out)) {
+        return Refuse(*why);
+    }
+    return {};
+}
+
+PictureSize SavedSize(const Recording& rec, const ExportRequest& request) {
+    const FrameGeometry& g = rec.reader.geometry();
+    if (request.format != ExportFormat::Gif) return {g.width, g.height};
+    return ScaledSize(g.width, g.height, request.gifWidth);
 }
 
 std::vector<SoundRun> SoundRuns(const playback::AudioTimeline& audio) {
@@ -226,15 +264,17 @@ namespace {
 
 // One PNG per record, named after the first tick it stands for (held frames leave gaps),
 // gathered in a folder beside the target and moved in only when all are written.
-ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
+ExportResult ExportPng(Recording& rec, const ExportRequest& request, const Selection& selection,
+                       Job& job) {
     const std::string dir = path::Parent(request.output);
     const std::string stem = path::Stem(request.output);
     StagedFolder staged;
     if (ExportResult r = staged.Make(request.output); r.status != ExportStatus::Done) return r;
     const auto& records = rec.timeline.records();
+    const RecordRange range = RecordsShown(rec, selection);
     std::vector<std::string> names;
     RgbImage image;
-    for (size_t i = 0; i < records.size(); ++i) {
+    for (size_t i = 0; i < range.end; ++i) {
         if (!job.Step("png", static_cast<int64_t>(i), static_cast<int64_t>(records.size()),
                       rec.timeline.MsOfTick(records[i].firstTick))) {
             return {ExportStatus::Cancelled, text::kExportInterrupted};
@@ -243,6 +283,7 @@ ExportResult ExportPng(Recording& rec, const ExportRequest& request, Job& job) {
             return Refuse("record " + std::to_string(rec.reader.recordIndex()) + ": " +
                           rec.reader.error());
         }
+        if (i < range.first) continue;
         // The recorded screen as it was: no cursor drawn over it.
         DibToRgb(rec.reader.image(), rec.reader.geometry(), rec.reader.colorTable(), image);
         char number[24];
@@ -277,8 +318,35 @@ ExportResult Finish(StagedFile& file, ExportResult result) {
     return file.Commit();
 }
 
-ExportResult ExportGsmWav(Recording& rec, const ExportRequest& request) {
-    const auto runs = SoundRuns(rec.audio);
+// The blocks that start within the selection: GSM 6.10 is cut at its blocks of 320 samples.
+std::vector<SoundRun> SoundRunsIn(const playback::AudioTimeline& audio, const Selection& s) {
+    const int64_t from = audio.SampleAtMs(s.fromMs);
+    const int64_t to = s.trimsEnd ? audio.SampleAtMs(s.toMs) : INT64_MAX;
+    const auto blocksBefore = [](int64_t samples) {
+        return std::max<int64_t>(0, (samples + kGsmSamplesPerBlock - 1) / kGsmSamplesPerBlock);
+    };
+    std::vector<SoundRun> runs;
+    for (const auto& c : audio.chunks()) {
+        const int64_t first = std::min<int64_t>(blocksBefore(from - c.startSample), c.blocks);
+        const int64_t end = to == INT64_MAX
+                                ? c.blocks
+                                : std::min<int64_t>(blocksBefore(to - c.startSample), c.blocks);
+        if (end > first) {
+            runs.push_back(
+                {c.streamOffset + first * kGsmBlockBytes, (end - first) * kGsmBlockBytes});
+        }
+    }
+    return runs;
+}
+
+ExportResult ExportGsmWav(Recording& rec, const ExportRequest& request,
+                          const Selection& selection) {
+    if (selection.halves != 2) {
+        return Refuse(
+            "a GSM 6.10 WAV is the sound as recorded; save it as PCM to change its speed");
+    }
+    const auto runs = SoundRunsIn(rec.audio, selection);
+    if (runs.empty()) return Refuse("the selection holds no sound");
     const int64_t bytes = SoundBytes(runs);
     if (auto why = CheckWavSize(bytes)) return Refuse(*why);
     StagedFile file(request.output);
@@ -314,11 +382,17 @@ std::vector<uint8_t> PcmWavHeader(uint32_t dataBytes, int32_t sampleRate) {
 }
 
 // The sound as the player plays it, as 16-bit PCM: what lines up with the MP4 and GIF.
-ExportResult ExportPcmWav(Recording& rec, const ExportRequest& request, GsmDecoderFactory& decoders,
-                          Job& job) {
-    const int64_t end = SoundEnd(rec.audio);
+ExportResult ExportPcmWav(Recording& rec, const ExportRequest& request, const Selection& selection,
+                          GsmDecoderFactory& decoders, Job& job) {
+    const TimeMap cut = TimeMap::Only(selection, rec.timeline.pacing().totalMs);
+    const auto kept = cut.KeptSamples(rec.rate.samplesPerSec, SoundEnd(rec.audio));
+    if (kept.empty()) return Refuse("the selection holds no sound");
     const int64_t carried = rec.timeline.audioBlocks() * kGsmSamplesPerBlock;
-    if (auto why = CheckSoundTimeline(carried, end, rec.rate.samplesPerSec)) return Refuse(*why);
+    if (auto why = CheckSoundTimeline(carried, std::max(SoundEnd(rec.audio), kept.back().second),
+                                      rec.rate.samplesPerSec)) {
+        return Refuse(*why);
+    }
+    const int64_t end = AtSpeed(SampleCount(kept), selection.halves);
     if (auto why = CheckWavSize(end * 2)) return Refuse(*why);
     StagedFile file(request.output);
     if (ExportResult r = file.Open(); r.status != ExportStatus::Done) return r;
@@ -326,8 +400,8 @@ ExportResult ExportPcmWav(Recording& rec, const ExportRequest& request, GsmDecod
     auto decoder = decoders.Start(SoundOf(rec), error);
     if (!decoder) return {ExportStatus::EncoderFailed, error};
     file.Write(PcmWavHeader(static_cast<uint32_t>(end * 2), rec.rate.samplesPerSec));
-    ExportResult r = LaySound(
-        rec, *decoder, TimeMap(rec.timeline.pacing().totalMs), job,
+    ExportResult r = LaySoundAtSpeed(
+        rec, *decoder, cut, selection.halves, job,
         [&](std::span<const uint8_t> b) { return file.Write(b); }, "wav");
     r = Finish(file, r);
     if (r.status == ExportStatus::Done) {
@@ -336,39 +410,75 @@ ExportResult ExportPcmWav(Recording& rec, const ExportRequest& request, GsmDecod
     return r;
 }
 
-// Our own GIF: every record's picture with the cursor, at the recording's pace.
-ExportResult ExportGif(Recording& rec, const ExportRequest& request, const TimeMap& cut, Job& job) {
-    const FrameGeometry& g = rec.reader.geometry();
-    if (g.width > 65535 || g.height > 65535) return Refuse("the screen is too large for a GIF");
+// Our own GIF of the selection's pictures with the cursor, at the selection's pace, written to
+// `sink`; `step` is told of every record read, and returning false cancels. It stops after
+// `sampleRecords` of the selection's records, for an estimate.
+struct GifRun {
+    int64_t records = 0;  // of the selection
+    int64_t done = 0;
+    int64_t firstFrameBytes = 0;  // the header and the first frame
+    int64_t bytes = 0;
+    int64_t totalMs = 0;
+};
+ExportResult WriteGif(Recording& rec, const ExportRequest& request, const TimeMap& cut,
+                      const Selection& selection, const std::function<bool(size_t)>& step,
+                      const GifWriter::Sink& sink, int64_t sampleRecords, GifRun& run) {
+    const PictureSize size = SavedSize(rec, request);
+    if (size.width > 65535 || size.height > 65535) {
+        return Refuse("the screen is too large for a GIF");
+    }
     const playback::Pacing& pacing = rec.timeline.pacing();
     const FrameSchedule schedule(rec.firstTicks, pacing.totalTicks, pacing.tickMs, &cut,
-                                 kMaxGifFrameCs * 10);
+                                 kMaxGifFrameCs * 10, selection.halves);
     const auto cs = [&](int64_t units) {
         return static_cast<int64_t>(
             std::llround(static_cast<double>(units) * schedule.unitMicros() / 10000.0));
     };
-    StagedFile file(request.output);
-    if (ExportResult r = file.Open(); r.status != ExportStatus::Done) return r;
-    GifWriter gif(g.width, g.height, [&](std::span<const uint8_t> b) { return file.Write(b); });
-    const auto& records = rec.timeline.records();
+    GifWriter gif(size.width, size.height, [&](std::span<const uint8_t> b) {
+        run.bytes += static_cast<int64_t>(b.size());
+        return sink(b);
+    });
+    const RecordRange range = RecordsShown(rec, selection);
+    run.records = static_cast<int64_t>(range.end - range.first);
     RgbImage image;
     std::vector<int64_t> times;
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (!job.Step("gif", static_cast<int64_t>(i), static_cast<int64_t>(records.size()),
-                      rec.timeline.MsOfTick(records[i].firstTick))) {
-            return {ExportStatus::Cancelled, text::kExportInterrupted};
+    for (size_t i = 0; i < range.end && run.done < sampleRecords; ++i) {
+        if (!step(i)) return {ExportStatus::Cancelled, text::kExportInterrupted};
+        if (ExportResult r = NextPicture(rec, i, range, size, image);
+            r.status != ExportStatus::Done) {
+            return r;
         }
-        if (ExportResult r = NextPicture(rec, i, image); r.status != ExportStatus::Done) return r;
+        if (i < range.first) continue;
+        ++run.done;
         times.clear();
         schedule.Times(i, times);
         // Only the first time counts: the writer merges repeats of a picture into one frame.
         if (!times.empty() && !gif.Add(image, cs(times.front()))) break;
+        // Each picture added writes at most the frame before it.
+        if (run.firstFrameBytes == 0) run.firstFrameBytes = run.bytes;
     }
     gif.Finish(std::max<int64_t>(cs(schedule.totalUnits()), 1));
-    ExportResult r = Finish(file, {});
+    if (run.firstFrameBytes == 0) run.firstFrameBytes = run.bytes;
+    run.totalMs = schedule.totalUnits() * schedule.unitMicros() / 1000;
+    return {};
+}
+
+ExportResult ExportGif(Recording& rec, const ExportRequest& request, const TimeMap& cut,
+                       const Selection& selection, Job& job) {
+    StagedFile file(request.output);
+    if (ExportResult r = file.Open(); r.status != ExportStatus::Done) return r;
+    const auto& records = rec.timeline.records();
+    GifRun run;
+    ExportResult r = WriteGif(
+        rec, request, cut, selection,
+        [&](size_t i) {
+            return job.Step("gif", static_cast<int64_t>(i), static_cast<int64_t>(records.size()),
+                            rec.timeline.MsOfTick(records[i].firstTick));
+        },
+        [&](std::span<const uint8_t> b) { return file.Write(b); }, INT64_MAX, run);
+    r = Finish(file, r);
     if (r.status == ExportStatus::Done) {
-        r.detail = std::to_string(records.size()) + " pictures over " +
-                   std::to_string(schedule.totalUnits() * schedule.unitMicros() / 1000) +
+        r.detail = std::to_string(run.done) + " pictures over " + std::to_string(run.totalMs) +
                    " ms written to " + request.output;
     }
     return r;
@@ -397,6 +507,74 @@ ExportResult BusyTimes(Recording& rec, GsmDecoderFactory& decoders, Job& job,
 
 }  // namespace
 
+ExportResult LaySoundAtSpeed(Recording& rec, playback::GsmDecoder& decoder, const TimeMap& cut,
+                             int32_t halves, Job& job,
+                             const std::function<bool(std::span<const uint8_t>)>& sink,
+                             const char* stage) {
+    if (halves == 2) return LaySound(rec, decoder, cut, job, sink, stage);
+    playback::TimeStretcher stretch(rec.audio.sampleRate());
+    stretch.SetSpeed(static_cast<playback::Speed>(halves));
+    stretch.Reset();
+    std::vector<int16_t> in, out;
+    std::vector<uint8_t> bytes;
+    const auto drain = [&] {
+        out.resize(stretch.available());
+        stretch.Pull(out);
+        bytes.resize(out.size() * 2);
+        for (size_t i = 0; i < out.size(); ++i)
+            PutU16(&bytes[2 * i], static_cast<uint16_t>(out[i]));
+        return bytes.empty() || sink(bytes);
+    };
+    ExportResult r = LaySound(
+        rec, decoder, cut, job,
+        [&](std::span<const uint8_t> b) {
+            in.resize(b.size() / 2);
+            for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<int16_t>(GetU16(&b[2 * i]));
+            stretch.Push(in);
+            return drain();
+        },
+        stage);
+    if (r.status != ExportStatus::Done) return r;
+    stretch.Finish();
+    if (!drain()) return {ExportStatus::CannotWrite, "the sound could not be written"};
+    return r;
+}
+
+std::optional<int64_t> EstimateGifBytes(std::span<const uint8_t> stream,
+                                        const ExportRequest& request) {
+    // Our own encoder only, and only while the records to read stay few; skip idle changes the
+    // frames' delays, hardly their bytes, so it is left out.
+    constexpr int64_t kSampleRecords = 30;
+    constexpr size_t kMostRecordsRead = 3000;
+    if (request.format != ExportFormat::Gif || request.gifEncoder != GifEncoder::BuiltIn) {
+        return std::nullopt;
+    }
+    try {
+        auto rec = std::make_unique<Recording>();
+        if (OpenRecording(stream, *rec, nullptr).status != ExportStatus::Done) return std::nullopt;
+        Selection selection;
+        if (SelectionOf(*rec, request, selection).status != ExportStatus::Done) return std::nullopt;
+        const RecordRange range = RecordsShown(*rec, selection);
+        if (range.first + kSampleRecords > kMostRecordsRead) return std::nullopt;
+        const TimeMap cut = TimeMap::Only(selection, rec->timeline.pacing().totalMs);
+        GifRun run;
+        const ExportResult r = WriteGif(
+            *rec, request, cut, selection, [](size_t) { return true; },
+            [](std::span<const uint8_t>) { return true; }, kSampleRecords, run);
+        if (r.status != ExportStatus::Done || run.done == 0) return std::nullopt;
+        if (run.done == run.records) return run.bytes;
+        // The first frame is the whole screen; the others are changes, like the sampled ones.
+        const double perChange = static_cast<double>(run.bytes - run.firstFrameBytes) /
+                                 static_cast<double>(std::max<int64_t>(run.done - 1, 1));
+        return run.firstFrameBytes +
+               static_cast<int64_t>(perChange * static_cast<double>(run.records - 1));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+}
+
 ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& request,
                        GsmDecoderFactory& decoders,
                        const std::function<bool(const ExportProgress&)>& onProgress) {
@@ -416,14 +594,20 @@ ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& req
         return job.Supervise(
             [&]() -> ExportResult {
                 const playback::Pacing& pacing = rec->timeline.pacing();
+                Selection selection;
+                if (ExportResult r = SelectionOf(*rec, request, selection);
+                    r.status != ExportStatus::Done) {
+                    return r;
+                }
                 switch (request.format) {
                     case ExportFormat::Png:
-                        return ExportPng(*rec, request, job);
+                        return ExportPng(*rec, request, selection, job);
                     case ExportFormat::Wav:
                         if (rec->audio.chunks().empty())
                             return Refuse("the recording has no sound");
-                        return request.wavAsPcm ? ExportPcmWav(*rec, request, decoders, job)
-                                                : ExportGsmWav(*rec, request);
+                        return request.wavAsPcm
+                                   ? ExportPcmWav(*rec, request, selection, decoders, job)
+                                   : ExportGsmWav(*rec, request, selection);
                     case ExportFormat::Gif:
                     case ExportFormat::Mp4:
                         break;
@@ -431,20 +615,20 @@ ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& req
                 if (auto why = CheckPictureTimeline(pacing.totalTicks, pacing.tickMs)) {
                     return Refuse(*why);
                 }
-                TimeMap cut(pacing.totalMs);
+                TimeMap cut = TimeMap::Only(selection, pacing.totalMs);
                 if (request.skipIdleSeconds >= 0) {
                     std::vector<Busy> busy;
                     if (ExportResult r = BusyTimes(*rec, decoders, job, busy);
                         r.status != ExportStatus::Done) {
                         return r;
                     }
-                    cut = TimeMap::SkipIdle(std::move(busy), pacing.totalMs,
+                    cut = TimeMap::SkipIdle(std::move(busy), selection, pacing.totalMs,
                                             static_cast<int64_t>(std::llround(
                                                 std::min(request.skipIdleSeconds, 1e9) * 1000)));
                 }
                 if (request.format == ExportFormat::Gif &&
                     request.gifEncoder == GifEncoder::BuiltIn) {
-                    return ExportGif(*rec, request, cut, job);
+                    return ExportGif(*rec, request, cut, selection, job);
                 }
                 return ExportThroughFfmpeg(*rec, request, cut, decoders, job);
             },

@@ -27,7 +27,22 @@ struct Recording {
     playback::AudioTimeline audio;
     AudioRate rate{0, 0};
     std::vector<int64_t> firstTicks;  // of every record
+    RgbImage full;                    // a picture before it is scaled
 };
+
+// The records whose pictures a selection shows, [first, end): those before it are still read,
+// as the pictures build on them, and those after it are not.
+struct RecordRange {
+    size_t first = 0;
+    size_t end = 0;
+};
+RecordRange RecordsShown(const Recording& rec, const Selection& selection);
+
+// The request's selection in this recording, or Refused with the reason.
+ExportResult SelectionOf(const Recording& rec, const ExportRequest& request, Selection& out);
+
+// The size the request's pictures are saved at.
+PictureSize SavedSize(const Recording& rec, const ExportRequest& request);
 
 // Opens the stream for export; Refused with the reason when it cannot be exported. A stream
 // cut off in the middle of a record exports its complete records, after `notice`.
@@ -36,6 +51,9 @@ ExportResult OpenRecording(std::span<const uint8_t> stream, Recording& rec,
 
 // Reads the next record into `image` with the cursor and a recent press drawn on it.
 ExportResult NextPicture(Recording& rec, size_t record, RgbImage& image);
+// The same at `size`, or, for a record before `range`, only read.
+ExportResult NextPicture(Recording& rec, size_t record, const RecordRange& range, PictureSize size,
+                         RgbImage& image);
 
 // Where the sound lies: every record's whole blocks, in order; and where it ends, in samples.
 std::vector<SoundRun> SoundRuns(const playback::AudioTimeline& audio);
@@ -72,11 +90,19 @@ class Job {
     std::vector<ChildProcess*> children_;
 };
 
-// The recording's sound from sample 0 to its last sound as the player plays it, 16-bit mono,
-// little-endian, without what `cut` leaves out, handed to `sink` piece by piece. Reports
+// The recording's sound as the player plays it, 16-bit mono, little-endian, the pieces that
+// `cut` keeps (KeptSamples: to the last sound, or to the end of a selection that ends early),
+// handed to `sink` piece by piece. Reports
 // progress as `stage`, or (null) only watches for a cancel.
 ExportResult LaySound(Recording& rec, playback::GsmDecoder& decoder, const TimeMap& cut, Job& job,
                       const std::function<bool(std::span<const uint8_t>)>& sink, const char* stage);
+
+// LaySound played `halves` / 2 as fast, time-stretched as the player plays it (the pitch kept):
+// AtSpeed of the kept samples in all.
+ExportResult LaySoundAtSpeed(Recording& rec, playback::GsmDecoder& decoder, const TimeMap& cut,
+                             int32_t halves, Job& job,
+                             const std::function<bool(std::span<const uint8_t>)>& sink,
+                             const char* stage);
 
 // The stretches where sound is heard, for cutting idle time.
 ExportResult HeardSound(Recording& rec, GsmDecoderFactory& decoders, Job& job,

@@ -61,23 +61,70 @@ std::optional<std::string> CheckWavSize(int64_t dataBytes) {
     return std::nullopt;
 }
 
+std::optional<std::string> ResolveSelection(int64_t fromMs, int64_t toMs, double speed,
+                                            int64_t totalMs, Selection& out) {
+    const double halves = speed * 2;
+    if (halves != 2 && halves != 3 && halves != 4 && halves != 8) {
+        return std::string("the speed must be 1, 1.5, 2 or 4");
+    }
+    out.halves = static_cast<int32_t>(halves);
+    if (fromMs < 0) return std::string("the selection starts before the recording");
+    if (fromMs >= totalMs) return std::string("the selection starts after the recording's end");
+    out.trimsEnd = toMs >= 0 && toMs < totalMs;
+    out.fromMs = fromMs;
+    out.toMs = out.trimsEnd ? toMs : totalMs;
+    if (out.toMs <= fromMs) return std::string("the selection ends before it starts");
+    return std::nullopt;
+}
+
+int64_t AtSpeed(int64_t samples, int32_t halves) {
+    if (halves <= 0 || samples <= 0) return std::max<int64_t>(samples, 0);
+    return (2 * samples + halves - 1) / halves;
+}
+
+PictureSize ScaledSize(int32_t width, int32_t height, int32_t wantedWidth) {
+    if (wantedWidth <= 0 || wantedWidth >= width) return {width, height};
+    const int64_t h = (int64_t{height} * wantedWidth + width / 2) / width;
+    return {wantedWidth, static_cast<int32_t>(std::max<int64_t>(h, 1))};
+}
+
+int64_t SampleCount(std::span<const std::pair<int64_t, int64_t>> pieces) {
+    int64_t n = 0;
+    for (const auto& [from, to] : pieces) n += std::max<int64_t>(to - from, 0);
+    return n;
+}
+
 TimeMap::TimeMap(int64_t totalMs)
     : pieces_{{0, std::max<int64_t>(totalMs, 0), 0}}, totalMs_(std::max<int64_t>(totalMs, 0)) {}
 
+TimeMap TimeMap::Only(const Selection& selection, int64_t totalMs) {
+    TimeMap map(totalMs);
+    map.pieces_ = {{selection.fromMs, selection.toMs, 0}};
+    map.keepsEnd_ = !selection.trimsEnd;
+    return map;
+}
+
 TimeMap TimeMap::SkipIdle(std::vector<Busy> busy, int64_t totalMs, int64_t maxIdleMs) {
+    return SkipIdle(std::move(busy), Selection{0, totalMs}, totalMs, maxIdleMs);
+}
+
+TimeMap TimeMap::SkipIdle(std::vector<Busy> busy, const Selection& selection, int64_t totalMs,
+                          int64_t maxIdleMs) {
     TimeMap map(totalMs);
     map.pieces_.clear();
+    map.keepsEnd_ = !selection.trimsEnd;
     maxIdleMs = std::max<int64_t>(maxIdleMs, 0);
+    const int64_t first = selection.fromMs, last = selection.toMs;
     std::sort(busy.begin(), busy.end(),
               [](const Busy& a, const Busy& b) { return a.startMs < b.startMs; });
-    // The end of the recording is a busy moment too, so that its idle tail is shortened alike.
-    busy.push_back({totalMs, totalMs});
-    int64_t from = 0;    // start of the piece being kept
-    int64_t idleAt = 0;  // where the current idle stretch began
+    // The selection's end is a busy moment too, so that its idle tail is shortened alike.
+    busy.push_back({last, last});
+    int64_t from = first;    // start of the piece being kept
+    int64_t idleAt = first;  // where the current idle stretch began
     int64_t out = 0;
     for (const Busy& b : busy) {
-        const int64_t start = std::clamp<int64_t>(b.startMs, 0, totalMs);
-        const int64_t end = std::clamp<int64_t>(std::max(b.endMs, b.startMs), 0, totalMs);
+        const int64_t start = std::clamp<int64_t>(b.startMs, first, last);
+        const int64_t end = std::clamp<int64_t>(std::max(b.endMs, b.startMs), first, last);
         if (start - idleAt > maxIdleMs) {
             const int64_t keepTo = idleAt + maxIdleMs;
             if (keepTo > from) map.pieces_.push_back({from, keepTo, out});
@@ -86,8 +133,22 @@ TimeMap TimeMap::SkipIdle(std::vector<Busy> busy, int64_t totalMs, int64_t maxId
         }
         idleAt = std::max(idleAt, end);
     }
-    if (totalMs > from || map.pieces_.empty()) map.pieces_.push_back({from, totalMs, out});
+    if (last > from || map.pieces_.empty()) map.pieces_.push_back({from, last, out});
     return map;
+}
+
+std::vector<std::pair<int64_t, int64_t>> TimeMap::KeptSamples(int32_t rate,
+                                                              int64_t endSample) const {
+    std::vector<std::pair<int64_t, int64_t>> kept;
+    for (const Piece& p : pieces_) {
+        int64_t from = p.fromMs * rate / 1000, to = p.toMs * rate / 1000;
+        if (keepsEnd_) {
+            if (&p == &pieces_.back()) to = std::max(to, endSample);
+            to = std::min(to, endSample);
+        }
+        if (to > from) kept.push_back({from, to});
+    }
+    return kept;
 }
 
 int64_t TimeMap::Out(int64_t ms) const {
@@ -105,14 +166,15 @@ int64_t TimeMap::totalOutMs() const {
 }
 
 FrameSchedule::FrameSchedule(std::span<const int64_t> firstTicks, int64_t totalTicks, double tickMs,
-                             const TimeMap* cut, int64_t maxFrameMs)
+                             const TimeMap* cut, int64_t maxFrameMs, int32_t halves)
     : firstTicks_(firstTicks),
       totalTicks_(totalTicks),
       tickMs_(tickMs),
-      cut_(cut != nullptr && cut->cuts() ? cut : nullptr),
-      maxFrameMs_(maxFrameMs) {
+      cut_(cut != nullptr && (cut->cuts() || halves != 2) ? cut : nullptr),
+      maxFrameMs_(maxFrameMs),
+      halves_(halves > 0 ? halves : 2) {
     unitMicros_ = cut_ ? 1000 : TickMicros(tickMs);
-    totalUnits_ = cut_ ? cut_->totalOutMs() : totalTicks;
+    totalUnits_ = cut_ ? AtSpeed(cut_->totalOutMs(), halves_) : totalTicks;
 }
 
 void FrameSchedule::Times(size_t record, std::vector<int64_t>& out) const {
@@ -126,17 +188,21 @@ void FrameSchedule::Times(size_t record, std::vector<int64_t>& out) const {
     const auto msOf = [&](int64_t tick) {
         return static_cast<int64_t>(std::llround(static_cast<double>(tick) * tickMs_));
     };
-    const int64_t start = cut_->Out(msOf(first));
-    const int64_t end = cut_->Out(msOf(next));
-    if (end <= start && !last) return;
+    const auto outOf = [&](int64_t tick) { return AtSpeed(cut_->Out(msOf(tick)), halves_); };
+    const int64_t start = outOf(first);
+    const int64_t end = outOf(next);
+    // With the end cut off, the picture shown at the selection's end is the last one, and those
+    // after it are not sent at all.
+    const bool shownLast = cut_->keepsEnd() ? last : end > start && end >= totalUnits_;
+    if (end <= start && !(last && cut_->keepsEnd())) return;
     const int64_t step = maxFrameMs_ > 0 ? maxFrameMs_ : INT64_MAX;
     for (int64_t at = start; at < end || at == start; at += step) {
         out.push_back(at);
         if (step > end - at) break;
     }
     // The last picture again one tick before the end, so that the video lasts to the end.
-    const int64_t tail = end - std::max<int64_t>(std::llround(tickMs_), 1);
-    if (last && tail > out.back()) out.push_back(tail);
+    const int64_t tail = end - std::max<int64_t>(AtSpeed(std::llround(tickMs_), halves_), 1);
+    if (shownLast && tail > out.back()) out.push_back(tail);
 }
 
 }  // namespace mrv::exporting

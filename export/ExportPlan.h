@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mrv::exporting {
@@ -44,6 +45,35 @@ std::optional<std::string> CheckSoundTimeline(int64_t carriedSamples, int64_t en
 // Why `dataBytes` of sound do not fit a WAV file, or nothing.
 std::optional<std::string> CheckWavSize(int64_t dataBytes);
 
+// The part of the recording saved and how fast it plays: [fromMs, toMs) at `halves` / 2.
+struct Selection {
+    int64_t fromMs = 0;
+    int64_t toMs = 0;
+    int32_t halves = 2;
+    bool trimsEnd = false;  // toMs is before the recording's end
+};
+
+// The selection a request asks for in a recording of `totalMs`, or why it cannot be saved. A
+// negative `toMs` and one past the end mean the end; the speed is 1, 1.5, 2 or 4.
+std::optional<std::string> ResolveSelection(int64_t fromMs, int64_t toMs, double speed,
+                                            int64_t totalMs, Selection& out);
+
+// A duration of `samples` (or milliseconds) played at `halves` / 2, as the time-stretcher makes
+// it: rounded up.
+int64_t AtSpeed(int64_t samples, int32_t halves);
+
+// The samples in `pieces`.
+int64_t SampleCount(std::span<const std::pair<int64_t, int64_t>> pieces);
+
+// The size a picture of `width` x `height` is scaled to for `wantedWidth` (0: as it is); never
+// enlarged, the aspect kept, at least one pixel high.
+struct PictureSize {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const PictureSize&) const = default;
+};
+PictureSize ScaledSize(int32_t width, int32_t height, int32_t wantedWidth);
+
 // A moment or stretch of recording time in which something happens: a picture changes (start
 // == end) or sound is heard.
 struct Busy {
@@ -63,27 +93,41 @@ class TimeMap {
 
     // The whole of [0, totalMs).
     explicit TimeMap(int64_t totalMs = 0);
-    // Every stretch longer than `maxIdleMs` in which nothing is busy shortened to its first
-    // `maxIdleMs`; `busy` in any order.
+    // Only the selection's [fromMs, toMs), played from 0 on.
+    static TimeMap Only(const Selection& selection, int64_t totalMs);
+    // Every stretch of the selection longer than `maxIdleMs` in which nothing is busy shortened
+    // to its first `maxIdleMs`; `busy` in any order.
     static TimeMap SkipIdle(std::vector<Busy> busy, int64_t totalMs, int64_t maxIdleMs);
+    static TimeMap SkipIdle(std::vector<Busy> busy, const Selection& selection, int64_t totalMs,
+                            int64_t maxIdleMs);
 
     // Where recording time `ms` plays; inside a cut, where the cut is.
     int64_t Out(int64_t ms) const;
     int64_t totalOutMs() const;
     bool cuts() const { return totalOutMs() != totalMs_; }
+    // False when the selection ends before the recording does: nothing after it is kept, not
+    // even the sound that runs on past the last picture.
+    bool keepsEnd() const { return keepsEnd_; }
     const std::vector<Piece>& pieces() const { return pieces_; }
+
+    // The sound track's pieces [from, to) in samples at `rate`, in order, for a sound that ends
+    // at `endSample`: when the map keeps the end, the track ends with the sound (the last piece
+    // reaches to it, past the pictures); else it lasts the selection, silence after the sound.
+    std::vector<std::pair<int64_t, int64_t>> KeptSamples(int32_t rate, int64_t endSample) const;
 
   private:
     std::vector<Piece> pieces_;
     int64_t totalMs_ = 0;
+    bool keepsEnd_ = true;
 };
 
 // When each record's picture goes to an encoder: in ticks (a held picture once, whatever its
 // length) or, with idle time cut, in milliseconds of the output.
+// At a speed other than 1 the times are output milliseconds too, divided by the speed.
 class FrameSchedule {
   public:
     FrameSchedule(std::span<const int64_t> firstTicks, int64_t totalTicks, double tickMs,
-                  const TimeMap* cut, int64_t maxFrameMs);
+                  const TimeMap* cut, int64_t maxFrameMs, int32_t halves = 2);
     int64_t unitMicros() const { return unitMicros_; }
     int64_t totalUnits() const { return totalUnits_; }
     // Appends the times at which record `record` is sent, in units; none when the record plays
@@ -96,6 +140,7 @@ class FrameSchedule {
     double tickMs_;
     const TimeMap* cut_;
     int64_t maxFrameMs_;
+    int32_t halves_;
     int64_t unitMicros_;
     int64_t totalUnits_;
 };

@@ -10,6 +10,7 @@
 #include "common/Texts.h"
 #include "export/ExportJob.h"
 #include "export/FileOps.h"
+#include "export/Gif.h"
 #include "export/Ivf.h"
 #include "export/Output.h"
 #include "export/ProgramLookup.h"
@@ -73,33 +74,47 @@ std::string ExtraInputArgument(const std::string& name) {
 
 // Sends every record's picture at the times the schedule gives. False when a picture cannot be
 // read, ffmpeg stopped or the job was cancelled; `failure` then says why if it is the picture.
+// Pictures less than `minGap` units after the one before replace it (a GIF's shortest delay).
 bool SendPictures(Recording& rec, ChildProcess& ffmpeg, const FrameSchedule& schedule,
-                  const char* stage, Job& job, ExportResult& failure) {
-    const FrameGeometry& g = rec.reader.geometry();
+                  const RecordRange& range, PictureSize size, int64_t minGap, const char* stage,
+                  Job& job, ExportResult& failure) {
     const auto header =
-        IvfHeader(static_cast<uint16_t>(g.width), static_cast<uint16_t>(g.height),
+        IvfHeader(static_cast<uint16_t>(size.width), static_cast<uint16_t>(size.height),
                   static_cast<uint32_t>(schedule.unitMicros()), 1000000,
                   static_cast<uint32_t>(std::min<int64_t>(schedule.totalUnits(), UINT32_MAX)));
     if (!ffmpeg.Write(header)) return false;
     rec.reader.Rewind();
     const auto& records = rec.timeline.records();
-    RgbImage image;
+    RgbImage image, waiting;
+    int64_t waitingAt = -1;
+    const auto send = [&](const RgbImage& picture, int64_t at) {
+        const auto frame =
+            IvfFrameHeader(static_cast<uint32_t>(picture.rgb.size()), static_cast<uint64_t>(at));
+        return ffmpeg.Write(frame) && ffmpeg.Write(picture.rgb);
+    };
     std::vector<int64_t> times;
-    for (size_t i = 0; i < records.size(); ++i) {
+    for (size_t i = 0; i < range.end; ++i) {
         if (!job.Step(stage, static_cast<int64_t>(i), static_cast<int64_t>(records.size()),
                       rec.timeline.MsOfTick(records[i].firstTick))) {
             return false;
         }
-        if (failure = NextPicture(rec, i, image); failure.status != ExportStatus::Done)
+        if (failure = NextPicture(rec, i, range, size, image); failure.status != ExportStatus::Done)
             return false;
         times.clear();
-        schedule.Times(i, times);
+        if (i >= range.first) schedule.Times(i, times);
         for (int64_t at : times) {
-            const auto frame =
-                IvfFrameHeader(static_cast<uint32_t>(image.rgb.size()), static_cast<uint64_t>(at));
-            if (!ffmpeg.Write(frame) || !ffmpeg.Write(image.rgb)) return false;
+            if (minGap <= 0) {
+                if (!send(image, at)) return false;
+                continue;
+            }
+            if (waitingAt < 0 || at - waitingAt >= minGap) {
+                if (waitingAt >= 0 && !send(waiting, waitingAt)) return false;
+                waitingAt = at;
+            }
+            waiting = image;
         }
     }
+    if (waitingAt >= 0 && !send(waiting, waitingAt)) return false;
     job.Step(stage, static_cast<int64_t>(records.size()), static_cast<int64_t>(records.size()),
              rec.timeline.pacing().totalMs);
     return true;
@@ -115,14 +130,8 @@ ExportResult FfmpegFailed(int status, const std::string& out) {
 ExportResult LaySound(Recording& rec, playback::GsmDecoder& decoder, const TimeMap& cut, Job& job,
                       const std::function<bool(std::span<const uint8_t>)>& sink,
                       const char* stage) {
-    const int64_t end = SoundEnd(rec.audio);
-    const int32_t rate = rec.audio.sampleRate();
-    // The kept pieces in samples; the last one reaches past the pictures to the sound's end.
-    std::vector<std::pair<int64_t, int64_t>> kept;
-    for (const TimeMap::Piece& p : cut.pieces()) {
-        kept.push_back({p.fromMs * rate / 1000, p.toMs * rate / 1000});
-    }
-    kept.back().second = INT64_MAX;
+    const auto kept = cut.KeptSamples(rec.audio.sampleRate(), SoundEnd(rec.audio));
+    const int64_t end = kept.empty() ? 0 : kept.back().second;
     std::vector<int16_t> piece(kPieceSamples);
     std::vector<uint8_t> bytes(piece.size() * 2);
     for (int64_t at = 0; at < end; at += kPieceSamples) {
@@ -199,18 +208,26 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     const bool gif = request.format == ExportFormat::Gif;
     const playback::Pacing& pacing = rec.timeline.pacing();
     const bool sound = !gif && !rec.audio.chunks().empty();
+    Selection selection;
+    if (ExportResult r = SelectionOf(rec, request, selection); r.status != ExportStatus::Done) {
+        return r;
+    }
+    const RecordRange range = RecordsShown(rec, selection);
+    const PictureSize size = SavedSize(rec, request);
     if (sound) {
         const int64_t carried = rec.timeline.audioBlocks() * kGsmSamplesPerBlock;
-        if (auto why = CheckSoundTimeline(carried, SoundEnd(rec.audio), rec.rate.samplesPerSec)) {
+        const auto kept = cut.KeptSamples(rec.rate.samplesPerSec, SoundEnd(rec.audio));
+        const int64_t end = std::max(SoundEnd(rec.audio), kept.empty() ? 0 : kept.back().second);
+        if (auto why = CheckSoundTimeline(carried, end, rec.rate.samplesPerSec)) {
             return {ExportStatus::Refused, *why};
         }
         if (auto why = CheckWavSize(SoundBytes(SoundRuns(rec.audio)))) {
             return {ExportStatus::Refused, *why};
         }
     }
-    const FrameGeometry& g = rec.reader.geometry();
     // IVF sides are 16-bit and its frame sizes 32-bit.
-    if (g.width > 65535 || g.height > 65535 || int64_t{g.width} * g.height * 3 > UINT32_MAX) {
+    if (size.width > 65535 || size.height > 65535 ||
+        int64_t{size.width} * size.height * 3 > UINT32_MAX) {
         return {ExportStatus::Refused, "the screen is too large for a video"};
     }
     const std::string& ffmpeg = request.ffmpeg;
@@ -219,7 +236,10 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     if (!temp.Make(error)) return {ExportStatus::CannotWrite, error};
     const std::string made = temp.File(gif ? "out.gif" : "out.mp4");
     const FrameSchedule schedule(rec.firstTicks, pacing.totalTicks, pacing.tickMs, &cut,
-                                 gif ? kMaxGifFrameMs : 0);
+                                 gif ? kMaxGifFrameMs : 0, selection.halves);
+    // A GIF's shortest delay, in the schedule's units.
+    const int64_t minGap =
+        gif ? (kMinGifDelayCs * 10000 + schedule.unitMicros() - 1) / schedule.unitMicros() : 0;
     ExportResult failure;
 
     if (gif) {
@@ -230,8 +250,8 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
                                              FfmpegFileArgument(temp.File("palette.png"))});
         Attached pass(job, StartChild(first, error));
         if (!pass) return {ExportStatus::EncoderFailed, error};
-        const bool sent =
-            SendPictures(rec, *pass.operator->(), schedule, "gif palette", job, failure);
+        const bool sent = SendPictures(rec, *pass.operator->(), schedule, range, size, minGap,
+                                       "gif palette", job, failure);
         pass->CloseInput();
         const int status = pass->Wait();
         if (job.cancelled()) return {ExportStatus::Cancelled, text::kExportInterrupted};
@@ -254,7 +274,8 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
                   "-movflags", "+faststart", "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"});
     } else {
         // The last frame lasts one tick (GIF delays are centiseconds).
-        const int64_t lastCs = std::clamp<int64_t>(TickMicros(pacing.tickMs) / 10000, 1, 65535);
+        const int64_t lastCs = std::clamp<int64_t>(
+            AtSpeed(TickMicros(pacing.tickMs), selection.halves) / 10000, kMinGifDelayCs, 65535);
         a.insert(a.end(), {"-i", FfmpegFileArgument(temp.File("palette.png")), "-lavfi",
                            "[0:v][1:v]paletteuse", "-final_delay", std::to_string(lastCs)});
     }
@@ -278,8 +299,8 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     if (sound) {
         layout = std::thread([&] {
             try {
-                soundResult = LaySound(
-                    rec, *decoder, cut, job,
+                soundResult = LaySoundAtSpeed(
+                    rec, *decoder, cut, selection.halves, job,
                     [&](std::span<const uint8_t> b) { return video.WriteExtra(b); }, nullptr);
             } catch (const std::exception& e) {
                 soundResult = {ExportStatus::EncoderFailed, e.what()};
@@ -287,7 +308,8 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
             video.CloseExtra();
         });
     }
-    const bool sent = SendPictures(rec, video, schedule, gif ? "gif" : "mp4", job, failure);
+    const bool sent =
+        SendPictures(rec, video, schedule, range, size, minGap, gif ? "gif" : "mp4", job, failure);
     // A picture that failed must not leave the sound thread waiting on a live encoder.
     if (!sent) video.Kill();
     video.CloseInput();
@@ -304,9 +326,11 @@ ExportResult ExportThroughFfmpeg(Recording& rec, const ExportRequest& request, c
     if (r.status == ExportStatus::Done) {
         char rate[32];
         std::snprintf(rate, sizeof rate, "%.3f", 1000.0 / pacing.tickMs);
-        r.detail = std::to_string(rec.timeline.records().size()) + " pictures over " +
-                   std::to_string(pacing.totalTicks) + " ticks at " + rate +
-                   " per second written to " + request.output;
+        r.detail = std::to_string(range.end - range.first) + " pictures over " +
+                   (schedule.unitMicros() == 1000
+                        ? std::to_string(schedule.totalUnits()) + " ms"
+                        : std::to_string(pacing.totalTicks) + " ticks at " + rate + " per second") +
+                   " written to " + request.output;
     }
     return r;
 }

@@ -51,113 +51,204 @@ class CodeWriter {
     int used_ = 0;
 };
 
-// A palette for a set of pixels: their own colours when few enough, else a median cut of
-// their 5-5-5 histogram. `Index` gives a pixel's entry.
-class Palette {
-  public:
-    void Build(const std::vector<uint32_t>& pixels, size_t maxColours) {
-        exact_.clear();
-        colours_.clear();
-        for (uint32_t c : pixels) {
-            if (exact_.count(c)) continue;
-            if (exact_.size() == maxColours) {
-                exact_.clear();
-                break;
-            }
-            const auto index = static_cast<uint8_t>(exact_.size());
-            exact_.emplace(c, index);
-            colours_.push_back(c);
-        }
-        if (!exact_.empty() || pixels.empty()) return;
-        colours_.clear();
-        MedianCut(pixels, maxColours);
-    }
-    uint8_t Index(uint32_t c) const {
-        if (!exact_.empty()) return exact_.at(c);
-        return binBox_[Bin(c)];
-    }
-    const std::vector<uint32_t>& colours() const { return colours_; }
+constexpr size_t kMaxColours = 255;
 
-  private:
-    static uint32_t Bin(uint32_t c) {
-        return ((c >> 19) & 31) << 10 | ((c >> 11) & 31) << 5 | ((c >> 3) & 31);
+// Colours in 6-6-6 bins for the cut: fine enough for a wallpaper's gradient.
+constexpr int kBinBits = 6;
+constexpr uint32_t kBinMask = (1u << kBinBits) - 1;
+constexpr size_t kBins = size_t{1} << (3 * kBinBits);
+uint32_t Bin(uint32_t c) {
+    constexpr int drop = 8 - kBinBits;
+    return ((c >> (16 + drop)) & kBinMask) << (2 * kBinBits) |
+           ((c >> (8 + drop)) & kBinMask) << kBinBits | ((c >> drop) & kBinMask);
+}
+
+// The colours that get an entry of their own, most frequent first: all of them when they fit,
+// else those that cover at least 1 in 512 of the pixels (flat backgrounds, text, the UI's
+// greys), up to half the entries; the rest are for a cut of the rare colours.
+std::vector<uint32_t> ExactColours(const ColourCounts& counts) {
+    std::vector<std::pair<uint32_t, uint32_t>> byCount(counts.begin(), counts.end());
+    std::sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    std::vector<uint32_t> exact;
+    if (byCount.size() <= kMaxColours) {
+        for (const auto& [c, n] : byCount) exact.push_back(c);
+        return exact;
     }
+    uint64_t pixels = 0;
+    for (const auto& [c, n] : byCount) pixels += n;
+    const uint64_t frequent = std::max<uint64_t>(2, pixels / 512);
+    constexpr size_t kKeptForRare = 128;
+    for (const auto& [c, n] : byCount) {
+        if (n < frequent || exact.size() == kMaxColours - kKeptForRare) break;
+        exact.push_back(c);
+    }
+    return exact;
+}
+
+// A median cut of the colours' histogram into at most `boxes` colours, each the mean of
+// its pixels.
+std::vector<uint32_t> MedianCut(const std::vector<std::pair<uint32_t, uint32_t>>& colours,
+                                size_t maxBoxes) {
     struct Box {
         std::vector<uint32_t> bins;
         uint64_t pixels = 0;
+        uint32_t widest = 0;  // the widest channel's range, in bins
+        int shift = 0;        // and where it lies in a bin number
     };
-    void MedianCut(const std::vector<uint32_t>& pixels, size_t maxColours) {
-        std::vector<uint32_t> counts(32768, 0);
-        for (uint32_t c : pixels) ++counts[Bin(c)];
-        std::vector<Box> boxes(1);
-        for (uint32_t b = 0; b < counts.size(); ++b) {
-            if (counts[b]) boxes[0].bins.push_back(b), boxes[0].pixels += counts[b];
+    const auto measure = [](Box& box) {
+        box.widest = 0;
+        for (int s : {2 * kBinBits, kBinBits, 0}) {
+            uint32_t lo = kBinMask, hi = 0;
+            for (uint32_t b : box.bins) {
+                lo = std::min(lo, (b >> s) & kBinMask);
+                hi = std::max(hi, (b >> s) & kBinMask);
+            }
+            if (hi - lo >= box.widest) box.widest = hi - lo, box.shift = s;
         }
-        // Split the box of the most pixels along its widest channel, at its median pixel.
-        while (boxes.size() < maxColours) {
-            size_t pick = SIZE_MAX;
-            for (size_t i = 0; i < boxes.size(); ++i) {
-                if (boxes[i].bins.size() > 1 &&
-                    (pick == SIZE_MAX || boxes[i].pixels > boxes[pick].pixels)) {
-                    pick = i;
-                }
-            }
-            if (pick == SIZE_MAX) break;
-            Box& box = boxes[pick];
-            int shift = 0;
-            uint32_t widest = 0;
-            for (int s : {10, 5, 0}) {
-                uint32_t lo = 31, hi = 0;
-                for (uint32_t b : box.bins) {
-                    lo = std::min(lo, (b >> s) & 31);
-                    hi = std::max(hi, (b >> s) & 31);
-                }
-                if (hi - lo >= widest) widest = hi - lo, shift = s;
-            }
-            std::sort(box.bins.begin(), box.bins.end(), [shift](uint32_t a, uint32_t b) {
-                return ((a >> shift) & 31) < ((b >> shift) & 31);
-            });
-            uint64_t seen = 0;
-            size_t cut = 1;
-            for (; cut < box.bins.size(); ++cut) {
-                seen += counts[box.bins[cut - 1]];
-                if (seen * 2 >= box.pixels) break;
-            }
-            cut = std::min(cut, box.bins.size() - 1);
-            Box upper;
-            upper.bins.assign(box.bins.begin() + static_cast<std::ptrdiff_t>(cut), box.bins.end());
-            box.bins.resize(cut);
-            box.pixels = 0;
-            for (uint32_t b : box.bins) box.pixels += counts[b];
-            for (uint32_t b : upper.bins) upper.pixels += counts[b];
-            boxes.push_back(std::move(upper));
-        }
-        // Each box's colour is the mean of its pixels, from the full colours.
-        std::vector<std::array<uint64_t, 4>> sums(boxes.size(), {0, 0, 0, 0});
-        binBox_.assign(32768, 0);
+    };
+    std::vector<uint64_t> counts(kBins, 0);
+    for (const auto& [c, n] : colours) counts[Bin(c)] += n;
+    std::vector<Box> boxes(1);
+    for (uint32_t b = 0; b < counts.size(); ++b) {
+        if (counts[b]) boxes[0].bins.push_back(b), boxes[0].pixels += counts[b];
+    }
+    if (boxes[0].bins.empty() || maxBoxes == 0) return {};
+    measure(boxes[0]);
+    // Split the box of the most error (its pixels times its width) along its widest channel,
+    // at its median pixel: a wide box of few pixels (text's shades) is split as well as a
+    // narrow one of many (a wallpaper's gradient).
+    while (boxes.size() < maxBoxes) {
+        size_t pick = SIZE_MAX;
+        uint64_t most = 0;
         for (size_t i = 0; i < boxes.size(); ++i) {
-            for (uint32_t b : boxes[i].bins) binBox_[b] = static_cast<uint8_t>(i);
+            const uint64_t error = boxes[i].pixels * boxes[i].widest;
+            if (boxes[i].bins.size() > 1 && (pick == SIZE_MAX || error > most)) {
+                pick = i, most = error;
+            }
         }
-        for (uint32_t c : pixels) {
-            auto& s = sums[binBox_[Bin(c)]];
-            s[0] += c >> 16;
-            s[1] += (c >> 8) & 255;
-            s[2] += c & 255;
-            ++s[3];
+        if (pick == SIZE_MAX) break;
+        Box& box = boxes[pick];
+        const int shift = box.shift;
+        std::sort(box.bins.begin(), box.bins.end(), [shift](uint32_t a, uint32_t b) {
+            return ((a >> shift) & kBinMask) < ((b >> shift) & kBinMask);
+        });
+        uint64_t seen = 0;
+        size_t cut = 1;
+        for (; cut < box.bins.size(); ++cut) {
+            seen += counts[box.bins[cut - 1]];
+            if (seen * 2 >= box.pixels) break;
         }
-        for (const auto& s : sums) {
-            const uint64_t n = std::max<uint64_t>(s[3], 1);
-            colours_.push_back(
-                static_cast<uint32_t>(((s[0] / n) << 16) | ((s[1] / n) << 8) | (s[2] / n)));
+        cut = std::min(cut, box.bins.size() - 1);
+        Box upper;
+        upper.bins.assign(box.bins.begin() + static_cast<std::ptrdiff_t>(cut), box.bins.end());
+        box.bins.resize(cut);
+        box.pixels = 0;
+        for (uint32_t b : box.bins) box.pixels += counts[b];
+        for (uint32_t b : upper.bins) upper.pixels += counts[b];
+        measure(box);
+        measure(upper);
+        boxes.push_back(std::move(upper));
+    }
+    // Each box's colour is the mean of its pixels, from the full colours.
+    std::vector<uint16_t> binBox(kBins, 0);
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        for (uint32_t b : boxes[i].bins) binBox[b] = static_cast<uint16_t>(i);
+    }
+    std::vector<std::array<uint64_t, 4>> sums(boxes.size(), {0, 0, 0, 0});
+    for (const auto& [c, n] : colours) {
+        auto& s = sums[binBox[Bin(c)]];
+        s[0] += uint64_t{c >> 16} * n;
+        s[1] += uint64_t{(c >> 8) & 255} * n;
+        s[2] += uint64_t{c & 255} * n;
+        s[3] += n;
+    }
+    std::vector<uint32_t> means;
+    for (const auto& s : sums) {
+        const uint64_t n = std::max<uint64_t>(s[3], 1);
+        means.push_back(static_cast<uint32_t>(((s[0] / n) << 16) | ((s[1] / n) << 8) | (s[2] / n)));
+    }
+    return means;
+}
+
+int32_t Distance(uint32_t a, uint32_t b) {
+    const int32_t r = static_cast<int32_t>(a >> 16) - static_cast<int32_t>(b >> 16);
+    const int32_t g = static_cast<int32_t>((a >> 8) & 255) - static_cast<int32_t>((b >> 8) & 255);
+    const int32_t l = static_cast<int32_t>(a & 255) - static_cast<int32_t>(b & 255);
+    return r * r + g * g + l * l;
+}
+
+// The colours of the changed pixels of a frame.
+class ColourCounter {
+  public:
+    void Add(uint32_t c) {
+        // Screen content comes in runs: one look-up a run.
+        if (run_ > 0 && c == last_) {
+            ++run_;
+            return;
         }
+        Close();
+        last_ = c;
+        run_ = 1;
+    }
+    ColourCounts& Take() {
+        Close();
+        return counts_;
     }
 
-    std::unordered_map<uint32_t, uint8_t> exact_;
-    std::vector<uint8_t> binBox_;
-    std::vector<uint32_t> colours_;
+  private:
+    void Close() {
+        if (run_ > 0) counts_[last_] += run_;
+        run_ = 0;
+    }
+    ColourCounts counts_;
+    uint32_t last_ = 0;
+    uint32_t run_ = 0;
 };
 
 }  // namespace
+
+void GifPalette::Build(const ColourCounts& counts) {
+    colours_ = ExactColours(counts);
+    exact_.clear();
+    nearest_.clear();
+    for (size_t i = 0; i < colours_.size(); ++i) {
+        exact_.emplace(colours_[i], static_cast<uint8_t>(i));
+    }
+    if (counts.size() == colours_.size()) return;
+    std::vector<std::pair<uint32_t, uint32_t>> rare;
+    for (const auto& [c, n] : counts) {
+        if (!exact_.count(c)) rare.push_back({c, n});
+    }
+    std::sort(rare.begin(), rare.end());  // the same cut whatever the map's order
+    for (uint32_t c : MedianCut(rare, kMaxColours - colours_.size())) {
+        // A mean may equal a colour already held: the first entry stays its exact one.
+        exact_.emplace(c, static_cast<uint8_t>(colours_.size()));
+        colours_.push_back(c);
+    }
+}
+
+bool GifPalette::Serves(const ColourCounts& counts) const {
+    if (colours_.empty()) return false;
+    for (uint32_t c : ExactColours(counts)) {
+        if (!exact_.count(c)) return false;
+    }
+    return true;
+}
+
+uint8_t GifPalette::Index(uint32_t colour) {
+    if (auto it = exact_.find(colour); it != exact_.end()) return it->second;
+    if (auto it = nearest_.find(colour); it != nearest_.end()) return it->second;
+    uint8_t best = 0;
+    int32_t bestDistance = INT32_MAX;
+    for (size_t i = 0; i < colours_.size(); ++i) {
+        const int32_t d = Distance(colour, colours_[i]);
+        if (d < bestDistance) bestDistance = d, best = static_cast<uint8_t>(i);
+    }
+    nearest_.emplace(colour, best);
+    return best;
+}
 
 void GifLzw(std::span<const uint8_t> indices, int minCodeSize, std::vector<uint8_t>& out) {
     out.push_back(static_cast<uint8_t>(minCodeSize));
@@ -229,44 +320,46 @@ bool GifWriter::Emit(std::span<const uint8_t> bytes) {
 }
 
 bool GifWriter::Add(const RgbImage& picture, int64_t atCs) {
-    if (!started_) {
-        std::vector<uint8_t> head{'G', 'I', 'F', '8', '9', 'a'};
-        U16(head, static_cast<uint32_t>(width_));
-        U16(head, static_cast<uint32_t>(height_));
-        head.insert(head.end(), {0x00, 0, 0});  // no global palette: each frame has its own
-        // Loop forever, as videos shared in chat and mail are expected to.
-        const uint8_t loop[] = {0x21, 0xFF, 11,  'N', 'E', 'T', 'S', 'C', 'A', 'P',
-                                'E',  '2',  '.', '0', 3,   1,   0,   0,   0};
-        head.insert(head.end(), std::begin(loop), std::end(loop));
-        started_ = true;
-        if (!Emit(head)) return false;
-    } else if (picture.rgb == previous_) {
-        return ok_;  // the pending frame simply lasts longer
+    if (waitingAtCs_ >= 0) {
+        if (picture.rgb == waiting_) return ok_;  // the waiting frame simply lasts longer
+        if (atCs - waitingAtCs_ < kMinGifDelayCs) {
+            waiting_ = picture.rgb;
+            return ok_;
+        }
+        if (!Flush(atCs)) return false;
     }
-    if (!Flush(atCs)) return false;
-    EncodeChange(picture);
-    previous_ = picture.rgb;
-    pendingAtCs_ = atCs;
+    waiting_ = picture.rgb;
+    waitingAtCs_ = atCs;
     return ok_;
 }
 
 bool GifWriter::Flush(int64_t untilCs) {
-    if (pendingAtCs_ < 0) return ok_;
-    int64_t left = std::max<int64_t>(untilCs - pendingAtCs_, 1);
+    if (waitingAtCs_ < 0) return ok_;
+    // A picture merged back to what is shown changes nothing: the frames before last longer.
+    const bool changed = shown_.empty() || waiting_ != shown_;
+    if (changed) EncodeChange();
+    if (!head_.empty()) {
+        Emit(head_);
+        head_.clear();
+    }
+    int64_t left = std::max(untilCs - waitingAtCs_, kMinGifDelayCs);
     bool first = true;
     while (left > 0 && ok_) {
-        const int64_t delay = std::min(left, kMaxGifFrameCs);
+        // The rest of a long hold is never left shorter than a browser honours.
+        int64_t delay = std::min(left, kMaxGifFrameCs);
+        if (left - delay > 0 && left - delay < kMinGifDelayCs) delay -= kMinGifDelayCs;
         left -= delay;
+        const bool stored = first && changed;
         std::vector<uint8_t> control{0x21, 0xF9, 4};
         // Disposal 1 (keep): the next frame draws over this one.
-        const bool transparent = first ? pendingTransparent_ : true;
+        const bool transparent = stored ? frameTransparent_ : true;
         control.push_back(static_cast<uint8_t>(0x04 | (transparent ? 1 : 0)));
         U16(control, static_cast<uint32_t>(delay));
-        control.push_back(first ? pendingTransparentIndex_ : 0);
+        control.push_back(stored ? frameTransparentIndex_ : 0);
         control.push_back(0);
         Emit(control);
-        if (first) {
-            Emit(pending_);
+        if (stored) {
+            Emit(frame_);
         } else {
             // A picture held past the longest delay: a transparent pixel that lasts on.
             std::vector<uint8_t> still{0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 0};
@@ -275,20 +368,40 @@ bool GifWriter::Flush(int64_t untilCs) {
         }
         first = false;
     }
-    pendingAtCs_ = -1;
+    if (changed) shown_.swap(waiting_);
+    waitingAtCs_ = -1;
     return ok_;
 }
 
-void GifWriter::EncodeChange(const RgbImage& picture) {
+namespace {
+
+int TableBits(size_t entries) {
+    int bits = 1;
+    while ((size_t{1} << bits) < entries) ++bits;
+    return bits;
+}
+
+void PutTable(const std::vector<uint32_t>& colours, int bits, std::vector<uint8_t>& out) {
+    for (size_t i = 0; i < (size_t{1} << bits); ++i) {
+        const uint32_t c = i < colours.size() ? colours[i] : 0;
+        out.insert(out.end(), {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
+                               static_cast<uint8_t>(c)});
+    }
+}
+
+}  // namespace
+
+void GifWriter::EncodeChange() {
     const size_t stride = static_cast<size_t>(width_) * 3;
-    const bool hasPrevious = previous_.size() == picture.rgb.size();
+    const std::vector<uint8_t>& picture = waiting_;
+    const bool hasPrevious = shown_.size() == picture.size();
     int32_t left = 0, top = 0, right = width_, bottom = height_;
     if (hasPrevious) {
         // The rectangle around every changed pixel.
         left = width_, top = height_, right = 0, bottom = 0;
         for (int32_t y = 0; y < height_; ++y) {
-            const uint8_t* a = picture.rgb.data() + y * stride;
-            const uint8_t* b = previous_.data() + y * stride;
+            const uint8_t* a = picture.data() + y * stride;
+            const uint8_t* b = shown_.data() + y * stride;
             if (std::equal(a, a + stride, b)) continue;
             top = std::min(top, y);
             bottom = y + 1;
@@ -306,54 +419,80 @@ void GifWriter::EncodeChange(const RgbImage& picture) {
             right = std::max(right, x1 + 1);
         }
     }
-    // Changed pixels, and whether any unchanged one lies inside the rectangle.
-    std::vector<uint32_t> colours;
+    // Changed pixels' colours, and whether any unchanged one lies inside the rectangle.
+    ColourCounter counter;
     bool keepsSome = false;
     for (int32_t y = top; y < bottom; ++y) {
         for (int32_t x = left; x < right; ++x) {
             const size_t at = y * stride + static_cast<size_t>(x) * 3;
-            const uint32_t c = Rgb(&picture.rgb[at]);
-            if (hasPrevious && c == Rgb(&previous_[at])) {
+            const uint32_t c = Rgb(&picture[at]);
+            if (hasPrevious && c == Rgb(&shown_[at])) {
                 keepsSome = true;
             } else {
-                colours.push_back(c);
+                counter.Add(c);
             }
         }
     }
-    Palette palette;
-    palette.Build(colours, keepsSome ? 255 : 256);
-    const size_t used = palette.colours().size() + (keepsSome ? 1 : 0);
-    int bits = 1;
-    while ((size_t{1} << bits) < used) ++bits;
+    const ColourCounts& counts = counter.Take();
+    // The first picture's palette while it serves, then the last frame's own, else a new one.
+    const bool first = shown_.empty();
+    if (first) global_.Build(counts);
+    const bool useGlobal = first || global_.Serves(counts);
+    if (!useGlobal && !local_.Serves(counts)) local_.Build(counts);
+    GifPalette& palette = useGlobal ? global_ : local_;
+    // The entry after the colours is the transparent one.
+    const int bits = TableBits(palette.colours().size() + 1);
     const auto transparentIndex = static_cast<uint8_t>(palette.colours().size());
+    if (first) {
+        head_ = {'G', 'I', 'F', '8', '9', 'a'};
+        U16(head_, static_cast<uint32_t>(width_));
+        U16(head_, static_cast<uint32_t>(height_));
+        head_.insert(head_.end(),
+                     {static_cast<uint8_t>(0x80 | (bits - 1) << 4 | (bits - 1)), 0, 0});
+        PutTable(global_.colours(), bits, head_);
+        // Loop forever, as videos shared in chat and mail are expected to.
+        const uint8_t loop[] = {0x21, 0xFF, 11,  'N', 'E', 'T', 'S', 'C', 'A', 'P',
+                                'E',  '2',  '.', '0', 3,   1,   0,   0,   0};
+        head_.insert(head_.end(), std::begin(loop), std::end(loop));
+    }
     indices_.clear();
+    uint32_t lastColour = 0;
+    uint8_t lastIndex = 0;
+    bool haveLast = false;
     for (int32_t y = top; y < bottom; ++y) {
         for (int32_t x = left; x < right; ++x) {
             const size_t at = y * stride + static_cast<size_t>(x) * 3;
-            const uint32_t c = Rgb(&picture.rgb[at]);
-            indices_.push_back(hasPrevious && c == Rgb(&previous_[at]) ? transparentIndex
-                                                                       : palette.Index(c));
+            const uint32_t c = Rgb(&picture[at]);
+            if (hasPrevious && c == Rgb(&shown_[at])) {
+                indices_.push_back(transparentIndex);
+                continue;
+            }
+            if (!haveLast || c != lastColour) {
+                lastColour = c, lastIndex = palette.Index(c), haveLast = true;
+            }
+            indices_.push_back(lastIndex);
         }
     }
-    pending_.clear();
-    pending_.push_back(0x2C);
-    U16(pending_, static_cast<uint32_t>(left));
-    U16(pending_, static_cast<uint32_t>(top));
-    U16(pending_, static_cast<uint32_t>(std::max(right - left, 0)));
-    U16(pending_, static_cast<uint32_t>(std::max(bottom - top, 0)));
-    pending_.push_back(static_cast<uint8_t>(0x80 | (bits - 1)));  // a local palette
-    for (size_t i = 0; i < (size_t{1} << bits); ++i) {
-        const uint32_t c = i < palette.colours().size() ? palette.colours()[i] : 0;
-        pending_.insert(pending_.end(), {static_cast<uint8_t>(c >> 16),
-                                         static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
+    frame_.clear();
+    frame_.push_back(0x2C);
+    U16(frame_, static_cast<uint32_t>(left));
+    U16(frame_, static_cast<uint32_t>(top));
+    U16(frame_, static_cast<uint32_t>(std::max(right - left, 0)));
+    U16(frame_, static_cast<uint32_t>(std::max(bottom - top, 0)));
+    if (useGlobal) {
+        frame_.push_back(0);
+    } else {
+        frame_.push_back(static_cast<uint8_t>(0x80 | (bits - 1)));
+        PutTable(local_.colours(), bits, frame_);
     }
-    GifLzw(indices_, std::max(bits, 2), pending_);
-    pendingTransparent_ = keepsSome;
-    pendingTransparentIndex_ = transparentIndex;
+    GifLzw(indices_, std::max(bits, 2), frame_);
+    frameTransparent_ = keepsSome;
+    frameTransparentIndex_ = transparentIndex;
 }
 
 bool GifWriter::Finish(int64_t endCs) {
     Flush(endCs);
+    if (!head_.empty() || shown_.empty()) return ok_;  // nothing was added: no file to end
     const uint8_t trailer = 0x3B;
     return Emit(std::span(&trailer, 1));
 }

@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -127,6 +128,70 @@ void Chunk(std::vector<uint8_t>& out, const char* type, std::span<const uint8_t>
 }
 
 }  // namespace
+
+namespace {
+
+// Which source pixels make up each of `to` output pixels along a side of `from`, and how much of
+// each, in 1/65536ths of the output pixel.
+struct Tap {
+    int32_t source;
+    uint32_t weight;
+};
+std::vector<std::vector<Tap>> AreaTaps(int32_t from, int32_t to) {
+    std::vector<std::vector<Tap>> taps(static_cast<size_t>(to));
+    // Output pixel i covers [i * from / to, (i + 1) * from / to) of the source, in units of
+    // 1 / to of a source pixel so that the edges are exact.
+    for (int32_t i = 0; i < to; ++i) {
+        const int64_t lo = int64_t{i} * from, hi = lo + from;
+        uint32_t given = 0;
+        for (int64_t s = lo / to; s * to < hi; ++s) {
+            const int64_t covered = std::min(hi, (s + 1) * to) - std::max(lo, s * to);
+            const auto w = static_cast<uint32_t>(covered * 65536 / from);
+            taps[static_cast<size_t>(i)].push_back({static_cast<int32_t>(s), w});
+            given += w;
+        }
+        // Rounding left over goes to the largest share, so that every pixel weighs 1 in all.
+        auto& t = taps[static_cast<size_t>(i)];
+        std::max_element(t.begin(), t.end(), [](const Tap& a, const Tap& b) {
+            return a.weight < b.weight;
+        })->weight += 65536 - given;
+    }
+    return taps;
+}
+
+}  // namespace
+
+void ScaleByArea(const RgbImage& in, int32_t width, int32_t height, RgbImage& out) {
+    const auto across = AreaTaps(in.width, width);
+    const auto down = AreaTaps(in.height, height);
+    // Across first into 8.8 fixed point, then down.
+    std::vector<uint16_t> rows(static_cast<size_t>(in.height) * width * 3);
+    for (int32_t y = 0; y < in.height; ++y) {
+        const uint8_t* src = in.rgb.data() + static_cast<size_t>(y) * in.width * 3;
+        uint16_t* dst = rows.data() + static_cast<size_t>(y) * width * 3;
+        for (int32_t x = 0; x < width; ++x) {
+            uint32_t sum[3] = {0, 0, 0};
+            for (const Tap& t : across[static_cast<size_t>(x)]) {
+                for (int c = 0; c < 3; ++c) sum[c] += src[t.source * 3 + c] * t.weight;
+            }
+            for (int c = 0; c < 3; ++c) dst[x * 3 + c] = static_cast<uint16_t>((sum[c] + 128) >> 8);
+        }
+    }
+    out.width = width;
+    out.height = height;
+    out.rgb.resize(static_cast<size_t>(width) * height * 3);
+    const size_t stride = static_cast<size_t>(width) * 3;
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* dst = out.rgb.data() + y * stride;
+        for (size_t i = 0; i < stride; ++i) {
+            uint64_t sum = 0;
+            for (const Tap& t : down[static_cast<size_t>(y)]) {
+                sum += uint64_t{rows[static_cast<size_t>(t.source) * stride + i]} * t.weight;
+            }
+            dst[i] = static_cast<uint8_t>(std::min<uint64_t>((sum + (1u << 23)) >> 24, 255));
+        }
+    }
+}
 
 std::vector<uint8_t> EncodePng(const RgbImage& image) {
     const size_t stride = static_cast<size_t>(image.width) * 3;

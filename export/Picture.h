@@ -32,6 +32,11 @@ struct ClickRing {
 // clipped to the picture.
 void DrawCursor(RgbImage& image, int32_t x, int32_t y, const ClickRing* ring);
 
+// `in` scaled down to `width` x `height` by area averaging: each pixel is the mean of the part
+// of the picture it covers, so thin text and lines fade rather than vanish. Sizes no larger
+// than the picture's.
+void ScaleByArea(const RgbImage& in, int32_t width, int32_t height, RgbImage& out);
+
 // The picture as a complete PNG file (8-bit RGB).
 std::vector<uint8_t> EncodePng(const RgbImage& image);
 

@@ -16,8 +16,8 @@ constexpr int64_t kMarkerBackGraceMs = 1000;
 // The speeds are numbered in halves, one step apart; the keys stop at either end.
 Speed StepSpeed(Speed speed, int delta) {
     return static_cast<Speed>(std::clamp(static_cast<int32_t>(speed) + delta,
-                                         static_cast<int32_t>(kSlowestSpeed),
-                                         static_cast<int32_t>(kFastestSpeed)));
+                                         static_cast<int32_t>(playback::kSlowestSpeed),
+                                         static_cast<int32_t>(playback::kFastestSpeed)));
 }
 }  // namespace
 

@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "playback/TimeStretch.h"
 #include "playback/Timeline.h"
 #include "player/Playback.h"
 #include "player/SaveFlow.h"
 #include "player/Selection.h"
-#include "player/TimeStretch.h"
 
 namespace mrv::player {
+
+using playback::Speed;
 
 enum class PlayerKey {
     Space,

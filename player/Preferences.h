@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "player/TimeStretch.h"
+#include "playback/TimeStretch.h"
 
 namespace mrv::player {
+
+using playback::Speed;
 
 // In screen coordinates, right and bottom exclusive.
 struct ScreenRect {

@@ -119,5 +119,62 @@ TEST(ExportSkipIdle, FramesAreStampedInOutputMillisecondsAndCutRecordsAreNotSent
     EXPECT_EQ(times, (std::vector<int64_t>{0, 1, 2, 40}));
 }
 
+TEST(ExportSelection, BoundsSpeedsAndScaledSizes) {
+    Selection s;
+    EXPECT_FALSE(ResolveSelection(500, -1, 1.5, 4000, s));
+    EXPECT_EQ(s.toMs, 4000);
+    EXPECT_FALSE(s.trimsEnd);
+    EXPECT_EQ(s.halves, 3);
+    EXPECT_FALSE(ResolveSelection(0, 9000, 4, 4000, s));  // past the end: to the end
+    EXPECT_FALSE(s.trimsEnd);
+    EXPECT_FALSE(ResolveSelection(100, 300, 2, 4000, s));
+    EXPECT_TRUE(s.trimsEnd);
+    EXPECT_TRUE(ResolveSelection(300, 300, 1, 4000, s));
+    EXPECT_TRUE(ResolveSelection(4000, -1, 1, 4000, s));
+    EXPECT_TRUE(ResolveSelection(-1, -1, 1, 4000, s));
+    for (double bad : {0.0, 3.0, -2.0, 1.25, std::nan("")}) {
+        EXPECT_TRUE(ResolveSelection(0, -1, bad, 4000, s)) << bad;
+    }
+    // The stretcher's rounding: up.
+    EXPECT_EQ(AtSpeed(8801, 4), 4401);
+    EXPECT_EQ(AtSpeed(9, 3), 6);
+    EXPECT_EQ(AtSpeed(9, 8), 3);
+    EXPECT_EQ(ScaledSize(1920, 1080, 1280), (PictureSize{1280, 720}));
+    EXPECT_EQ(ScaledSize(1920, 1080, 640), (PictureSize{640, 360}));
+    EXPECT_EQ(ScaledSize(1366, 768, 960), (PictureSize{960, 540}));
+    EXPECT_EQ(ScaledSize(800, 600, 1280), (PictureSize{800, 600}));  // never enlarged
+    EXPECT_EQ(ScaledSize(800, 600, 0), (PictureSize{800, 600}));
+    EXPECT_EQ(ScaledSize(4000, 2, 640), (PictureSize{640, 1}));
+}
+
+TEST(ExportSelection, PartStartsWithThePictureOnScreenAndLastsItsLengthOverTheSpeed) {
+    // Records at ticks 0, 1, 2 and 40 of 100 ms; 1.5 s to 3 s saved at 2x.
+    const std::vector<int64_t> firstTicks{0, 1, 2, 40};
+    const Selection part{150, 3000, 4, true};
+    const TimeMap map = TimeMap::Only(part, 4100);
+    const FrameSchedule schedule(firstTicks, 41, 100, &map, 0, part.halves);
+    EXPECT_EQ(schedule.totalUnits(), 1425);
+    std::vector<int64_t> times;
+    for (size_t i = 0; i < firstTicks.size(); ++i) schedule.Times(i, times);
+    // Record 1 is on screen at the start; record 2 holds to the end (and again a tick before
+    // it); records 0 and 3 lie outside.
+    EXPECT_EQ(times, (std::vector<int64_t>{0, 25, 1375}));
+    // The sound: the part itself, silence padded to its end; to the sound's end without a mark.
+    EXPECT_EQ(map.KeptSamples(8000, 9000),
+              (std::vector<std::pair<int64_t, int64_t>>{{1200, 24000}}));
+    const TimeMap open = TimeMap::Only({150, 4100, 2, false}, 4100);
+    EXPECT_EQ(open.KeptSamples(8000, 40000),
+              (std::vector<std::pair<int64_t, int64_t>>{{1200, 40000}}));
+    EXPECT_TRUE(open.KeptSamples(8000, 1000).empty());
+    // Idle time is cut inside the part only: 0.15 to 1.15 s kept, then from the change at 2.5 s.
+    const TimeMap idle = TimeMap::SkipIdle({{0, 0}, {2500, 2500}}, part, 4100, 1000);
+    ASSERT_EQ(idle.pieces().size(), 2u);
+    EXPECT_EQ(idle.pieces()[0].fromMs, 150);
+    EXPECT_EQ(idle.pieces()[0].toMs, 1150);
+    EXPECT_EQ(idle.pieces()[1].fromMs, 2500);
+    EXPECT_EQ(idle.totalOutMs(), 1500);
+    EXPECT_FALSE(idle.keepsEnd());
+}
+
 }  // namespace
 }  // namespace mrv::exporting

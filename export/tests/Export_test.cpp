@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "common/ByteOrder.h"
 #include "export/ExportJob.h"
@@ -108,6 +109,69 @@ TEST_F(ExportTest, PcmWavHoldsEachSoundEndingAtItsPictureAndSilenceWhereItWasDro
     EXPECT_EQ(sample(10080), 6000);
     EXPECT_EQ(sample(11999), 6000);
     EXPECT_EQ(Files(), std::vector<fs::path>{"s.wav"});
+}
+
+TEST_F(ExportTest, SelectedSoundIsCutAtTheMarksAndShortenedByTheSpeed) {
+    const auto stream = Stream();
+    ExportRequest request;
+    request.format = ExportFormat::Wav;
+    request.output = dir_ / "part.wav";
+    request.fromMs = 300;
+    request.toMs = 1900;
+    const auto samples = [&](double speed) {
+        request.speed = speed;
+        const ExportResult r = RunExport(stream, request, decoders_, {});
+        EXPECT_EQ(r.status, ExportStatus::Done) << r.detail;
+        const auto wav = Read(request.output);
+        std::vector<int16_t> pcm;
+        for (size_t i = 44; i + 1 < wav.size(); i += 2) {
+            pcm.push_back(static_cast<int16_t>(GetU16(&wav[i])));
+        }
+        return pcm;
+    };
+    // Samples 2400 to 15200, silence after the last sound (at 12000) up to the end mark.
+    const auto once = samples(1);
+    ASSERT_EQ(once.size(), 12800u);
+    EXPECT_EQ(once[0], 1000);
+    EXPECT_EQ(once[7680 - 2400], 0);
+    EXPECT_EQ(once[11999 - 2400], 6000);
+    EXPECT_EQ(once[12000 - 2400], 0);
+    EXPECT_EQ(samples(2).size(), 6400u);
+    EXPECT_EQ(samples(4).size(), 3200u);
+    // GSM keeps the blocks that start inside the selection, and cannot change speed.
+    request.wavAsPcm = false;
+    request.speed = 1;
+    ASSERT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Done);
+    EXPECT_EQ(Read(request.output).size(), 60u + 22 * 65);
+    request.speed = 2;
+    EXPECT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Refused);
+    request.speed = 3;
+    request.wavAsPcm = true;
+    EXPECT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Refused);
+    request.speed = 1;
+    request.fromMs = 2000;  // the recording's end
+    EXPECT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Refused);
+}
+
+TEST_F(ExportTest, GifEstimateIsTheSizeWrittenWhenTheSampleCoversTheSelection) {
+    const auto stream = Stream();
+    ExportRequest request;
+    request.output = dir_ / "x.gif";
+    for (const auto& [from, to, width] : {std::tuple{0, -1, 0}, std::tuple{300, 1400, 20}}) {
+        request.fromMs = from;
+        request.toMs = to;
+        request.gifWidth = width;
+        request.speed = 2;
+        const auto estimate = EstimateGifBytes(stream, request);
+        ASSERT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Done);
+        ASSERT_TRUE(estimate.has_value());
+        EXPECT_EQ(*estimate, static_cast<int64_t>(fs::file_size(request.output)));
+    }
+    request.gifEncoder = GifEncoder::Ffmpeg;
+    EXPECT_FALSE(EstimateGifBytes(stream, request).has_value());
+    request.gifEncoder = GifEncoder::BuiltIn;
+    request.fromMs = 5000;
+    EXPECT_FALSE(EstimateGifBytes(stream, request).has_value());
 }
 
 TEST_F(ExportTest, SkipIdleCutsOnlyWhereNoPictureChangesAndNoSoundIsHeard) {

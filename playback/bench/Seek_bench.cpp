@@ -1,5 +1,5 @@
 // What a backward seek costs on a long recording, with and without snapshots.
-//   mrv_player_bench --benchmark_min_time=0.5
+//   mrv_playback_bench --benchmark_min_time=0.5
 #include <benchmark/benchmark.h>
 
 #include <cstdint>

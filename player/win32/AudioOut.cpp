@@ -89,7 +89,7 @@ void WaveOutput::Start(int64_t fromSample) {
     for (Buffer& b : buffers_) Queue(b);
 }
 
-void WaveOutput::SetSound(int32_t volumePercent, bool muted, Speed speed) {
+void WaveOutput::SetSound(int32_t volumePercent, bool muted, playback::Speed speed) {
     stretch_.SetVolume(volumePercent);
     stretch_.SetMuted(muted);
     stretch_.SetSpeed(speed);

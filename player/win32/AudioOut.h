@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "playback/AudioTimeline.h"
+#include "playback/TimeStretch.h"
 #include "player/Playback.h"
-#include "player/TimeStretch.h"
 
 namespace mrv::player::win {
 
@@ -53,7 +53,7 @@ class WaveOutput {
     void Start(int64_t fromSample);
     void Stop();
     // Takes effect from the next Start; the volume and mute at once.
-    void SetSound(int32_t volumePercent, bool muted, Speed speed);
+    void SetSound(int32_t volumePercent, bool muted, playback::Speed speed);
     // Refills the buffers the device has finished; call it often.
     void Pump();
     // Recording time played since the last Start.
@@ -75,7 +75,7 @@ class WaveOutput {
     playback::AudioTimeline& timeline_;
     std::span<const uint8_t> stream_;
     playback::GsmDecoder& decoder_;
-    TimeStretcher stretch_;
+    playback::TimeStretcher stretch_;
     std::vector<int16_t> input_;
     HWAVEOUT device_ = nullptr;
     std::array<Buffer, kBuffers> buffers_;

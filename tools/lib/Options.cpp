@@ -44,4 +44,39 @@ bool ParseArguments(const std::vector<std::string>& arguments, const KnownOption
     return true;
 }
 
+std::optional<int64_t> ParseClockTime(const std::string& text) {
+    // At most three fields of digits, the last with up to three decimals.
+    std::vector<int64_t> fields{0};
+    int digits = 0;
+    int64_t fraction = 0;
+    int decimals = -1;  // none yet
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (decimals >= 0) {
+                if (++decimals > 3) return std::nullopt;
+                fraction = fraction * 10 + (c - '0');
+                continue;
+            }
+            // A day of seconds at most in any field: no overflow, no absurd input.
+            if (++digits > 6) return std::nullopt;
+            fields.back() = fields.back() * 10 + (c - '0');
+        } else if (c == ':' && decimals < 0 && digits > 0 && fields.size() < 3) {
+            fields.push_back(0);
+            digits = 0;
+        } else if (c == '.' && decimals < 0 && digits > 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || decimals == 0) return std::nullopt;
+    for (size_t i = 1; i < fields.size(); ++i) {
+        if (fields[i] >= 60) return std::nullopt;
+    }
+    int64_t seconds = 0;
+    for (const int64_t f : fields) seconds = seconds * 60 + f;
+    while (decimals >= 0 && decimals < 3) fraction *= 10, ++decimals;
+    return seconds * 1000 + fraction;
+}
+
 }  // namespace mrv::tools

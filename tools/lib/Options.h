@@ -1,6 +1,7 @@
 // The tools' command lines: each command's known options, and the parser that refuses others.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -27,5 +28,9 @@ struct KnownOptions {
 // not know.
 bool ParseArguments(const std::vector<std::string>& arguments, const KnownOptions& known,
                     Args& args, std::string& error);
+
+// A time as [[hh:]mm:]ss[.mmm] in milliseconds: "90", "1:30", "0:01:30.5" and "1:30.250" are
+// all well formed; minutes and seconds after a colon are below 60. Nothing for anything else.
+std::optional<int64_t> ParseClockTime(const std::string& text);
 
 }  // namespace mrv::tools

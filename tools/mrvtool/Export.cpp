@@ -1,10 +1,12 @@
 // mrvtool export: a recording as PNG pictures, its sound as a WAV (GSM 6.10 as recorded, or
 // 16-bit PCM laid out as the player plays it), or a video (MP4, GIF) through the export library;
 // mrvtool decodes GSM 6.10 through ffmpeg, having no codec of its own.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
@@ -23,6 +25,7 @@
 #include "common/Utf8Path.h"
 #include "export/ChildProcess.h"
 #include "export/Export.h"
+#include "tools/lib/Options.h"
 #include "tools/lib/ProcessEnv.h"
 #include "tools/mrvtool/RecordingInput.h"
 
@@ -174,6 +177,52 @@ int RunExportCommand(const Args& args) {
             return UsageError("--skip-idle takes seconds from 0 to 86400, not \"" + *value + "\"");
         }
     }
+    const auto time = [&](const char* name, int64_t& ms) -> std::optional<std::string> {
+        if (args.Flag(name)) return std::string("--") + name + " needs a time ([[hh:]mm:]ss[.mmm])";
+        const auto value = args.Option(name);
+        if (!value) return std::nullopt;
+        const auto parsed = ParseClockTime(*value);
+        if (!parsed) {
+            return std::string("--") + name + " takes a time as [[hh:]mm:]ss[.mmm], not \"" +
+                   *value + "\"";
+        }
+        ms = *parsed;
+        return std::nullopt;
+    };
+    int64_t fromMs = 0, toMs = -1;
+    if (auto why = time("from", fromMs)) return UsageError(*why);
+    if (auto why = time("to", toMs)) return UsageError(*why);
+    if (toMs >= 0 && toMs <= fromMs) return UsageError("--to must come after --from");
+    double speed = 1;
+    if (args.Flag("speed")) return UsageError("--speed needs 1, 1.5, 2 or 4");
+    if (auto value = args.Option("speed")) {
+        const std::string v = *value;
+        if (v == "1")
+            speed = 1;
+        else if (v == "1.5")
+            speed = 1.5;
+        else if (v == "2")
+            speed = 2;
+        else if (v == "4")
+            speed = 4;
+        else
+            return UsageError("--speed takes 1, 1.5, 2 or 4, not \"" + v + "\"");
+    }
+    int32_t gifWidth = 0;
+    if (args.Flag("gif-width")) return UsageError("--gif-width needs a width in pixels");
+    if (auto value = args.Option("gif-width")) {
+        char* end = nullptr;
+        const long w = std::strtol(value->c_str(), &end, 10);
+        if (end == value->c_str() || *end != '\0' || w < 1 || w > 65535) {
+            return UsageError("--gif-width takes pixels from 1 to 65535, not \"" + *value + "\"");
+        }
+        gifWidth = static_cast<int32_t>(w);
+    }
+    if (gifWidth > 0 && std::none_of(requests.begin(), requests.end(), [](const ExportRequest& r) {
+            return r.format == ExportFormat::Gif;
+        })) {
+        return UsageError("--gif-width is for --gif and --gif-builtin");
+    }
     const std::string ffmpeg = FindFfmpeg(RealProgramFiles(), SelfDirectory(), PathVariable(), {});
     CatchInterrupts();
     RecordingInput input;
@@ -183,6 +232,10 @@ int RunExportCommand(const Args& args) {
         r.ffmpeg = ffmpeg;
         r.skipIdleSeconds = skipIdle;
         r.wavAsPcm = args.Flag("pcm");
+        r.fromMs = fromMs;
+        r.toMs = toMs;
+        r.speed = speed;
+        r.gifWidth = gifWidth;
         r.onNotice = [](const std::string& notice) {
             std::fprintf(stderr, "warning: %s\n", notice.c_str());
         };
@@ -205,9 +258,12 @@ int RunExportCommand(const Args& args) {
 const CommandRegistration kExport{
     {"export",
      "export REC (--png DIR | --wav OUT.wav [--pcm] | --mp4 OUT.mp4 | --gif OUT.gif | "
-     "--gif-builtin OUT.gif) [--skip-idle SECONDS] [--stub FILE]",
+     "--gif-builtin OUT.gif) [--from TIME] [--to TIME] [--speed 1|1.5|2|4] [--gif-width N] "
+     "[--skip-idle SECONDS] [--stub FILE]",
      RunExportCommand,
-     {{"png", "wav", "mp4", "gif", "gif-builtin", "skip-idle", "stub"}, {"pcm"}}}};
+     {{"png", "wav", "mp4", "gif", "gif-builtin", "skip-idle", "stub", "from", "to", "speed",
+       "gif-width"},
+      {"pcm"}}}};
 
 }  // namespace
 }  // namespace mrv::tools

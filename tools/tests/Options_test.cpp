@@ -36,5 +36,18 @@ TEST(ParseArguments, KnownOptionsOnly) {
     EXPECT_EQ(error, "unknown option --bogus");
 }
 
+TEST(ClockTime, HoursMinutesSecondsAndMillisecondsOrNothing) {
+    EXPECT_EQ(ParseClockTime("90"), 90000);
+    EXPECT_EQ(ParseClockTime("1:30"), 90000);
+    EXPECT_EQ(ParseClockTime("0:01:30.5"), 90500);
+    EXPECT_EQ(ParseClockTime("1:02:03.004"), 3723004);
+    EXPECT_EQ(ParseClockTime("2.25"), 2250);
+    EXPECT_EQ(ParseClockTime("0"), 0);
+    for (const char* bad : {"", "1:60", "1:2:60", "1:2:3:4", "1.", ".5", "1.2345", "-1",
+                            "1:", ":30", "1,5", "1e3", " 1", "1.5:00", "9999999"}) {
+        EXPECT_FALSE(ParseClockTime(bad).has_value()) << bad;
+    }
+}
+
 }  // namespace
 }  // namespace mrv::tools

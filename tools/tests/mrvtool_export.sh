@@ -110,5 +110,48 @@ code=$?
 [ "$code" = 3 ] && grep -q "not enough memory" <<<"$msg" || fail "out of memory: $code $msg"
 rm -f big.mrv
 
+# A part at a speed: 50 typed pictures at 10 a second (5 s); 1 s to 3.5 s at 2x lasts 1.25 s
+# (within a frame, 50 ms) in every type, starts with the picture on screen at 1 s, and a GIF
+# asked for 160 wide is 160 x 90.
+"$(dirname "$MRVTOOL")/mrv_framegen" typing --out typing --size 320x180 --frames 50 >/dev/null &&
+    head -c 4096 /dev/zero >stub.bin &&
+    "$MRVTOOL" replay typing --bpp 32 --step 7 --fps 10 --stub stub.bin --out typing.exe \
+        >/dev/null || exit 1
+part=(--stub stub.bin --from 1 --to 3.5 --speed 2)
+"$MRVTOOL" export typing.exe "${part[@]}" --gif-builtin p.gif --gif pf.gif --mp4 p.mp4 \
+    --png part >/dev/null || fail "export of a part"
+"$MRVTOOL" export typing.exe "${part[@]}" --gif-width 160 --gif-builtin p160.gif \
+    --gif pf160.gif >/dev/null || fail "export of a narrow part"
+"$MRVTOOL" export typing.exe --stub stub.bin --png whole >/dev/null || fail "png export"
+for f in p.gif pf.gif p.mp4 p160.gif pf160.gif; do
+    awk -v d="$(duration $f)" 'BEGIN { exit !(d > 1.199 && d < 1.301) }' ||
+        fail "$f lasts $(duration $f) s, want 1.25"
+done
+for f in p160.gif pf160.gif; do
+    size="$(ffprobe -v error -show_entries stream=width,height -of csv=p=0 $f)"
+    [ "$size" = 160,90 ] || fail "$f is $size, want 160,90"
+done
+[ "$(ls part | head -n 1)" = tick_00000010.png ] && [ "$(ls part | wc -l)" = 25 ] ||
+    fail "png of the part: $(ls part | head -n 1) and $(ls part | wc -l) pictures"
+convert "p.gif[0]" first.png
+off() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
+at="$(off first.png whole/tick_00000010.png)" before="$(off first.png whole/tick_00000009.png)"
+[ "$at" -le 200 ] && [ "$at" -lt "$before" ] ||
+    fail "first picture: $at pixels off the one at 1 s, $before off the one before"
+# The sound of a part at 2x: half the part's length; GSM as recorded cannot change speed.
+"$STREAMS" sound.mrv 20 0 100 1 || exit 1
+"$MRVTOOL" export sound.mrv --from 0.5 --to 1.5 --speed 2 --wav s.wav --pcm >/dev/null ||
+    fail "wav of a part"
+awk -v d="$(duration s.wav)" 'BEGIN { exit !(d > 0.449 && d < 0.551) }' ||
+    fail "wav lasts $(duration s.wav) s, want 0.5"
+msg="$("$MRVTOOL" export sound.mrv --speed 2 --wav g.wav 2>&1)"
+[ $? = 1 ] && grep -q "as PCM" <<<"$msg" || fail "gsm at 2x: $msg"
+for bad in "--from 1:75" "--from 2 --to 1" "--speed 3" "--gif-width 0" "--to"; do
+    msg="$("$MRVTOOL" export typing.exe --stub stub.bin --gif x.gif $bad 2>&1)"
+    [ $? = 2 ] && [ -n "$msg" ] && [ ! -e x.gif ] || fail "$bad: $msg"
+done
+msg="$("$MRVTOOL" export typing.exe --stub stub.bin --mp4 x.mp4 --gif-width 640 2>&1)"
+[ $? = 2 ] || fail "--gif-width for an mp4: $msg"
+
 [ "$failures" -eq 0 ] && echo "mrvtool export: all checks passed"
 exit "$failures"

@@ -3,13 +3,13 @@
 // clock says it should start) whose waveform best continues what was played. Pieces come from
 // the input unchanged, so the pitch stays; skipping or repeating input between them changes the
 // length.
-#include "player/TimeStretch.h"
+#include "playback/TimeStretch.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-namespace mrv::player {
+namespace mrv::playback {
 
 namespace {
 
@@ -249,4 +249,4 @@ int64_t TimeStretcher::InputAt(int64_t outputSamples) const {
     return endOutput_ >= 0 ? std::min(in, inEnd_) : in;
 }
 
-}  // namespace mrv::player
+}  // namespace mrv::playback

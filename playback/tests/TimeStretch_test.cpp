@@ -1,6 +1,6 @@
 // The player's speed control: pitch, length, smoothness and clock of the stretched sound, and the
 // volume and mute applied to the samples.
-#include "player/TimeStretch.h"
+#include "playback/TimeStretch.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,11 @@
 #include <random>
 #include <vector>
 
-namespace mrv::player {
+namespace mrv::playback {
 namespace {
 
-constexpr Speed kAllSpeeds[] = {Speed::Half, Speed::Normal, Speed::OneAndHalf, Speed::Double};
+constexpr Speed kAllSpeeds[] = {Speed::Half, Speed::Normal, Speed::OneAndHalf, Speed::Double,
+                                Speed::Quadruple};
 
 std::vector<int16_t> Tone(double hz, int32_t rate, size_t n, double amplitude = 12000) {
     std::vector<int16_t> pcm(n);
@@ -209,4 +210,4 @@ TEST(TimeStretch, VolumeAndMuteScaleTheSamplesWithoutClicksOrWrapping) {
 }
 
 }  // namespace
-}  // namespace mrv::player
+}  // namespace mrv::playback

@@ -1,5 +1,5 @@
 // What the time-stretch costs per second of sound at each speed.
-//   mrv_player_bench --benchmark_filter=Stretch
+//   mrv_stretch_bench
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -8,11 +8,11 @@
 #include <random>
 #include <vector>
 
-#include "player/TimeStretch.h"
+#include "playback/TimeStretch.h"
 
 namespace {
 
-using namespace mrv::player;
+using namespace mrv::playback;
 
 constexpr int kSeconds = 10;
 

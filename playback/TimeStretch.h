@@ -1,6 +1,6 @@
-// Playing speed for the player's sound: a streaming time-stretcher for 16-bit mono PCM that keeps
-// the pitch, the volume and mute applied to the samples, and the sound-driven clock's mapping
-// from samples played back to recording time.
+// Playing speed for the player's sound and for a copy saved at speed: a streaming time-stretcher
+// for 16-bit mono PCM that keeps the pitch, the volume and mute applied to the samples, and the
+// sound-driven clock's mapping from samples played back to recording time.
 #pragma once
 
 #include <cstddef>
@@ -8,13 +8,14 @@
 #include <span>
 #include <vector>
 
-namespace mrv::player {
+namespace mrv::playback {
 
-// The four playing speeds; the value is the speed in halves.
-enum class Speed : int32_t { Half = 1, Normal = 2, OneAndHalf = 3, Double = 4 };
+// The speeds; the value is the speed in halves. The player plays the four from Half to Double; a
+// saved copy may also be Quadruple.
+enum class Speed : int32_t { Half = 1, Normal = 2, OneAndHalf = 3, Double = 4, Quadruple = 8 };
 
 inline constexpr Speed kSlowestSpeed = Speed::Half;
-inline constexpr Speed kFastestSpeed = Speed::Double;
+inline constexpr Speed kFastestSpeed = Speed::Double;  // of the player
 inline double SpeedFactor(Speed s) { return static_cast<int32_t>(s) / 2.0; }
 
 // Push recording sound in, pull sound to play out, in chunks of any size. At Normal speed the
@@ -112,4 +113,4 @@ class TimeStretcher {
     int32_t rampStepQ16_ = 0;
 };
 
-}  // namespace mrv::player
+}  // namespace mrv::playback
