@@ -46,6 +46,13 @@ int32_t BarPositionAt(int32_t x, int32_t channelLeft, int32_t channelRight, int3
     return static_cast<int32_t>((offset * maxPosition + span / 2) / span);
 }
 
+int32_t BarXOf(int32_t position, int32_t channelLeft, int32_t channelRight, int32_t maxPosition) {
+    const int64_t span = int64_t{channelRight} - channelLeft;
+    if (span <= 0 || maxPosition <= 0) return channelLeft;
+    const int64_t at = std::clamp<int64_t>(position, 0, maxPosition);
+    return static_cast<int32_t>(channelLeft + (at * span + maxPosition / 2) / maxPosition);
+}
+
 std::string ScaleTip(Size picture, Size shown) {
     if (shown == picture || picture.width <= 0) return text::kPlayerShownOneToOne;
     char out[160];

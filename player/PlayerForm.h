@@ -73,6 +73,8 @@ int64_t StartMsOfTick(const playback::Timeline& timeline, int64_t tick);
 // The bar position under `x` on a channel from `channelLeft` to `channelRight` (exclusive),
 // which the thumb's centre spans, for a bar from 0 to `maxPosition`.
 int32_t BarPositionAt(int32_t x, int32_t channelLeft, int32_t channelRight, int32_t maxPosition);
+// Where the thumb's centre is at `position`: BarPositionAt's inverse, for drawing on the bar.
+int32_t BarXOf(int32_t position, int32_t channelLeft, int32_t channelRight, int32_t maxPosition);
 
 // The time label's tooltip: whether the picture is shown pixel for pixel or scaled to fit.
 std::string ScaleTip(Size picture, Size shown);

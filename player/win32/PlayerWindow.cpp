@@ -260,6 +260,12 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             OnCommand(LOWORD(wp), HIWORD(wp));
             return 0;
+        case WM_NOTIFY:
+            if (reinterpret_cast<const NMHDR*>(lp)->hwndFrom == strip_.bar() &&
+                reinterpret_cast<const NMHDR*>(lp)->code == NM_CUSTOMDRAW) {
+                return strip_.CustomDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(lp));
+            }
+            return ::DefWindowProcW(hwnd_, msg, wp, lp);
         case WM_HSCROLL:
             OnHScroll(wp, reinterpret_cast<HWND>(lp));
             return 0;

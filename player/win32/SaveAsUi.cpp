@@ -7,6 +7,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <array>
 #include <cwchar>
 #include <span>
 #include <vector>
@@ -163,6 +164,28 @@ class ItemDialogEvents final : public IFileDialogEvents, public IFileDialogContr
 
     // Reads the options as they stand and shows which apply, with the estimate.
     void Refresh(IFileDialog* dialog) {
+        Read(dialog);
+        const SaveOptionsShown shown = OptionsFor(FormatAt(state_.choice.typeIndex));
+        auto show = [&](DWORD id, bool enabled) {
+            customize_.SetControlState(
+                id, static_cast<CDCONTROLSTATEF>(CDCS_VISIBLE | (enabled ? CDCS_ENABLED : 0)));
+        };
+        show(IDC_SKIP_IDLE, shown.skipIdle);
+        show(IDC_SAVE_SPEED, shown.speed);
+        show(IDC_SAVE_WIDTH, shown.width);
+        // The estimate encodes a sample of pictures: only again when what it sees has changed.
+        const std::array<int32_t, 3> asked = {shown.width ? 1 : 0, state_.choice.speedIndex,
+                                              state_.choice.widthIndex};
+        if (asked == lastAsked_) return;
+        lastAsked_ = asked;
+        const std::string estimate =
+            state_.setup.estimate ? state_.setup.estimate(state_.choice) : "";
+        // A label never empty: some dialogs drop the line of an empty text.
+        customize_.SetControlLabel(IDC_SAVE_ESTIMATE,
+                                   Widen(estimate.empty() ? " " : estimate).c_str());
+    }
+
+    void Read(IFileDialog* dialog) {
         UINT type = 0;
         if (dialog && SUCCEEDED(dialog->GetFileTypeIndex(&type)) && type > 0) {
             state_.choice.typeIndex = static_cast<int32_t>(type) - 1;
@@ -178,20 +201,9 @@ class ItemDialogEvents final : public IFileDialogEvents, public IFileDialogContr
         if (SUCCEEDED(customize_.GetSelectedControlItem(IDC_SAVE_WIDTH, &item))) {
             state_.choice.widthIndex = static_cast<int32_t>(item);
         }
-        const SaveOptionsShown shown = OptionsFor(FormatAt(state_.choice.typeIndex));
-        auto show = [&](DWORD id, bool enabled) {
-            customize_.SetControlState(
-                id, static_cast<CDCONTROLSTATEF>(CDCS_VISIBLE | (enabled ? CDCS_ENABLED : 0)));
-        };
-        show(IDC_SKIP_IDLE, shown.skipIdle);
-        show(IDC_SAVE_SPEED, shown.speed);
-        show(IDC_SAVE_WIDTH, shown.width);
-        const std::string estimate =
-            state_.setup.estimate ? state_.setup.estimate(state_.choice) : "";
-        // A label never empty: some dialogs drop the line of an empty text.
-        customize_.SetControlLabel(IDC_SAVE_ESTIMATE,
-                                   Widen(estimate.empty() ? " " : estimate).c_str());
     }
+
+    const std::string& typed() const { return typed_; }
 
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (iid == __uuidof(IUnknown) || iid == __uuidof(IFileDialogEvents)) {
@@ -219,7 +231,12 @@ class ItemDialogEvents final : public IFileDialogEvents, public IFileDialogContr
         Refresh(nullptr);
         return S_OK;
     }
-    IFACEMETHODIMP OnFileOk(IFileDialog*) override { return S_OK; }
+    IFACEMETHODIMP OnFileOk(IFileDialog* dialog) override {
+        PWSTR name = nullptr;
+        if (SUCCEEDED(dialog->GetFileName(&name)) && name) typed_ = WideToUtf8(name);
+        ::CoTaskMemFree(name);
+        return S_OK;
+    }
     IFACEMETHODIMP OnFolderChanging(IFileDialog*, IShellItem*) override { return S_OK; }
     IFACEMETHODIMP OnFolderChange(IFileDialog*) override { return S_OK; }
     IFACEMETHODIMP OnSelectionChange(IFileDialog*) override { return S_OK; }
@@ -236,7 +253,23 @@ class ItemDialogEvents final : public IFileDialogEvents, public IFileDialogContr
   private:
     IFileDialogCustomize& customize_;
     DialogState& state_;
+    std::array<int32_t, 3> lastAsked_ = {-1, -1, -1};
+    std::string typed_;
 };
+
+// Wine's dialog adds the chosen type's extension even to a name typed with another of the
+// four ("a.png" as GIF gives "a.png.gif"); the typed one wins, as in the older dialog.
+std::string WithoutAddedExtension(std::string path, const std::string& typed, int32_t typeIndex) {
+    const std::string added = ExtensionOf(FormatAt(typeIndex));
+    const std::string name = path::FileName(typed);
+    const bool ours = !name.empty() && ResolveSaveTarget(name, typeIndex).path == name;
+    if (ours && path.size() > name.size() + added.size() &&
+        path.compare(path.size() - name.size() - added.size(), std::string::npos, name + added) ==
+            0) {
+        path.resize(path.size() - added.size());
+    }
+    return path;
+}
 
 void AddCombo(IFileDialogCustomize& customize, DWORD group, const char* label, DWORD id,
               const std::vector<std::string>& items, int32_t selected) {
@@ -305,9 +338,10 @@ ItemDialogResult AskWithItemDialog(HWND owner, DialogState& state) {
         FAILED(result->GetDisplayName(SIGDN_FILESYSPATH, &name))) {
         return {true, std::nullopt};
     }
-    state.choice.path = WideToUtf8(name);
+    events.Read(dialog.Get());
+    state.choice.path =
+        WithoutAddedExtension(WideToUtf8(name), events.typed(), state.choice.typeIndex);
     ::CoTaskMemFree(name);
-    events.Refresh(dialog.Get());
     return {true, state.choice};
 }
 

@@ -94,17 +94,32 @@ void StripView::SetScaleTip(const std::string& tip) {
     UpdateLabelTip();
 }
 
+// Drawn by the strip itself: a themed trackbar (Wine's among them) leaves its own selection
+// range undrawn.
 void StripView::ShowSelection(const BarScale& scale, const Selection& selection) {
-    if (selection.marked()) {
-        const TimeRange r = selection.range();
-        // Each end on its own: TBM_SETSEL packs both into 16 bits.
-        ::SendMessageW(bar_, TBM_SETSELSTART, FALSE, scale.PositionOf(r.fromMs));
-        ::SendMessageW(bar_, TBM_SETSELEND, TRUE, scale.PositionOf(r.toMs));
-    } else {
-        ::SendMessageW(bar_, TBM_CLEARSEL, TRUE, 0);
-    }
+    const TimeRange r = selection.range();
+    selectionFrom_ = selection.marked() ? scale.PositionOf(r.fromMs) : -1;
+    selectionTo_ = selection.marked() ? scale.PositionOf(r.toMs) : -1;
+    ::InvalidateRect(bar_, nullptr, TRUE);
     selectionTip_ = Widen(SelectionTip(selection));
     UpdateLabelTip();
+}
+
+LRESULT StripView::CustomDraw(const NMCUSTOMDRAW& draw) const {
+    if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.dwItemSpec != TBCD_CHANNEL) return CDRF_DODEFAULT;
+    if (draw.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYPOSTPAINT;
+    if (draw.dwDrawStage != CDDS_ITEMPOSTPAINT || selectionFrom_ < 0) return CDRF_DODEFAULT;
+    RECT thumb{};
+    ::SendMessageW(bar_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const int half = (thumb.right - thumb.left) / 2;
+    const int32_t max = static_cast<int32_t>(::SendMessageW(bar_, TBM_GETRANGEMAX, 0, 0));
+    const int left = draw.rc.left + half, right = draw.rc.right - half;
+    // A band a little taller than the thin channel, in the system's selection colour.
+    RECT band{BarXOf(selectionFrom_, left, right, max), draw.rc.top - 2,
+              BarXOf(selectionTo_, left, right, max) + 1, draw.rc.bottom + 2};
+    ::FillRect(draw.hdc, &band, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+    return CDRF_DODEFAULT;
 }
 
 void StripView::UpdateLabelTip() {

@@ -5,6 +5,7 @@
 //                            waits for the Save As (or open) dialog, types NAME, picks the
 //                            TYPE-th type (0-based), ticks the skip-idle option and picks the
 //                            I-th speed and width, then Save; prints the estimate shown
+//   where                    waits for the Save As dialog and prints its place: X Y W H
 //   answer yes|no|ok         waits for the player's message box, prints its text, presses
 //   close                    asks the player window to close, as its close box would
 #include <windows.h>
@@ -167,6 +168,13 @@ int main(int argc, char** argv) {
     const std::string action = argv[1];
     if (action == "file") return FillFileDialog(argc, argv);
     if (action == "answer" && argc == 3) return Answer(argv[2]);
+    if (action == "where") {
+        HWND dialog = WaitForDialog(true);
+        RECT r{};
+        if (!dialog || !::GetWindowRect(dialog, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
     if (action == "close") {
         HWND player = ::FindWindowW(L"MorvantaPlayer", nullptr);
         return player && ::PostMessageW(player, WM_CLOSE, 0, 0) ? 0 : 1;
