@@ -221,7 +221,8 @@ wait "$pid"
 # Trim and speed on a recording wider than 640 (20 records at 5 per second, 800x600: 4 s): the
 # start marked with I at record 5 (1 s), the end with O at record 15 (3 s); the part's GIF and
 # WAV at 2x last 1 s within a frame (0.1 s), the GIF and the PNGs start with record 5's
-# picture, and a GIF 640 wide is 640x480. Clearing from the bar's menu unmarks.
+# picture, and a GIF 640 wide is 640x480. Clearing from the bar's menu unmarks. Last, a
+# recording in the temporary folder is offered the Videos folder.
 "$MRV_PLAYER_E2E" make --stub "$STUB" --out wide.exe --frames 20 --size 800x600 --fps 5 \
     --gsm tone.wav >/dev/null
 mv log.txt second-log.txt
@@ -296,6 +297,22 @@ xdotool key Up Return
 expect_last selection "selection -1 -1" "clear from the menu"
 wine "$DRIVER" close
 wait "$pid"
+# A recording opened from the temporary folder (a mail attachment, a zip) is offered the user's
+# Videos folder.
+temp="$(winepath -u "$(DISPLAY= wine cmd /c echo %TEMP% | tr -d '\r')")"
+cp rec.exe "$temp/mailed.exe"
+rm -f log.txt
+wine "$temp/mailed.exe" /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs-wide" &
+pid=$!
+player_wait_log log.txt '^controls' 30 || exit 1
+window="$(xdotool search --sync --pid "$pid" --onlyvisible --name . | head -n 1)"
+open_save
+wine "$DRIVER" cancel || fail "no Save As dialog for the mailed recording"
+grep -q -E '^save dialog .*\\Videos\\mailed\.gif$' log.txt || fail "from the temporary folder: $(last 'save dialog')"
+wine "$DRIVER" close
+wait "$pid"
+rm -f "$temp/mailed.exe"
+
 for key in "$prefs" "$prefs-wide"; do
     DISPLAY= wine reg delete "HKCU\\Software\\Morvanta\\PlayerTest\\$key" /f >/dev/null 2>&1
 done
