@@ -362,9 +362,10 @@ class ComScope {
 
 }  // namespace
 
-std::optional<SaveChoice> AskSaveName(HWND owner, const SaveDialogSetup& setup) {
+std::optional<SaveChoice> AskSaveName(HWND owner, const SaveDialogSetup& setup,
+                                      SaveDialogKind kind) {
     DialogState state{setup, setup.preset};
-    {
+    if (kind == SaveDialogKind::CommonItem) {
         ComScope com;
         if (com.ok()) {
             ItemDialogResult asked = AskWithItemDialog(owner, state);

@@ -47,7 +47,9 @@ ExportResult SaveAsView::Finish() {
 
 std::optional<SaveChoice> SaveAsView::AskSaveName(const SaveDialogSetup& setup) {
     hooks_.Write("save dialog %s", setup.suggested.c_str());
-    std::optional<SaveChoice> choice = win::AskSaveName(window_, setup);
+    std::optional<SaveChoice> choice = win::AskSaveName(
+        window_, setup,
+        hooks_.olderSaveDialog ? SaveDialogKind::Older : SaveDialogKind::CommonItem);
     if (choice) {
         hooks_.Write("save chosen %s type %d skip %d speed %d width %d", choice->path.c_str(),
                      choice->typeIndex, choice->skipIdle ? 1 : 0, choice->speedIndex,

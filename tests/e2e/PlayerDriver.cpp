@@ -6,7 +6,6 @@
 //                            TYPE-th type (0-based), ticks the skip-idle option and picks the
 //                            I-th speed and width, then Save; prints the estimate shown
 //   where                    waits for the Save As dialog and prints its place: X Y W H
-//   cancel                   waits for the Save As dialog and presses Cancel
 //   answer yes|no|ok         waits for the player's message box, prints its text, presses
 //   close                    asks the player window to close, as its close box would
 #include <windows.h>
@@ -169,10 +168,6 @@ int main(int argc, char** argv) {
     const std::string action = argv[1];
     if (action == "file") return FillFileDialog(argc, argv);
     if (action == "answer" && argc == 3) return Answer(argv[2]);
-    if (action == "cancel") {
-        HWND dialog = WaitForDialog(true);
-        return dialog && ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0) ? 0 : 1;
-    }
     if (action == "where") {
         HWND dialog = WaitForDialog(true);
         RECT r{};
