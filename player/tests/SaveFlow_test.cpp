@@ -228,7 +228,7 @@ TEST_F(SaveFlowTest, TheWidthIsOfferedOnlyNarrowerAndTakenOnlyByAGifWithItsEstim
     EXPECT_EQ(shell_.started.back().gifWidth, 0);
 }
 
-TEST_F(SaveFlowTest, ARecordingInATemporaryFolderIsOfferedTheVideosFolder) {
+TEST(SaveFolderTest, ARecordingInATemporaryFolderIsOfferedTheVideosFolder) {
     const std::vector<std::string> temp = {"C:\\Users\\a\\AppData\\Local\\Temp", "D:/Cache/"};
     const std::string videos = "C:\\Users\\a\\Videos";
     EXPECT_EQ(SaveFolder("c:\\users\\A\\appdata\\local\\temp\\Temp1_rec.zip", temp, videos),
@@ -237,11 +237,6 @@ TEST_F(SaveFlowTest, ARecordingInATemporaryFolderIsOfferedTheVideosFolder) {
     EXPECT_EQ(SaveFolder("C:\\Users\\a\\AppData\\Local\\Temporary", temp, videos),
               "C:\\Users\\a\\AppData\\Local\\Temporary");
     EXPECT_EQ(SaveFolder("D:\\Cache\\x", temp, ""), "D:\\Cache\\x");  // no Videos folder
-
-    SaveFlow mailed(shell_, "/tmp/att/MRV_1.exe", "");
-    shell_.folders = {{"/tmp"}, "/home/a/Videos"};
-    mailed.Begin();
-    EXPECT_EQ(shell_.suggested.back(), "/home/a/Videos/MRV_1.gif");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The save dialogs through the common dialog library, and the progress window.
+// The save dialogs (the Common Item Dialog with its options, else the older common dialog with
+// a template below it) and the progress window.
 #include "player/win32/SaveAsUi.h"
 
 #include <commctrl.h>

@@ -10,6 +10,7 @@
 //   close                    asks the player window to close, as its close box would
 #include <windows.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,6 +26,12 @@ constexpr int kIdItemFileName = 1152;  // the name's Edit in Wine's Common Item 
 constexpr int kIdFileType = 1136;      // the list of types, in both
 constexpr int kIdMessageText = 0xFFFF;
 
+std::wstring ClassOf(HWND w) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(w, cls, 32);
+    return cls;
+}
+
 struct Search {
     HWND found = nullptr;
     bool fileDialog = false;
@@ -32,9 +39,7 @@ struct Search {
 
 BOOL CALLBACK FindDialog(HWND w, LPARAM lp) {
     auto* search = reinterpret_cast<Search*>(lp);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(w, cls, 16);
-    if (!::IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
+    if (!::IsWindowVisible(w) || ClassOf(w) != L"#32770") return TRUE;
     const bool hasName =
         ::GetDlgItem(w, kIdFileName) != nullptr || ::GetDlgItem(w, kIdItemFileName) != nullptr;
     if (hasName != search->fileDialog) return TRUE;
@@ -55,58 +60,28 @@ HWND WaitForDialog(bool fileDialog) {
     return nullptr;
 }
 
-// The options: in the older dialog by their ids in its child dialog; in Wine's Common Item
-// Dialog (whose controls get ids of its own) in the order they were added: the check button,
-// the speed and width lists, the estimate's text last.
-struct Options {
-    HWND skip = nullptr, speed = nullptr, width = nullptr, estimate = nullptr;
-};
+// The options, in the order skip idle, speed, width, estimate: in the older dialog by their ids;
+// in Wine's Common Item Dialog (each control in a FloatNotifySink, with ids Wine gives) in the
+// order they were added, the estimate's text last.
+using Options = std::array<HWND, 4>;
 
 BOOL CALLBACK FindOptions(HWND w, LPARAM lp) {
-    auto* o = reinterpret_cast<Options*>(lp);
-    wchar_t cls[32] = {};
-    ::GetClassNameW(w, cls, 32);
-    const std::wstring name = cls;
-    switch (::GetDlgCtrlID(w)) {
-        case IDC_SKIP_IDLE:
-            o->skip = w;
-            return TRUE;
-        case IDC_SAVE_SPEED:
-            o->speed = w;
-            return TRUE;
-        case IDC_SAVE_WIDTH:
-            o->width = w;
-            return TRUE;
-        case IDC_SAVE_ESTIMATE:
-            o->estimate = w;
-            return TRUE;
-        default:
-            break;
+    Options& o = *reinterpret_cast<Options*>(lp);
+    const int id = ::GetDlgCtrlID(w);
+    if (id >= IDC_SKIP_IDLE && id <= IDC_SAVE_ESTIMATE) {
+        o[static_cast<size_t>(id - IDC_SKIP_IDLE)] = w;
+    } else if (ClassOf(::GetParent(w)) == L"FloatNotifySink") {
+        const std::wstring cls = ClassOf(w);
+        if (cls == L"Button") o[0] = w;
+        if (cls == L"ComboBox") o[o[1] ? 2 : 1] = w;
+        if (cls == L"Static") o[3] = w;
     }
-    wchar_t parent[32] = {};
-    ::GetClassNameW(::GetParent(w), parent, 32);
-    if (std::wstring(parent) != L"FloatNotifySink") return TRUE;
-    if (name == L"Button" && !o->skip) o->skip = w;
-    if (name == L"ComboBox") (o->speed ? o->width : o->speed) = w;
-    if (name == L"Static") o->estimate = w;
     return TRUE;
-}
-
-BOOL CALLBACK FindPane(HWND w, LPARAM lp) {
-    wchar_t cls[32] = {};
-    ::GetClassNameW(w, cls, 32);
-    if (std::wstring(cls) != L"idlg_container_pane" && ::GetDlgCtrlID(w) != IDC_SKIP_IDLE) {
-        return TRUE;
-    }
-    *reinterpret_cast<HWND*>(lp) = std::wstring(cls) == L"idlg_container_pane" ? w : ::GetParent(w);
-    return FALSE;
 }
 
 // Changes a control as a click would, telling its parent so that the dialog follows.
 void Pick(HWND control, int index) {
-    wchar_t cls[32] = {};
-    ::GetClassNameW(control, cls, 32);
-    const bool list = std::wstring(cls) == L"ComboBox";
+    const bool list = ClassOf(control) == L"ComboBox";
     ::SendMessageW(control, list ? CB_SETCURSEL : BM_SETCHECK, static_cast<WPARAM>(index), 0);
     ::SendMessageW(::GetParent(control), WM_COMMAND,
                    MAKEWPARAM(::GetDlgCtrlID(control), list ? CBN_SELCHANGE : BN_CLICKED),
@@ -117,16 +92,12 @@ int FillFileDialog(int argc, char** argv) {
     if (argc < 3) return 2;
     HWND dialog = WaitForDialog(true);
     if (!dialog) return 1;
-    HWND pane = nullptr;
-    ::EnumChildWindows(dialog, FindPane, reinterpret_cast<LPARAM>(&pane));
-    Options options;
-    if (pane) ::EnumChildWindows(pane, FindOptions, reinterpret_cast<LPARAM>(&options));
+    Options options{};
+    ::EnumChildWindows(dialog, FindOptions, reinterpret_cast<LPARAM>(&options));
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "skip" || arg.rfind("speed=", 0) == 0 || arg.rfind("width=", 0) == 0) {
-            HWND control = arg == "skip"   ? options.skip
-                           : arg[1] == 'p' ? options.speed
-                                           : options.width;
+            HWND control = options[arg == "skip" ? 0 : arg[1] == 'p' ? 1 : 2];
             if (!control) return 1;
             Pick(control, arg == "skip" ? BST_CHECKED : std::atoi(arg.c_str() + 6));
             continue;
@@ -139,9 +110,9 @@ int FillFileDialog(int argc, char** argv) {
                            reinterpret_cast<LPARAM>(types));
         }
     }
-    if (options.estimate) {
+    if (options[3]) {
         wchar_t text[256] = {};
-        ::GetWindowTextW(options.estimate, text, 256);
+        ::GetWindowTextW(options[3], text, 256);
         std::printf("estimate %s\n", mrv::win::Narrow(text).c_str());
     }
     const int nameId = ::GetDlgItem(dialog, kIdFileName) ? kIdFileName : kIdItemFileName;
