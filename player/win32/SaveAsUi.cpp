@@ -88,6 +88,9 @@ void FillCombo(HWND combo, const std::vector<std::string>& labels, int32_t selec
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
+static_assert(std::size(text::kPlayerSaveSpeedLabels) == kSaveSpeeds.size(),
+              "a label for every speed of the saved copy");
+
 std::vector<std::string> SpeedLabels() {
     return {std::begin(text::kPlayerSaveSpeedLabels), std::end(text::kPlayerSaveSpeedLabels)};
 }
