@@ -94,6 +94,17 @@ inline constexpr char kPlayerSavedClose[] = "关闭";
 inline constexpr char kPlayerOpenFailed[] = "没有能打开此文件的程序,或文件已不在原处。\t";
 inline constexpr char kPlayerFolderFailed[] = "无法打开文件所在的文件夹。\t";
 inline constexpr char kPlayerCopyFailed[] = "无法把文件放到剪贴板上,请稍后再试。\t";
+// Trim marks on the position bar (keys I and O) and the Save As dialog's options.
+inline constexpr char kPlayerMarkStart[] = "设为起点";
+inline constexpr char kPlayerMarkEnd[] = "设为终点";
+inline constexpr char kPlayerClearSelection[] = "清除选择";
+// The selection's start, end and length; Save As saves only that part.
+inline constexpr char kPlayerSelectionTip[] = "已选择 %s – %s (共 %s),另存为只保存这一段";
+inline constexpr char kPlayerSaveSpeed[] = "速度";
+inline constexpr const char* kPlayerSaveSpeedLabels[] = {"1×", "1.5×", "2×", "4×"};
+inline constexpr char kPlayerSaveWidth[] = "宽度";
+inline constexpr char kPlayerSaveWidthAsRecorded[] = "原始";
+inline constexpr char kPlayerSaveEstimate[] = "预计大小: 约 ";
 
 // Settings dialog, INI file and start sequence ("settings").
 inline constexpr char kSetCaption[] = "参数设置";

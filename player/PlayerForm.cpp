@@ -46,6 +46,13 @@ int32_t BarPositionAt(int32_t x, int32_t channelLeft, int32_t channelRight, int3
     return static_cast<int32_t>((offset * maxPosition + span / 2) / span);
 }
 
+int32_t BarXOf(int32_t position, int32_t channelLeft, int32_t channelRight, int32_t maxPosition) {
+    const int64_t span = int64_t{channelRight} - channelLeft;
+    if (span <= 0 || maxPosition <= 0) return channelLeft;
+    const int64_t at = std::clamp<int64_t>(position, 0, maxPosition);
+    return static_cast<int32_t>(channelLeft + (at * span + maxPosition / 2) / maxPosition);
+}
+
 std::string ScaleTip(Size picture, Size shown) {
     if (shown == picture || picture.width <= 0) return text::kPlayerShownOneToOne;
     char out[160];
@@ -62,7 +69,8 @@ PlayerForm::PlayerForm(PlayerView& view, const playback::Timeline& timeline, Sou
       playback_(timeline.pacing().totalMs),
       barScale_(playback_.totalMs()),
       markers_(HeldFrameMarkers(timeline)),
-      sound_(sound) {
+      sound_(sound),
+      selection_(playback_.totalMs()) {
     sound_.volumePercent = std::clamp(sound_.volumePercent, 0, 100);
 }
 
@@ -120,6 +128,7 @@ bool PlayerForm::KeyDown(PlayerKey key, bool ctrl) {
         return true;
     }
     if (saving_) return true;
+    if (ctrl && (key == PlayerKey::I || key == PlayerKey::O)) return false;
     switch (key) {
         case PlayerKey::Space:
             TogglePlay();
@@ -162,6 +171,12 @@ bool PlayerForm::KeyDown(PlayerKey key, bool ctrl) {
             break;
         case PlayerKey::RightBracket:
             SpeedChosen(StepSpeed(sound_.speed, 1));
+            break;
+        case PlayerKey::I:
+            BarMenuChosen(BarCommand::MarkStart);
+            break;
+        case PlayerKey::O:
+            BarMenuChosen(BarCommand::MarkEnd);
             break;
         case PlayerKey::S:
             break;
@@ -239,12 +254,35 @@ void PlayerForm::MuteClick() {
     ChangeClock(changed);
 }
 
+std::vector<BarMenuItem> PlayerForm::BarMenuItems() {
+    return BarMenu(selection_, Position(), playback_.totalMs());
+}
+
+void PlayerForm::BarMenuChosen(BarCommand command) {
+    if (saving_) return;
+    switch (command) {
+        case BarCommand::MarkStart:
+            if (!selection_.SetStart(Position())) return;
+            break;
+        case BarCommand::MarkEnd:
+            if (!selection_.SetEnd(Position())) return;
+            break;
+        case BarCommand::ClearSelection:
+            if (!selection_.marked()) return;
+            selection_.Clear();
+            break;
+    }
+    view_.ShowSelection(selection_);
+}
+
 void PlayerForm::SaveAsClick() {
     if (!save_ || saving_) return;
     playAfterSave_ = playback_.playing();
     if (playAfterSave_) TogglePlay();
     saving_ = true;
-    if (!save_->Begin()) SaveEnded();
+    // Without an end mark the copy goes to the end, wherever the export finds it.
+    const TimeRange part{selection_.range().fromMs, selection_.end().value_or(-1)};
+    if (!save_->Begin(part)) SaveEnded();
 }
 
 void PlayerForm::ExportFinished(const ExportResult& result) {
@@ -263,6 +301,8 @@ void PlayerForm::TimelineCut() {
     playback_.EndAt(timeline_.pacing().totalMs);
     barScale_ = BarScale(playback_.totalMs());
     markers_ = HeldFrameMarkers(timeline_);
+    selection_.SetTotal(playback_.totalMs());
+    view_.ShowSelection(selection_);
     dragging_ = false;
     Restart();
     view_.ShowPlaying(false);

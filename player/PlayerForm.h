@@ -10,6 +10,7 @@
 #include "playback/Timeline.h"
 #include "player/Playback.h"
 #include "player/SaveFlow.h"
+#include "player/Selection.h"
 
 namespace mrv::player {
 
@@ -31,6 +32,8 @@ enum class PlayerKey {
     LeftBracket,
     RightBracket,
     S,
+    I,  // the selection's start at the current place
+    O,  // and its end
 };
 
 inline constexpr int64_t kKeyStepMs = 5000;
@@ -57,6 +60,8 @@ class PlayerView {
     virtual void SetFullScreen(bool fullScreen) = 0;
     virtual void ApplySound(const SoundSettings& sound) = 0;
     virtual void ReachedEnd(int64_t ms) = 0;
+    // The marks on the bar and the time label's tooltip.
+    virtual void ShowSelection(const Selection& selection) = 0;
 };
 
 // Where each held (annotated) frame starts, in milliseconds, in order.
@@ -68,6 +73,8 @@ int64_t StartMsOfTick(const playback::Timeline& timeline, int64_t tick);
 // The bar position under `x` on a channel from `channelLeft` to `channelRight` (exclusive),
 // which the thumb's centre spans, for a bar from 0 to `maxPosition`.
 int32_t BarPositionAt(int32_t x, int32_t channelLeft, int32_t channelRight, int32_t maxPosition);
+// Where the thumb's centre is at `position`: BarPositionAt's inverse, for drawing on the bar.
+int32_t BarXOf(int32_t position, int32_t channelLeft, int32_t channelRight, int32_t maxPosition);
 
 // The time label's tooltip: whether the picture is shown pixel for pixel or scaled to fit.
 std::string ScaleTip(Size picture, Size shown);
@@ -96,6 +103,10 @@ class PlayerForm {
     void VolumeChanged(int32_t percent);
     void MuteClick();
 
+    // The position bar's right-click menu at the current place, and the command chosen from it.
+    std::vector<BarMenuItem> BarMenuItems();
+    void BarMenuChosen(BarCommand command);
+
     // Playing pauses while the recording is saved, and goes on afterwards where it was.
     void SaveAsClick();
     void ExportFinished(const ExportResult& result);
@@ -114,6 +125,7 @@ class PlayerForm {
     const BarScale& barScale() const { return barScale_; }
     const std::vector<int64_t>& markers() const { return markers_; }
     const SoundSettings& sound() const { return sound_; }
+    const Selection& selection() const { return selection_; }
 
   private:
     void TogglePlay();
@@ -131,6 +143,7 @@ class PlayerForm {
     BarScale barScale_;
     std::vector<int64_t> markers_;
     SoundSettings sound_;
+    Selection selection_;
     bool dragging_ = false;
     bool fullScreen_ = false;
     bool playAfterSave_ = false;

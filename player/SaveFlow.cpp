@@ -61,6 +61,63 @@ std::string TimeLeftText(const ExportProgress& progress, int64_t elapsedMs) {
            DurationText(static_cast<int32_t>(std::min<int64_t>(seconds * 1000, INT32_MAX)));
 }
 
+SaveOptionsShown OptionsFor(ExportFormat format) {
+    switch (format) {
+        case ExportFormat::Gif:
+            return {true, true, true};
+        case ExportFormat::Mp4:
+            return {true, true, false};
+        case ExportFormat::Wav:
+            return {false, true, false};
+        case ExportFormat::Png:
+            return {};  // one picture per record: no time to skip or to speed up
+    }
+    return {};
+}
+
+std::vector<int32_t> GifWidthChoices(int32_t recordedWidth) {
+    std::vector<int32_t> widths{0};
+    for (int32_t w : kGifWidths) {
+        if (w < recordedWidth) widths.push_back(w);
+    }
+    return widths;
+}
+
+std::string GifWidthLabel(int32_t width) {
+    return width <= 0 ? std::string(text::kPlayerSaveWidthAsRecorded) : std::to_string(width);
+}
+
+std::string EstimateText(std::optional<int64_t> bytes) {
+    if (!bytes || *bytes < 0) return {};
+    return text::kPlayerSaveEstimate + SizeText(*bytes);
+}
+
+namespace {
+// Windows folder names: either separator, any case, no trailing separator.
+std::string FolderKey(const std::string& folder) {
+    std::string key = folder;
+    for (char& c : key) {
+        c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    while (!key.empty() && key.back() == '\\') key.pop_back();
+    return key;
+}
+}  // namespace
+
+std::string SaveFolder(const std::string& recordingFolder,
+                       const std::vector<std::string>& temporaryFolders,
+                       const std::string& videosFolder) {
+    if (videosFolder.empty()) return recordingFolder;
+    const std::string folder = FolderKey(recordingFolder) + '\\';
+    for (const std::string& temporary : temporaryFolders) {
+        const std::string root = FolderKey(temporary);
+        if (!root.empty() && folder.compare(0, root.size() + 1, root + '\\') == 0) {
+            return videosFolder;
+        }
+    }
+    return recordingFolder;
+}
+
 const char* SaveMessage(ExportStatus status) {
     switch (status) {
         case ExportStatus::Done:
@@ -115,27 +172,51 @@ bool SaveFlow::FindOrLocateFfmpeg(std::string& ffmpeg) {
     return !ffmpeg.empty();
 }
 
-bool SaveFlow::Begin() {
+ExportRequest SaveFlow::RequestFor(const SaveChoice& choice, ExportFormat format,
+                                   TimeRange part) const {
+    const SaveOptionsShown shown = OptionsFor(format);
+    ExportRequest request;
+    request.format = format;
+    request.inputs = {recording_};  // never written over, whatever name is typed
+    request.skipIdleSeconds = shown.skipIdle && choice.skipIdle ? kSkipIdleSeconds : -1;
+    request.speed = shown.speed ? kSaveSpeeds[static_cast<size_t>(choice.speedIndex)] : 1.0;
+    request.gifWidth = shown.width ? widths_[static_cast<size_t>(choice.widthIndex)] : 0;
+    request.fromMs = part.fromMs;
+    request.toMs = part.toMs;
+    request.wavAsPcm = true;
+    return request;
+}
+
+bool SaveFlow::Begin(TimeRange part) {
     // Not while the question about a held file is open either: its answer is still to come.
     if (running_ || !kept_.empty()) return false;
-    const ExportFormat last = kSaveTypes[static_cast<size_t>(typeIndex_)];
-    const std::optional<SaveChoice> choice =
-        shell_.AskSaveName(DefaultSaveName(recording_, last), typeIndex_, skipIdle_);
+    const SystemFolders folders = shell_.Folders();
+    const std::string offered =
+        DefaultSaveName(recording_, kSaveTypes[static_cast<size_t>(last_.typeIndex)]);
+    SaveDialogSetup setup;
+    setup.suggested =
+        path::Join(SaveFolder(path::Parent(offered), folders.temporary, folders.videos),
+                   path::FileName(offered));
+    setup.preset = last_;
+    for (int32_t w : widths_) setup.widthLabels.push_back(GifWidthLabel(w));
+    setup.estimate = [this, part](const SaveChoice& c) {
+        const SaveChoice known = Clamped(c);
+        if (kSaveTypes[static_cast<size_t>(known.typeIndex)] != ExportFormat::Gif)
+            return std::string();
+        return EstimateText(shell_.EstimateGifBytes(RequestFor(known, ExportFormat::Gif, part)));
+    };
+    const std::optional<SaveChoice> choice = shell_.AskSaveName(setup);
     if (!choice || choice->path.empty()) return false;
     const SaveTarget target = ResolveSaveTarget(choice->path, choice->typeIndex);
-    typeIndex_ = static_cast<int32_t>(
+    last_ = Clamped(*choice);
+    last_.path.clear();
+    last_.typeIndex = static_cast<int32_t>(
         std::find(kSaveTypes.begin(), kSaveTypes.end(), target.format) - kSaveTypes.begin());
-    skipIdle_ = choice->skipIdle;
 
-    ExportRequest request;
-    request.format = target.format;
+    ExportRequest request = RequestFor(last_, target.format, part);
     request.output = target.path;
-    request.inputs = {recording_};  // never written over, whatever name is typed
     // Nothing is written when there is no ffmpeg for an MP4.
     if (target.format == ExportFormat::Mp4 && !FindOrLocateFfmpeg(request.ffmpeg)) return false;
-    const bool video = target.format == ExportFormat::Gif || target.format == ExportFormat::Mp4;
-    request.skipIdleSeconds = video && skipIdle_ ? kSkipIdleSeconds : -1;
-    request.wavAsPcm = true;
 
     running_ = true;
     cancelling_ = false;
@@ -143,6 +224,14 @@ bool SaveFlow::Begin() {
     shell_.ShowProgress(0, text::kPlayerTimeLeftUnknown);
     shell_.StartExport(request);
     return true;
+}
+
+SaveChoice SaveFlow::Clamped(SaveChoice choice) const {
+    choice.typeIndex = std::clamp<int32_t>(choice.typeIndex, 0, kSaveTypes.size() - 1);
+    choice.speedIndex = std::clamp<int32_t>(choice.speedIndex, 0, kSaveSpeeds.size() - 1);
+    choice.widthIndex =
+        std::clamp<int32_t>(choice.widthIndex, 0, static_cast<int32_t>(widths_.size()) - 1);
+    return choice;
 }
 
 void SaveFlow::Progressed(const ExportProgress& progress) {

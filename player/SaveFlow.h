@@ -4,10 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "export/Export.h"
+#include "player/Selection.h"
 
 namespace mrv::player {
 
@@ -50,20 +53,63 @@ const char* SaveMessage(ExportStatus status);
 // The whole message, with what ffmpeg said or the file in use; empty when there is none.
 std::string SaveMessageFor(const ExportResult& result);
 
+// The Save As dialog's options: the saved copy's speed, and a GIF's width.
+inline constexpr std::array<double, 4> kSaveSpeeds = {1.0, 1.5, 2.0, 4.0};
+inline constexpr std::array<int32_t, 3> kGifWidths = {1280, 960, 640};
+
+// Which of the options a type takes.
+struct SaveOptionsShown {
+    bool skipIdle = false;
+    bool speed = false;
+    bool width = false;  // with the estimated size
+    bool operator==(const SaveOptionsShown&) const = default;
+};
+SaveOptionsShown OptionsFor(ExportFormat format);
+
+// 0 (as recorded) and the widths narrower than the recording: a GIF is never enlarged.
+std::vector<int32_t> GifWidthChoices(int32_t recordedWidth);
+// "原始" for 0, else the number of pixels.
+std::string GifWidthLabel(int32_t width);
+// The estimated size, or empty while it cannot be known.
+std::string EstimateText(std::optional<int64_t> bytes);
+
+// The folder Save As opens in: the recording's own, unless it lies in one of the temporary
+// folders (an attachment opened from mail, a recording inside a zip), then the user's Videos.
+std::string SaveFolder(const std::string& recordingFolder,
+                       const std::vector<std::string>& temporaryFolders,
+                       const std::string& videosFolder);
+
 struct SaveChoice {
     std::string path;
     int32_t typeIndex = 0;
     bool skipIdle = false;
+    int32_t speedIndex = 0;  // into kSaveSpeeds
+    int32_t widthIndex = 0;  // into the dialog's widths
+};
+
+// What the Save As dialog opens with.
+struct SaveDialogSetup {
+    std::string suggested;  // the full name offered
+    SaveChoice preset;      // the type and options preselected
+    std::vector<std::string> widthLabels;
+    // The estimated size's text for the choices as they stand; empty while not known.
+    std::function<std::string(const SaveChoice&)> estimate;
+};
+
+// Folders the system names, for the start of Save As.
+struct SystemFolders {
+    std::vector<std::string> temporary;
+    std::string videos;  // empty when the user has none
 };
 
 // What the save flow asks of the window, the system and the worker that exports.
 class SaveShell {
   public:
     virtual ~SaveShell() = default;
-    // The Save As dialog opened on `suggested` with the type and option preselected; none
-    // when the user cancels.
-    virtual std::optional<SaveChoice> AskSaveName(const std::string& suggested, int32_t typeIndex,
-                                                  bool skipIdle) = 0;
+    // The Save As dialog; none when the user cancels.
+    virtual std::optional<SaveChoice> AskSaveName(const SaveDialogSetup& setup) = 0;
+    virtual SystemFolders Folders() = 0;
+    virtual std::optional<int64_t> EstimateGifBytes(const ExportRequest& request) = 0;
     virtual bool AskYesNo(const char* text) = 0;
     virtual void ShowError(const char* text) = 0;
     // Try again or give up (a retry/cancel question); true for try again.
@@ -87,14 +133,20 @@ class SaveShell {
 
 class SaveFlow {
   public:
-    SaveFlow(SaveShell& shell, std::string recording, std::string userFfmpeg)
-        : shell_(shell), recording_(std::move(recording)), userFfmpeg_(std::move(userFfmpeg)) {}
+    // `recordedWidth` bounds the GIF widths offered.
+    SaveFlow(SaveShell& shell, std::string recording, std::string userFfmpeg,
+             int32_t recordedWidth = 0)
+        : shell_(shell),
+          recording_(std::move(recording)),
+          userFfmpeg_(std::move(userFfmpeg)),
+          widths_(GifWidthChoices(recordedWidth)) {}
     SaveFlow(const SaveFlow&) = delete;
     SaveFlow& operator=(const SaveFlow&) = delete;
     ~SaveFlow() { Abandon(); }
 
-    // From the dialog to the start of the export; false when nothing was started.
-    bool Begin();
+    // From the dialog to the start of the export of `part` (toMs < 0: to the end); false when
+    // nothing was started.
+    bool Begin(TimeRange part = {0, -1});
     void Progressed(const ExportProgress& progress);
     void CancelClick();
     // A target held by another program: asks to try again, keeping the finished output until
@@ -111,12 +163,17 @@ class SaveFlow {
 
   private:
     bool FindOrLocateFfmpeg(std::string& ffmpeg);
+    // The request for `choice` without its name and ffmpeg: what the estimate sees too.
+    ExportRequest RequestFor(const SaveChoice& choice, ExportFormat format, TimeRange part) const;
+    // Indexes from the dialog kept within the lists.
+    SaveChoice Clamped(SaveChoice choice) const;
 
     SaveShell& shell_;
     std::string recording_;
     std::string userFfmpeg_;
-    int32_t typeIndex_ = 0;
-    bool skipIdle_ = false;
+    std::vector<int32_t> widths_;
+    // The next dialog offers what the last one chose.
+    SaveChoice last_;
     bool running_ = false;
     bool cancelling_ = false;
     int64_t startedMs_ = 0;

@@ -35,6 +35,7 @@ class FakeView : public PlayerView {
     void SetFullScreen(bool f) override { fullScreen = f; }
     void ApplySound(const SoundSettings& s) override { sound = s; }
     void ReachedEnd(int64_t ms) override { endedAt = ms; }
+    void ShowSelection(const Selection& s) override { selection = s.range(), ++selectionShown; }
 
     int64_t elapsed = 0;
     std::vector<Restart> restarts;
@@ -45,6 +46,8 @@ class FakeView : public PlayerView {
     SoundSettings sound;
     Speed restartSpeed = Speed::Normal;
     int64_t endedAt = -1;
+    TimeRange selection;
+    int selectionShown = 0;
 };
 
 // A stream with its reader and time line, ready before the form that is built on them.
@@ -60,12 +63,17 @@ struct IndexedStream {
 
 class FakeSaveShell : public SaveShell {
   public:
-    std::optional<SaveChoice> AskSaveName(const std::string& s, int32_t typeIndex,
-                                          bool skipIdle) override {
-        suggested.push_back(s);
-        offeredType = typeIndex;
-        offeredSkipIdle = skipIdle;
+    std::optional<SaveChoice> AskSaveName(const SaveDialogSetup& setup) override {
+        suggested.push_back(setup.suggested);
+        offeredType = setup.preset.typeIndex;
+        offeredSkipIdle = setup.preset.skipIdle;
+        offered = setup;
         return choice;
+    }
+    SystemFolders Folders() override { return folders; }
+    std::optional<int64_t> EstimateGifBytes(const ExportRequest& request) override {
+        estimated.push_back(request);
+        return estimate;
     }
     bool AskYesNo(const char* text) override {
         questions.push_back(text);
@@ -109,6 +117,8 @@ class FakeSaveShell : public SaveShell {
     int64_t NowMs() override { return now; }
 
     std::optional<SaveChoice> choice;
+    SystemFolders folders;
+    std::optional<int64_t> estimate;
     bool answerYes = false;
     std::optional<std::string> located;
     std::string found;
@@ -121,6 +131,8 @@ class FakeSaveShell : public SaveShell {
     std::deque<ExportResult> moveResults;   // in turn; Done once used up
     std::function<void()> onRetryQuestion;  // while the question is open
 
+    SaveDialogSetup offered;
+    std::vector<ExportRequest> estimated;
     std::vector<std::string> questions;
     std::vector<std::string> errors;
     std::vector<std::string> retryQuestions;

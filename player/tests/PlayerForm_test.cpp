@@ -128,6 +128,11 @@ TEST(BarPositionAtTest, AClickMapsAlongTheChannelAndClampsOutside) {
     EXPECT_EQ(BarPositionAt(500, 10, 210, 1000), 1000);
     EXPECT_EQ(BarPositionAt(0, 10, 210, 1000), 0);
     EXPECT_EQ(BarPositionAt(50, 10, 10, 1000), 0);  // no channel yet
+    // And back, for the selection drawn on it.
+    for (int32_t x : {10, 11, 77, 209, 210}) {
+        EXPECT_EQ(BarXOf(BarPositionAt(x, 10, 210, 1000), 10, 210, 1000), x);
+    }
+    EXPECT_EQ(BarXOf(2000, 10, 210, 1000), 210);
 }
 
 TEST_F(PlayerFormTest, TheEndStopsOnTheLastPictureAndPlayingAgainStartsOver) {

@@ -226,5 +226,85 @@ TEST_F(SaveFlowTest, PlayingPausesWhileSavingAndGoesOnWhereItWas) {
     EXPECT_TRUE(form_.playing());  // not stuck in saving
 }
 
+TEST_F(SaveFlowTest, TheMarkedPartIsSavedAtTheChosenSpeedWhereTheTypeHasTime) {
+    form_.Start(true);
+    view_.elapsed = 500;
+    EXPECT_TRUE(form_.KeyDown(PlayerKey::I, false));
+    view_.elapsed = 1500;
+    EXPECT_FALSE(form_.KeyDown(PlayerKey::O, true));  // Ctrl+O is not the end mark
+    EXPECT_TRUE(form_.KeyDown(PlayerKey::O, false));
+    EXPECT_EQ(view_.selection, (TimeRange{500, 1500}));
+    shell_.choice = SaveChoice{"/rec/clip", 0, false, 2, 0};
+    form_.SaveAsClick();
+    ASSERT_EQ(shell_.started.size(), 1u);
+    EXPECT_EQ(shell_.started[0].fromMs, 500);
+    EXPECT_EQ(shell_.started[0].toMs, 1500);
+    EXPECT_EQ(shell_.started[0].speed, 2.0);
+    form_.ExportFinished({ExportStatus::Done, ""});
+
+    // Cleared from the bar's menu: the whole recording; the speed offered is the last chosen,
+    // and the pictures take none.
+    form_.BarMenuChosen(BarCommand::ClearSelection);
+    EXPECT_EQ(view_.selection, (TimeRange{0, 2000}));
+    shell_.choice = SaveChoice{"/rec/shots.png", 0, false, 3, 0};
+    form_.SaveAsClick();
+    EXPECT_EQ(shell_.offered.preset.speedIndex, 2);
+    EXPECT_EQ(shell_.started.back().fromMs, 0);
+    EXPECT_EQ(shell_.started.back().toMs, -1);
+    EXPECT_EQ(shell_.started.back().speed, 1.0);
+    form_.ExportFinished({ExportStatus::Done, ""});
+    // Only the start marked: to the end, wherever the export finds it.
+    form_.BarMenuChosen(BarCommand::MarkStart);
+    shell_.choice = SaveChoice{"/rec/voice.wav", 0, false, 3, 0};
+    form_.SaveAsClick();
+    EXPECT_EQ(shell_.started.back().toMs, -1);
+    EXPECT_EQ(shell_.started.back().speed, 4.0);
+}
+
+TEST_F(SaveFlowTest, TheWidthIsOfferedOnlyNarrowerAndTakenOnlyByAGifWithItsEstimate) {
+    EXPECT_EQ(OptionsFor(ExportFormat::Gif), (SaveOptionsShown{true, true, true}));
+    EXPECT_EQ(OptionsFor(ExportFormat::Mp4), (SaveOptionsShown{true, true, false}));
+    EXPECT_EQ(OptionsFor(ExportFormat::Wav), (SaveOptionsShown{false, true, false}));
+    EXPECT_EQ(OptionsFor(ExportFormat::Png), (SaveOptionsShown{}));
+    EXPECT_EQ(GifWidthChoices(1920), (std::vector<int32_t>{0, 1280, 960, 640}));
+    EXPECT_EQ(GifWidthChoices(960), (std::vector<int32_t>{0, 640}));
+    EXPECT_EQ(GifWidthChoices(640), std::vector<int32_t>{0});
+
+    SaveFlow wide(shell_, "/rec/MRV_1.exe", "", 1280);
+    shell_.choice = SaveChoice{"/rec/clip", 0, false, 0, 9};  // out of the list: the last
+    ASSERT_TRUE(wide.Begin({250, -1}));
+    EXPECT_EQ(shell_.offered.widthLabels,
+              (std::vector<std::string>{text::kPlayerSaveWidthAsRecorded, "960", "640"}));
+    EXPECT_EQ(shell_.started.back().gifWidth, 640);
+    EXPECT_EQ(shell_.offered.estimate(SaveChoice{"", 1, false, 0, 1}), "");  // MP4
+    EXPECT_EQ(shell_.offered.estimate(SaveChoice{"", 0, false, 0, 1}), "");  // not known yet
+    shell_.estimate = 1536;
+    EXPECT_EQ(shell_.offered.estimate(SaveChoice{"", 0, true, 1, 1}),
+              std::string(text::kPlayerSaveEstimate) + "1.50 KB");
+    const ExportRequest& asked = shell_.estimated.back();
+    EXPECT_EQ(asked.gifWidth, 960);
+    EXPECT_EQ(asked.speed, 1.5);
+    EXPECT_EQ(asked.fromMs, 250);
+    EXPECT_EQ(asked.skipIdleSeconds, kSkipIdleSeconds);
+    wide.Finished({ExportStatus::Done, ""});
+
+    // A typed .mp4 over the GIF type takes no width.
+    shell_.choice = SaveChoice{"/rec/clip.mp4", 0, false, 0, 2};
+    shell_.found = "/prog/ffmpeg.exe";
+    ASSERT_TRUE(wide.Begin());
+    EXPECT_EQ(shell_.started.back().gifWidth, 0);
+}
+
+TEST(SaveFolderTest, ARecordingInATemporaryFolderIsOfferedTheVideosFolder) {
+    const std::vector<std::string> temp = {"C:\\Users\\a\\AppData\\Local\\Temp", "D:/Cache/"};
+    const std::string videos = "C:\\Users\\a\\Videos";
+    EXPECT_EQ(SaveFolder("c:\\users\\A\\appdata\\local\\temp\\Temp1_rec.zip", temp, videos),
+              videos);
+    EXPECT_EQ(SaveFolder("D:\\Cache", temp, videos), videos);
+    EXPECT_EQ(SaveFolder("C:\\Users\\a\\AppData\\Local\\Temporary", temp, videos),
+              "C:\\Users\\a\\AppData\\Local\\Temporary");
+    EXPECT_EQ(SaveFolder("D:\\Cache\\x", temp, ""), "D:\\Cache\\x");  // no Videos folder
+}
+
 }  // namespace
 }  // namespace mrv::player

@@ -135,6 +135,10 @@ CommandLine ParseCommandLine() {
             line.hooks.dropPath = v;
             continue;
         }
+        if (value(L"/mrv-test-older-dialog")) {
+            line.hooks.olderSaveDialog = true;
+            continue;
+        }
         if (const wchar_t* v = value(L"/mrv-test-prefs=")) {
             line.preferenceKey = std::wstring(L"Software\\Morvanta\\PlayerTest\\") + v;
             continue;

@@ -14,6 +14,7 @@
 #include "common/win32/WinText.h"
 #include "player/Strip.h"
 #include "player/win32/AfterSaveIds.h"
+#include "player/win32/BarMenu.h"
 
 namespace mrv::player::win {
 
@@ -74,6 +75,10 @@ std::optional<PlayerKey> KeyOf(WPARAM vk) {
             return PlayerKey::M;
         case 'S':
             return PlayerKey::S;
+        case 'I':
+            return PlayerKey::I;
+        case 'O':
+            return PlayerKey::O;
         default:
             return std::nullopt;
     }
@@ -95,7 +100,7 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
       onDrop_(std::move(onDrop)),
       seeker_(reader, timeline),
       saveView_(stream, prefs, hooks, kMsgExportProgress, kMsgExportEnd),
-      saveFlow_(saveView_, recordingPath, prefs.ffmpeg),
+      saveFlow_(saveView_, recordingPath, prefs.ffmpeg, reader.geometry().width),
       form_(*this, timeline, {prefs.volume, prefs.muted, prefs.speed}, &saveFlow_),
       recovery_(timeline, form_, *this),
       afterSaveView_(hooks),
@@ -251,6 +256,12 @@ LRESULT PlayerWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             OnCommand(LOWORD(wp), HIWORD(wp));
             return 0;
+        case WM_NOTIFY:
+            if (reinterpret_cast<const NMHDR*>(lp)->hwndFrom == strip_.bar() &&
+                reinterpret_cast<const NMHDR*>(lp)->code == NM_CUSTOMDRAW) {
+                return strip_.CustomDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(lp));
+            }
+            return ::DefWindowProcW(hwnd_, msg, wp, lp);
         case WM_HSCROLL:
             OnHScroll(wp, reinterpret_cast<HWND>(lp));
             return 0;
@@ -588,10 +599,37 @@ bool PlayerWindow::OnBarMouseDown(LPARAM lp) {
     return true;
 }
 
+// From the mouse at its place; from the keyboard (Shift+F10) at the thumb.
+void PlayerWindow::OnBarMenu(LPARAM lp) {
+    POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    if (lp == -1) {
+        RECT thumb{};
+        ::SendMessageW(strip_.bar(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        at = {thumb.right, thumb.bottom};
+        ::ClientToScreen(strip_.bar(), &at);
+    }
+    hooks_.Write("bar menu");
+    if (const std::optional<BarCommand> chosen = ShowBarMenu(hwnd_, at, form_.BarMenuItems())) {
+        form_.BarMenuChosen(*chosen);
+    }
+}
+
+void PlayerWindow::ShowSelection(const Selection& selection) {
+    strip_.ShowSelection(form_.barScale(), selection);
+    const TimeRange r = selection.range();
+    hooks_.Write("selection %lld %lld",
+                 selection.marked() ? static_cast<long long>(r.fromMs) : -1LL,
+                 selection.marked() ? static_cast<long long>(r.toMs) : -1LL);
+}
+
 LRESULT CALLBACK PlayerWindow::BarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                        DWORD_PTR self) {
-    if (msg == WM_LBUTTONDOWN) {
+    if (msg == WM_LBUTTONDOWN || msg == WM_CONTEXTMENU) {
         try {
+            if (msg == WM_CONTEXTMENU) {
+                reinterpret_cast<PlayerWindow*>(self)->OnBarMenu(lp);
+                return 0;
+            }
             reinterpret_cast<PlayerWindow*>(self)->OnBarMouseDown(lp);
         } catch (const std::bad_alloc&) {
             reinterpret_cast<PlayerWindow*>(self)->OutOfMemory();

@@ -71,6 +71,7 @@ class PlayerWindow final : private PlayerView, private RecoveryView {
     void ShowDamagedNotice(const std::string& detail) override;
     void ShowEnd(int64_t ms) override;
     void FailDamaged() override { Fail(); }
+    void ShowSelection(const Selection& selection) override;
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK BarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
@@ -87,6 +88,7 @@ class PlayerWindow final : private PlayerView, private RecoveryView {
     void OnCommand(int id, int code);
     void OnHScroll(WPARAM wp, HWND control);
     bool OnBarMouseDown(LPARAM lp);
+    void OnBarMenu(LPARAM lp);
     void OnClose();
     void OnEndSession();
     void OnContextMenu(HWND from, LPARAM lp);

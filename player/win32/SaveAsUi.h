@@ -13,9 +13,12 @@
 
 namespace mrv::player::win {
 
-// The system's Save As dialog with the four types and the skip-idle option below it.
-std::optional<SaveChoice> AskSaveName(HWND owner, const std::string& suggested, int32_t typeIndex,
-                                      bool skipIdle);
+// The system's Save As dialog with the four types and the options (skip idle, speed, a GIF's
+// width and its estimated size): the Common Item Dialog, or the older one where COM cannot
+// make it.
+enum class SaveDialogKind { CommonItem, Older };
+std::optional<SaveChoice> AskSaveName(HWND owner, const SaveDialogSetup& setup,
+                                      SaveDialogKind kind = SaveDialogKind::CommonItem);
 std::optional<std::string> AskFfmpegLocation(HWND owner);
 
 // A small window over the player: a bar over the recording's time line, the time left and

@@ -2,6 +2,9 @@
 // progress window, with what the tests' log says of them.
 #include "player/win32/SaveAsView.h"
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include "common/PathText.h"
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
@@ -42,15 +45,46 @@ ExportResult SaveAsView::Finish() {
     return result;
 }
 
-std::optional<SaveChoice> SaveAsView::AskSaveName(const std::string& suggested, int32_t typeIndex,
-                                                  bool skipIdle) {
-    hooks_.Write("save dialog %s", suggested.c_str());
-    std::optional<SaveChoice> choice = win::AskSaveName(window_, suggested, typeIndex, skipIdle);
+std::optional<SaveChoice> SaveAsView::AskSaveName(const SaveDialogSetup& setup) {
+    hooks_.Write("save dialog %s", setup.suggested.c_str());
+    std::optional<SaveChoice> choice = win::AskSaveName(
+        window_, setup,
+        hooks_.olderSaveDialog ? SaveDialogKind::Older : SaveDialogKind::CommonItem);
     if (choice) {
-        hooks_.Write("save chosen %s type %d skip %d", choice->path.c_str(), choice->typeIndex,
-                     choice->skipIdle ? 1 : 0);
+        hooks_.Write("save chosen %s type %d skip %d speed %d width %d", choice->path.c_str(),
+                     choice->typeIndex, choice->skipIdle ? 1 : 0, choice->speedIndex,
+                     choice->widthIndex);
     }
     return choice;
+}
+
+namespace {
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path))) folder = WideToUtf8(path);
+    ::CoTaskMemFree(path);
+    return folder;
+}
+}  // namespace
+
+// The user's temporary folder (where mail programs and Explorer's zip view put what they
+// open) and the browsers' cache.
+SystemFolders SaveAsView::Folders() {
+    SystemFolders folders;
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
+    if (n > 0 && n <= MAX_PATH) folders.temporary.push_back(WideToUtf8(temp));
+    const std::string cache = KnownFolder(FOLDERID_InternetCache);
+    if (!cache.empty()) folders.temporary.push_back(cache);
+    folders.videos = KnownFolder(FOLDERID_Videos);
+    return folders;
+}
+
+std::optional<int64_t> SaveAsView::EstimateGifBytes(const ExportRequest& request) {
+    const std::optional<int64_t> bytes = exporting::EstimateGifBytes(stream_, request);
+    hooks_.Write("save estimate %lld", bytes ? static_cast<long long>(*bytes) : -1LL);
+    return bytes;
 }
 
 bool SaveAsView::AskYesNo(const char* text) {
@@ -109,8 +143,10 @@ void SaveAsView::RememberFfmpeg(const std::string& path) {
 }
 
 void SaveAsView::StartExport(const ExportRequest& request) {
-    hooks_.Write("export start %s %s skip %.1f", kFormatNames[static_cast<int>(request.format)],
-                 request.output.c_str(), request.skipIdleSeconds);
+    hooks_.Write("export start %s %s skip %.1f from %lld to %lld speed %.1f width %d",
+                 kFormatNames[static_cast<int>(request.format)], request.output.c_str(),
+                 request.skipIdleSeconds, static_cast<long long>(request.fromMs),
+                 static_cast<long long>(request.toMs), request.speed, request.gifWidth);
     output_ = request.output;
     worker_.Start(window_, stream_, request);
 }

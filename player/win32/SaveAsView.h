@@ -40,8 +40,9 @@ class SaveAsView final : public SaveShell {
     ExportProgress TakeProgress();
     ExportResult Finish();
 
-    std::optional<SaveChoice> AskSaveName(const std::string& suggested, int32_t typeIndex,
-                                          bool skipIdle) override;
+    std::optional<SaveChoice> AskSaveName(const SaveDialogSetup& setup) override;
+    SystemFolders Folders() override;
+    std::optional<int64_t> EstimateGifBytes(const ExportRequest& request) override;
     bool AskYesNo(const char* text) override;
     void ShowError(const char* text) override;
     bool AskRetry(const std::string& text) override;

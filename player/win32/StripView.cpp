@@ -31,7 +31,8 @@ void StripView::Create(HWND parent, int dpi, SUBCLASSPROC barProc, DWORD_PTR bar
     playButton_ = make(L"BUTTON", text::kPlayerPlay, BS_PUSHBUTTON | WS_TABSTOP, kIdPlay);
     // SS_NOTIFY: the label takes the mouse, so that its tooltip shows.
     timeLabel_ = make(L"STATIC", "", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, kIdTime);
-    bar_ = make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_BOTTOM | WS_TABSTOP, kIdBar);
+    bar_ =
+        make(TRACKBAR_CLASSW, "", TBS_HORZ | TBS_BOTTOM | TBS_ENABLESELRANGE | WS_TABSTOP, kIdBar);
     ::SetWindowSubclass(bar_, barProc, 1, barData);
     muteButton_ =
         make(L"BUTTON", text::kPlayerMute, BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, kIdMute);
@@ -60,6 +61,8 @@ void StripView::Create(HWND parent, int dpi, SUBCLASSPROC barProc, DWORD_PTR bar
         ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     };
     tip(timeLabel_, text::kPlayerShownOneToOne);
+    // The selection's line goes below the scale's.
+    ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
     tip(volumeBar_, text::kPlayerVolumeTip);
     tip(muteButton_, text::kPlayerVolumeTip);
     tip(speedBox_, text::kPlayerSpeedTip);
@@ -88,11 +91,44 @@ void StripView::Layout(int width, int top, int dpi) {
 
 void StripView::SetScaleTip(const std::string& tip) {
     scaleTip_ = Widen(tip);
+    UpdateLabelTip();
+}
+
+// Drawn by the strip itself: a themed trackbar (Wine's among them) leaves its own selection
+// range undrawn.
+void StripView::ShowSelection(const BarScale& scale, const Selection& selection) {
+    const TimeRange r = selection.range();
+    selectionFrom_ = selection.marked() ? scale.PositionOf(r.fromMs) : -1;
+    selectionTo_ = selection.marked() ? scale.PositionOf(r.toMs) : -1;
+    ::InvalidateRect(bar_, nullptr, TRUE);
+    selectionTip_ = Widen(SelectionTip(selection));
+    UpdateLabelTip();
+}
+
+LRESULT StripView::CustomDraw(const NMCUSTOMDRAW& draw) const {
+    if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.dwItemSpec != TBCD_CHANNEL) return CDRF_DODEFAULT;
+    if (draw.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYPOSTPAINT;
+    if (draw.dwDrawStage != CDDS_ITEMPOSTPAINT || selectionFrom_ < 0) return CDRF_DODEFAULT;
+    RECT thumb{};
+    ::SendMessageW(bar_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const int half = (thumb.right - thumb.left) / 2;
+    const int32_t max = static_cast<int32_t>(::SendMessageW(bar_, TBM_GETRANGEMAX, 0, 0));
+    const int left = draw.rc.left + half, right = draw.rc.right - half;
+    // A band a little taller than the thin channel, in the system's selection colour.
+    RECT band{BarXOf(selectionFrom_, left, right, max), draw.rc.top - 2,
+              BarXOf(selectionTo_, left, right, max) + 1, draw.rc.bottom + 2};
+    ::FillRect(draw.hdc, &band, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+    return CDRF_DODEFAULT;
+}
+
+void StripView::UpdateLabelTip() {
+    labelTip_ = selectionTip_.empty() ? scaleTip_ : scaleTip_ + L"\r\n" + selectionTip_;
     TOOLINFOW info{};
     info.cbSize = sizeof info;
     info.hwnd = parent_;
     info.uId = reinterpret_cast<UINT_PTR>(timeLabel_);
-    info.lpszText = scaleTip_.data();
+    info.lpszText = labelTip_.data();
     ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 

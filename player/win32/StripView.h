@@ -34,6 +34,10 @@ class StripView {
     void SetDpi(int dpi);
     void Layout(int width, int top, int dpi);
     void SetScaleTip(const std::string& tip);
+    // The marked part on the bar, and its line in the time label's tooltip.
+    void ShowSelection(const BarScale& scale, const Selection& selection);
+    // The bar's custom draw: the selection over its channel. The result for WM_NOTIFY.
+    LRESULT CustomDraw(const NMCUSTOMDRAW& draw) const;
     // The bar's range, and a tick under it for every held (annotated) frame.
     void SetBarRange(const BarScale& scale, const std::vector<int64_t>& markers);
     void SetBarPosition(int32_t position);
@@ -67,7 +71,13 @@ class StripView {
     HWND tooltip_ = nullptr;
     mrv::win::UniqueFont font_;
     mrv::win::UniqueBrush black_;
+    void UpdateLabelTip();
+
     std::wstring scaleTip_;
+    std::wstring selectionTip_;
+    int32_t selectionFrom_ = -1;  // bar positions; -1: nothing marked
+    int32_t selectionTo_ = -1;
+    std::wstring labelTip_;
 };
 
 }  // namespace mrv::player::win

@@ -13,7 +13,8 @@ struct TestHooks {
     FILE* log = nullptr;  // what is on screen, the sound queued, messages
     int64_t startPausedAtTick = -1;
     bool exitAtEnd = false;
-    std::wstring dropPath;  // dropped on the window as soon as it is up
+    std::wstring dropPath;         // dropped on the window as soon as it is up
+    bool olderSaveDialog = false;  // Save As as where COM cannot make the Common Item Dialog
     void Write(const char* format, ...) const {
         if (!log) return;
         va_list args;

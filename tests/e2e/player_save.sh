@@ -7,7 +7,7 @@
 # ffmpeg located, an MP4 is written; Cancel, a log-off and closing the player mid-way leave
 # nothing behind.
 # Mute and speed set by keys, the window's place and the located ffmpeg are there at the next
-# start.
+# start. Then trim marks and the saved copy's speed and width (below).
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/player_lib.sh"
 player_setup
@@ -93,7 +93,7 @@ paused_label="$(last time)"
 
 # Saves NAME through Ctrl+S and the dialog; TYPE and skip as the driver takes them.
 # A key sent while Wine is still taking the focus can be lost: Ctrl+S is sent again then.
-save_as() {
+open_save() {
     local from i
     from=$(lines)
     for i in 1 2 3; do
@@ -101,6 +101,9 @@ save_as() {
         xdotool key ctrl+s
         seen_after "$from" '^save dialog' 5 && break
     done
+}
+save_as() {
+    open_save
     wine "$DRIVER" file "$@" || fail "no Save As dialog for $1"
 }
 winpath() { echo "Z:$WORK/$1" | tr '/' '\\'; }
@@ -128,6 +131,13 @@ saved_click() {
     read -r -a places < <(last 'saved window')
     xdotool mousemove --sync "${places[$((5 + 2 * n))]}" "${places[$((6 + 2 * n))]}" &&
         sleep 0.3 && xdotool click 1
+}
+# Closes the after-save window of the save since line AT by its last button, so that the keys
+# go back to the player.
+close_saved() {
+    wait_after "$at" '^saved window' || exit 1
+    saved_click 4
+    wait_after "$at" '^saved closed' || fail "the after-save window stayed up"
 }
 sleep 1  # painted
 read -r _ _ wx wy ww wh _ < <(last 'saved window')
@@ -248,7 +258,7 @@ mrv_screenshot screen.png
 convert screen.png -crop "${pw}x$ph+$px+$py" +repage "$SHOTS/player_progress.png"
 wait_after "$at" '^export ended' || exit 1
 [ "$(ended)" = 0 ] || fail "mp4: $(last 'export ended')"
-[ "$(last 'export start' | awk '{print $3, $NF}')" = "mp4 1.0" ] || fail "mp4: $(last 'export start')"
+[ "$(last 'export start' | awk '{print $3, $6}')" = "mp4 1.0" ] || fail "mp4: $(last 'export start')"
 grep -q '^ffmpeg located' log.txt || fail "the located ffmpeg was not remembered"
 [ -s movie.mp4 ] || fail "no movie.mp4"
 # Closed, so that the keys go back to the player (Wine without a window manager does not move
@@ -320,7 +330,113 @@ wait_after "$at" '^export ended' || fail "the remembered ffmpeg was not used"
 grep -q '^question' log.txt && fail "asked about ffmpeg again"
 wine "$DRIVER" close
 wait "$pid"
-DISPLAY= wine reg delete "HKCU\\Software\\Morvanta\\PlayerTest\\$prefs" /f >/dev/null 2>&1
+
+# Trim and speed on a recording wider than 640 (20 records at 5 per second, 800x600: 4 s): the
+# start marked with I at record 5 (1 s), the end with O at record 15 (3 s); the part's GIF and
+# WAV at 2x last 1 s within a frame (0.1 s), the GIF and the PNGs start with record 5's
+# picture, and a GIF 640 wide is 640x480. Clearing from the bar's menu unmarks. Last, a
+# recording in the temporary folder is offered the Videos folder.
+"$MRV_PLAYER_E2E" make --stub "$STUB" --out wide.exe --frames 20 --size 800x600 --fps 5 \
+    --gsm tone.wav >/dev/null
+mv log.txt second-log.txt
+wine ./wide.exe /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs-wide" &
+pid=$!
+player_wait_log log.txt '^controls' 30 || exit 1
+window="$(xdotool search --sync --pid "$pid" --onlyvisible --name . | head -n 1)"
+for _ in 1 2 3 4 5; do key period; done
+key i
+key End
+for _ in 1 2 3 4; do key comma; done
+key o
+expect_last selection "selection 1000 3000" "I and O"
+read -r _ sx sy sw sh < <(grep '^controls' log.txt | tail -n 1 | awk '{for (i = 1; i < NF; i++) if ($i == "strip") print "s", $(i + 1), $(i + 2), $(i + 3), $(i + 4)}')
+mrv_screenshot screen.png
+convert screen.png -crop "${sw}x$sh+$sx+$sy" +repage "$SHOTS/player_marks.png"
+duration() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1"; }
+near() { awk -v l="$1" -v w="$2" 'BEGIN { exit !(l > w - 0.1 && l < w + 0.1) }'; }
+
+at=$(lines)
+save_as "$(winpath part.gif)" 0 speed=2 >/dev/null
+wait_after "$at" '^export ended' || exit 1
+[ "$(ended)" = 0 ] || fail "part gif: $(last 'export ended')"
+[ "$(last 'export start' | cut -d' ' -f7-)" = "from 1000 to 3000 speed 2.0 width 0" ] ||
+    fail "part gif: $(last 'export start')"
+near "$(duration part.gif)" 1.0 || fail "the part's GIF at 2x lasts $(duration part.gif) s, want 1"
+close_saved
+
+# The width list of an 800-wide recording: as recorded, 640; the estimate shown once known.
+at=$(lines)
+open_save
+read -r dx dy dw dh < <(wine "$DRIVER" where)
+sleep 1  # painted
+mrv_screenshot screen.png
+convert screen.png -crop "${dw}x$dh+$dx+$dy" +repage "$SHOTS/player_save_dialog.png"
+estimate="$(wine "$DRIVER" file "$(winpath small.gif)" 0 width=1)"
+wait_after "$at" '^export ended' || exit 1
+[ "$(ffprobe -v error -show_entries stream=width,height -of csv=p=0 small.gif)" = "640,480" ] ||
+    fail "small gif: $(ffprobe -v error -show_entries stream=width,height -of csv=p=0 small.gif)"
+known="$(tail -n +"$at" log.txt | grep '^save estimate' | tail -n 1 | cut -d' ' -f3)"
+if [ "${known:--1}" -ge 0 ]; then
+    [[ "$estimate" == "estimate 预计大小: 约 "* ]] || fail "the estimate $known is not shown: $estimate"
+fi
+echo "640-wide GIF: $(stat -c %s small.gif) bytes, estimated ${known:-none}; the 800-wide one $(stat -c %s part.gif)"
+close_saved
+
+at=$(lines)
+save_as "$(winpath part.png)" 3 >/dev/null
+wait_after "$at" '^export ended' || exit 1
+[ "$(ls part_*.png 2>/dev/null | wc -l)" = 10 ] || fail "part png: $(ls part_*.png 2>/dev/null)"
+"$MRV_PLAYER_E2E" compare wide.exe part_00000005.png 0 0 5 | grep -q 'differing 0 ' ||
+    fail "the part's first PNG is not record 5's picture"
+close_saved
+ffmpeg -hide_banner -loglevel error -i part.gif -vf "select=eq(n\,0)" -frames:v 1 -y gif.png
+for pair in 5:lt 6:gt; do
+    rmse="$(compare -metric RMSE gif.png "part_0000000${pair%:*}.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')"
+    awk -v r="$rmse" -v o="${pair#*:}" 'BEGIN { exit !(o == "lt" ? r < 0.1 : r > 0.2) }' ||
+        fail "the part's GIF starts with the wrong picture (RMSE $rmse against record ${pair%:*})"
+done
+at=$(lines)
+save_as "$(winpath part.wav)" 2 speed=2 >/dev/null
+wait_after "$at" '^export ended' || exit 1
+near "$(duration part.wav)" 1.0 || fail "the part's WAV at 2x lasts $(duration part.wav) s, want 1"
+peak="$(ffmpeg -hide_banner -i part.wav -af volumedetect -f null - 2>&1 | sed -n 's/.*max_volume: \(.*\) dB/\1/p')"
+awk -v p="$peak" 'BEGIN { exit !(p > -20) }' || fail "the part's wav is near silence (peak $peak dB)"
+close_saved
+
+# Cleared from the bar's right-click menu (its last item).
+read -r tx ty < <(grep '^controls' log.txt | tail -n 1 | awk '{for (i = 1; i < NF; i++) if ($i == "thumb") print $(i + 1), $(i + 2)}')
+at=$(lines)
+focus
+xdotool mousemove --sync "$tx" "$ty" && sleep 0.3 && xdotool click 3
+wait_after "$at" '^bar menu' 5 || fail "no menu on the bar"
+sleep 0.5
+xdotool key Up Return
+expect_last selection "selection -1 -1" "clear from the menu"
+wine "$DRIVER" close
+wait "$pid"
+# A recording opened from the temporary folder (a mail attachment, a zip) is offered the user's
+# Videos folder; the older dialog (where COM cannot make the new one) saves at the speed chosen
+# below it: the whole 6 s at 2x is a 3 s WAV.
+temp="$(winepath -u "$(DISPLAY= wine cmd /c echo %TEMP% | tr -d '\r')")"
+cp rec.exe "$temp/mailed.exe"
+rm -f log.txt
+wine "$temp/mailed.exe" /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs-wide" \
+    /mrv-test-older-dialog &
+pid=$!
+player_wait_log log.txt '^controls' 30 || exit 1
+window="$(xdotool search --sync --pid "$pid" --onlyvisible --name . | head -n 1)"
+at=$(lines)
+save_as "$(winpath older)" 2 speed=2 >/dev/null
+grep -q -E '^save dialog .*\\Videos\\mailed\.gif$' log.txt || fail "from the temporary folder: $(last 'save dialog')"
+wait_after "$at" '^export ended' || exit 1
+near "$(duration older.wav)" 3.0 || fail "the older dialog's WAV at 2x lasts $(duration older.wav) s, want 3"
+wine "$DRIVER" close
+wait "$pid"
+rm -f "$temp/mailed.exe"
+
+for key in "$prefs" "$prefs-wide"; do
+    DISPLAY= wine reg delete "HKCU\\Software\\Morvanta\\PlayerTest\\$key" /f >/dev/null 2>&1
+done
 
 [ "$failures" -eq 0 ] && echo "player save: all checks passed"
 exit "$failures"
