@@ -1,6 +1,8 @@
 // Every text the user can see, in one place (UTF-8; the Win32 edge converts to UTF-16).
 #pragma once
 
+#include "common/Version.h"
+
 namespace mrv::text {
 
 inline constexpr char kAppTitle[] = "Morvanta";
@@ -129,8 +131,8 @@ inline constexpr char kCannotCreateFolder[] = "Cannot create folder ";
 
 // Main window, tray menu and hot-key prompts ("mainwin").
 inline constexpr char kMainWindowCaption[] = "FrmMain";
-inline constexpr char kAboutText[] = "Morvanta v0.3\t";
-inline constexpr char kTrayTip[] = "Morvanta v0.3";
+inline constexpr char kAboutText[] = "Morvanta v" MRV_VERSION_MAJOR_MINOR "\t";
+inline constexpr char kTrayTip[] = "Morvanta v" MRV_VERSION_MAJOR_MINOR;
 inline constexpr char kHintAbout[] = "关于";
 inline constexpr char kHintMinimise[] = "最小化";
 inline constexpr char kHintExit[] = "退出";
