@@ -47,6 +47,9 @@ StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& s
     form.activeTab = SettingsTab::General;
     form.EdtName = DefaultOutputName(host.Now());
     form.FillFrom(settings);
+    // The dialog shows the folder actually used instead of the program folder's marker.
+    if (const std::string folder = host.RecordingsFolder(); !folder.empty())
+        form.FolderChosen(folder);
 
     if (host.ShowSettingsDialog(form) == ModalResult::Ok) {
         derived = form.Derived();

@@ -35,6 +35,8 @@ class StartHost {
     virtual ModalResult ShowSettingsDialog(SettingsForm& form) = 0;
     // The program's folder with its trailing backslash.
     virtual std::string ProgramFolder() = 0;
+    // Where new recordings go when the program's folder cannot take them; empty: that folder.
+    virtual std::string RecordingsFolder() { return {}; }
     virtual bool FolderExists(const std::string& path) = 0;
     // Creates one folder level; the error text when that fails.
     virtual ErrorText CreateFolder(const std::string& path) = 0;

@@ -47,6 +47,7 @@ class FakeHost final : public StartHost {
         return result;
     }
     std::string ProgramFolder() override { return "Z:\\app\\"; }
+    std::string RecordingsFolder() override { return recordingsFolder; }
     bool FolderExists(const std::string& path) override { return folders.count(path) != 0; }
     ErrorText CreateFolder(const std::string& path) override {
         log.push_back("mkdir " + path);
@@ -78,6 +79,7 @@ class FakeHost final : public StartHost {
     std::function<void(SettingsForm&)> user;
     SettingsForm shown;
     std::set<std::string> folders{"Z:\\app", "D:\\rec"};
+    std::string recordingsFolder;
     StartResult startResult{StartResult::Outcome::Started, false, ""};
     CaptureSettings startedWith;
     DerivedValues derivedAtStart;
@@ -203,6 +205,15 @@ TEST_F(StartSequenceTest, FolderPathsExistingNewAndRoot) {
     host.folders.insert("C:\\");
     host.user = [](SettingsForm& f) { f.FolderChosen("C:\\"); };
     EXPECT_EQ(Run().outputPath, "C:\\MRV_250303_140509.exe");
+}
+
+TEST_F(StartSequenceTest, AFolderOtherThanTheProgramsIsShownAndTakesTheRecording) {
+    host.recordingsFolder = "C:\\Users\\li\\Videos\\Morvanta";
+    host.folders.insert("C:\\Users\\li\\Videos");
+    EXPECT_EQ(Run().outputPath, "C:\\Users\\li\\Videos\\Morvanta\\MRV_250303_140509.exe");
+    EXPECT_EQ(host.shown.EdtPath, host.recordingsFolder);
+    EXPECT_EQ(host.shown.edtPathColor, kPathTextColor);
+    EXPECT_EQ(host.log[1], "mkdir " + host.recordingsFolder);
 }
 
 TEST_F(StartSequenceTest, MarkerWithABlankIsAFolder) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/win32/SettingsDialog.h"
+#include "app/win32/SettingsFolders.h"
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
 
@@ -40,7 +41,11 @@ int ScreenDpi() {
 }  // namespace
 
 MainWindowView::MainWindowView(HINSTANCE instance)
-    : instance_(instance), ini_(IniPathBesideProgram()) {}
+    : instance_(instance),
+      place_(SettingsPlaceForProgram()),
+      ini_(Widen(place_.iniPath)),
+      seedIni_(Widen(place_.seedIniPath)),
+      layeredIni_(ini_, place_.seedIniPath.empty() ? nullptr : &seedIni_) {}
 
 MainWindowView::~MainWindowView() {
     if (hwnd_) ::DestroyWindow(hwnd_);
@@ -237,8 +242,11 @@ void MainWindowView::OnCreate() {
 
     hotKeys_ = std::make_unique<Win32HotKeys>(hwnd_);
     tray_ = std::make_unique<Win32Tray>(hwnd_, instance_);
-    form_ = std::make_unique<app::FrmMain>(*this, ini_, *hotKeys_, *tray_,
-                                           ProgramFilesBesideProgram(), &editCommand_);
+    ProgramFiles files = ProgramFilesBesideProgram();
+    files.iniPath = place_.iniPath;
+    form_ = std::make_unique<app::FrmMain>(*this, layeredIni_, *hotKeys_, *tray_, std::move(files),
+                                           &editCommand_);
+    form_->SetRecordingsFolder(place_.recordingsFolder);
     timer_ = std::make_unique<WindowTimer>(hwnd_, kTimerId);
     recorder_ = std::make_unique<Recorder>(RecorderPlatform{
         screen_, clock_, cursor_, mouseHook_, files_, audio_, *timer_, *form_, DecimalSeparator()});
