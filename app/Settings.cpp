@@ -73,7 +73,16 @@ RecordingOptions ToRecordingOptions(const CaptureSettings& s, const DerivedValue
     o.sound = s.Sound;
     o.samples = s.Samples;
     o.showClick = s.ShowClick;
+    o.kind = KindOf(s.FileType);
     return o;
+}
+
+RecordingKind KindOf(int32_t fileType) {
+    return fileType == 1 ? RecordingKind::StreamFile : RecordingKind::SelfPlaying;
+}
+
+const char* ExtensionOf(RecordingKind kind) {
+    return kind == RecordingKind::StreamFile ? ".mrv" : ".exe";
 }
 
 void ClampToRange(CaptureSettings& s) {
@@ -85,6 +94,7 @@ void ClampToRange(CaptureSettings& s) {
     s.EditSleep = Clamp(s.EditSleep, kEditSleepLow, kEditSleepHigh);
     for (int32_t* key : {&s.HotKey1, &s.HotKey2, &s.HotKey3, &s.HotKey4})
         *key = Clamp(*key, 0, kShortcutMax);
+    s.FileType = Clamp(s.FileType, 0, 1);
 }
 
 // Decimal with an optional sign, or "0x"/"0X" and hexadecimal digits up to the bit pattern of
@@ -157,6 +167,7 @@ void LoadSettings(IniStore& ini, CaptureSettings& s, FormPosition& position) {
         s.*k.field = ReadInteger(ini, kSectionOption, k.name, d.*k.field ? 1 : 0) != 0;
     for (const IntKey& k : kHotKeys)
         s.*k.field = ReadInteger(ini, kSectionOption, k.name, d.*k.field);
+    s.FileType = ReadInteger(ini, kSectionOption, kKeyFileType, d.FileType);
     // The derived values and the dialog's controls must always see a valid selection.
     ClampToRange(s);
 }
@@ -195,6 +206,7 @@ ErrorText SaveSettings(IniStore& ini, const CaptureSettings& s) {
     }};
     for (const auto& [key, value] : kValues)
         if (!ini.Write(kSectionOption, key, value)) return WriteFailed(ini);
+    if (!ini.Write(kSectionOption, kKeyFileType, i(s.FileType))) return WriteFailed(ini);
     return std::nullopt;
 }
 

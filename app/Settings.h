@@ -28,6 +28,7 @@ struct CaptureSettings {
     int32_t HotKey2 = 0;
     int32_t HotKey3 = 0;
     int32_t HotKey4 = 0;
+    int32_t FileType = 0;  // what a new recording is: 0 a program (.exe), 1 a recording file (.mrv)
 
     bool operator==(const CaptureSettings&) const = default;
 };
@@ -57,6 +58,10 @@ DerivedValues Derive(const CaptureSettings& settings);
 // What StartRecording needs from the options and their derived values.
 RecordingOptions ToRecordingOptions(const CaptureSettings& settings, const DerivedValues& derived);
 
+RecordingKind KindOf(int32_t fileType);
+// ".exe" or ".mrv".
+const char* ExtensionOf(RecordingKind kind);
+
 // Brings every field into its range (a hand-edited INI file may hold anything).
 void ClampToRange(CaptureSettings& settings);
 
@@ -78,12 +83,14 @@ class IniStore {
 
 inline constexpr char kSectionOption[] = "Option";
 inline constexpr char kSectionFormPosition[] = "FormPosition";
+inline constexpr char kKeyFileType[] = "FileType";
 
 // Reads the position and the seventeen options in the file's key order, with defaults for
 // missing or non-numeric values and out-of-range values clamped.
 void LoadSettings(IniStore& ini, CaptureSettings& settings, FormPosition& position);
 
-// Writes [Option] in the write order; the first failed key stops it and gives the error text.
+// Writes [Option] in the write order (FileType last); the first failed key stops it and gives the
+// error text.
 ErrorText SaveSettings(IniStore& ini, const CaptureSettings& settings);
 
 // Writes SelfTop, then SelfLeft; the error text of the first failure.

@@ -37,6 +37,7 @@ void SettingsForm::FillFrom(const CaptureSettings& s) {
     HotKey3 = boxValue(s.HotKey3);
     HotKey4 = boxValue(s.HotKey4);
     HotKey1Change();
+    FileType = s.FileType;
 }
 
 void SettingsForm::CopyBackTo(CaptureSettings& s) const {
@@ -53,6 +54,7 @@ void SettingsForm::CopyBackTo(CaptureSettings& s) const {
     s.BeginTips = CheckBox3.checked;
     s.PauseTips = CheckBox6.checked;
     s.EndTips = CheckBox7.checked;
+    s.FileType = FileType;
 }
 
 void SettingsForm::CopyHotKeysTo(CaptureSettings& s) const {
@@ -89,6 +91,23 @@ void SettingsForm::FolderChosen(const std::string& path) {
 void SettingsForm::PathEdited(const std::string& text) { EdtPath = text; }
 
 bool SettingsForm::PathIsMarker() const { return EdtPath == text::kSetPathMarker; }
+
+void SettingsForm::FileTypeChange(int32_t index) {
+    const std::string before = ExtensionOf(KindOf(FileType));
+    FileType = std::clamp(index, 0, 1);
+    // Only the extension this form would have given is swapped; a name of the user's own
+    // making ("lesson.avi", no extension at all) is left as typed.
+    const auto endsWith = [&](const std::string& ext) {
+        if (EdtName.size() < ext.size()) return false;
+        for (size_t i = 0; i < ext.size(); ++i) {
+            const char c = EdtName[EdtName.size() - ext.size() + i];
+            if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != ext[i]) return false;
+        }
+        return true;
+    };
+    if (endsWith(before))
+        EdtName = EdtName.substr(0, EdtName.size() - before.size()) + ExtensionOf(KindOf(FileType));
+}
 
 namespace {
 using desktop::kShortcutAlt;

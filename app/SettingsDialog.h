@@ -42,6 +42,8 @@ class SettingsForm {
     // The user typed into the path box.
     void PathEdited(const std::string& text);
     bool PathIsMarker() const;
+    // The recording-type drop-down changed: a name ending in the other type's extension follows.
+    void FileTypeChange(int32_t index);
 
     SettingsTab activeTab = SettingsTab::General;
     std::string EdtName;
@@ -67,6 +69,8 @@ class SettingsForm {
     uint16_t HotKey2 = 0;  // pause
     uint16_t HotKey3 = 0;  // stop
     uint16_t HotKey4 = 0;  // edit
+
+    int32_t FileType = 0;  // recording type drop-down: program (.exe), recording file (.mrv)
 };
 
 // A shortcut value (0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt) and the system hot-key control's

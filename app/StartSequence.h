@@ -23,8 +23,9 @@ struct LocalTime {
 
 using desktop::HotKeyCommand;
 
-// "MRV_yymmdd_hhmmss.exe".
-std::string DefaultOutputName(const LocalTime& time);
+// "MRV_yymmdd_hhmmss.exe", or ".mrv" for a recording file.
+std::string DefaultOutputName(const LocalTime& time,
+                              RecordingKind kind = RecordingKind::SelfPlaying);
 
 // What the start sequence needs of the main window and the system.
 class StartHost {

@@ -129,6 +129,11 @@ inline constexpr char kUnableToWrite[] = "Unable to write to %s";
 inline constexpr char kCannotCreateFolder[] = "Cannot create folder ";
 // --- end settings ---
 
+// The settings dialog's recording type (a program, or a recording file for the player).
+inline constexpr char kSetGroupFileType[] = "录像类型";
+inline constexpr char kSetFileTypeExe[] = "自播放程序 (.exe)";
+inline constexpr char kSetFileTypeMrv[] = "录像文件 (.mrv)";
+
 // Main window, tray menu and hot-key prompts ("mainwin").
 inline constexpr char kMainWindowCaption[] = "FrmMain";
 inline constexpr char kAboutText[] = "Morvanta v" MRV_VERSION_MAJOR_MINOR "\t";

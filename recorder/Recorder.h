@@ -16,6 +16,9 @@
 
 namespace mrv {
 
+// What a new recording is: the player stub followed by the stream, or the stream alone (.mrv).
+enum class RecordingKind { SelfPlaying = 0, StreamFile = 1 };
+
 // The options a recording starts with, derived from the user's settings.
 struct RecordingOptions {
     int bitsPerPixel = 16;
@@ -25,6 +28,7 @@ struct RecordingOptions {
     bool sound = false;  // cleared when the sound device does not open
     int samples = 0;     // sample-rate option 0..3
     bool showClick = false;
+    RecordingKind kind = RecordingKind::SelfPlaying;
 };
 
 // The files next to the program that a recording must never overwrite.

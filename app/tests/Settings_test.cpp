@@ -59,7 +59,7 @@ TEST(LoadSettings, ReadsKeysInTheFilesOrder) {
     const std::vector<std::string> order{
         "SelfTop",   "SelfLeft",  "Frame",      "Samples", "ScanDeep",    "Color",     "EditMode",
         "EditSleep", "ShowClick", "Captureblt", "Sound",   "DynamicTray", "BeginTips", "PauseTips",
-        "EndTips",   "HotKey1",   "HotKey2",    "HotKey3", "HotKey4"};
+        "EndTips",   "HotKey1",   "HotKey2",    "HotKey3", "HotKey4",     "FileType"};
     EXPECT_EQ(ini.reads, order);
 }
 
@@ -112,7 +112,7 @@ TEST(LoadSettings, ClampsOutOfRangeValuesToTheNearestValidOne) {
     EXPECT_EQ(s.EditSleep, 100);
 }
 
-TEST(SaveSettings, WritesTheSeventeenKeysInTheWriteOrder) {
+TEST(SaveSettings, WritesTheSeventeenKeysInTheWriteOrderThenTheFileType) {
     FakeIni ini;
     EXPECT_EQ(SaveSettings(ini, CaptureSettings{}), std::nullopt);
     const std::vector<std::string> expected{
@@ -120,7 +120,7 @@ TEST(SaveSettings, WritesTheSeventeenKeysInTheWriteOrder) {
         "Option/EditMode=0",  "Option/EditSleep=20",  "Option/HotKey1=0",    "Option/HotKey2=0",
         "Option/HotKey3=0",   "Option/HotKey4=0",     "Option/Captureblt=1", "Option/Sound=0",
         "Option/ShowClick=1", "Option/DynamicTray=1", "Option/BeginTips=1",  "Option/PauseTips=1",
-        "Option/EndTips=1"};
+        "Option/EndTips=1",   "Option/FileType=0"};
     EXPECT_EQ(ini.writes, expected);
 }
 
@@ -138,11 +138,17 @@ TEST(SaveSettings, RoundTripsThroughLoading) {
     s.Sound = true;
     s.ShowClick = false;
     s.EndTips = false;
+    s.FileType = 1;
     ASSERT_EQ(SaveSettings(ini, s), std::nullopt);
     CaptureSettings back;
     FormPosition pos;
     LoadSettings(ini, back, pos);
     EXPECT_EQ(back, s);
+    EXPECT_EQ(ToRecordingOptions(back, Derive(back)).kind, RecordingKind::StreamFile);
+    // A type this program does not know is a recording file at most.
+    ini.Set("FileType", "7");
+    LoadSettings(ini, back, pos);
+    EXPECT_EQ(back.FileType, 1);
     EXPECT_EQ(ini.values[std::make_pair(std::string("Option"), std::string("HotKey4"))], "32833");
 }
 

@@ -33,6 +33,7 @@ enum SettingsControlId : int {
     kIdRadioGroup2 = 160,
     kIdRadioGroup3 = 170,
     kIdRadioGroup4 = 180,
+    kIdFileType = 195,  // the recording type's drop-down
 };
 
 // Shows the dialog modally, owned by `owner`, on `form`; the form holds the user's values

@@ -2,7 +2,8 @@
 # A start into a folder two levels below a missing one: the general error box, nothing starts,
 # nothing is written. Then a program folder that cannot be written at all (immutable, which
 # stops even root): the INI file moves to %APPDATA%\Morvanta, seeded from the one beside the
-# program, and the recording goes to Videos\Morvanta, which the dialog shows.
+# program, and the recording goes to Videos\Morvanta, which the dialog shows; recorded as a
+# recording file (.mrv), it is the stream alone.
 set -euo pipefail
 source "$(dirname "$0")/app_main_lib.sh"
 app_setup 800x600x24
@@ -47,17 +48,21 @@ drv click start
 drv dialog >/dev/null || fail "the settings dialog did not open"
 expect_eq "folder shown" "$(drv dialog-text 122)" 'C:\users\'"$(id -un)"'\Videos\Morvanta'
 expect_eq "frame rate read beside the program" "$(drv dialog-text 141)" 10
+drv dialog-combo 1 195  # 录像文件 (.mrv)
+[[ "$(drv dialog-text 121)" == MRV_*.mrv ]] || fail "the name did not follow the type"
 drv dialog-check 112 0
 drv dialog-ok >/dev/null || fail "the dialog did not close"
 sleep 2
 drv click stop
 drv no-box || fail "a box after the stop: $(drv box)"
-recs=("$user_home/Videos/Morvanta"/MRV_*.exe)
-[ -f "${recs[0]}" ] || fail "no recording in Videos\\Morvanta"
-expect_eq "recording valid" "$(rec_value "${recs[0]}" valid)" 1
-expect_eq "depth from the seed" "$(rec_value "${recs[0]}" bpp)" 32
+recs=("$user_home/Videos/Morvanta"/MRV_*.mrv)
+[ -f "${recs[0]}" ] || fail "no recording file in Videos\\Morvanta"
+expect_eq "recording file valid as a bare stream" "$(rec_value "${recs[0]}" valid /dev/null)" 1
+expect_eq "depth from the seed" "$(rec_value "${recs[0]}" bpp /dev/null)" 32
+[ "$(head -c 2 "${recs[0]}")" != MZ ] || fail "the recording file holds a program"
 ini="$user_home/AppData/Roaming/Morvanta/Morvanta.ini"
 grep -q $'^Frame=9\r$' "$ini" || fail "the options were not written to %APPDATA%"
+grep -q $'^FileType=1\r$' "$ini" || fail "the recording type was not written"
 drv close
 drv wait-gone || fail "the program did not close"
 grep -q $'^SelfTop=' "$ini" || fail "the window's place was not written to %APPDATA%"
