@@ -51,6 +51,11 @@ inline constexpr char kPlayerSaveTypeGif[] = "GIF 动画 (*.gif)";
 inline constexpr char kPlayerSaveTypeMp4[] = "MP4 视频 (*.mp4)";
 inline constexpr char kPlayerSaveTypeWav[] = "WAV 声音 (*.wav)";
 inline constexpr char kPlayerSaveTypePng[] = "PNG 图片 (*.png)";
+inline constexpr char kPlayerSaveTypeMrv[] = "录像文件 (*.mrv)";
+inline constexpr char kPlayerSaveTypeExe[] = "自播放程序 (*.exe)";
+// The kind of file the player shows, in its title.
+inline constexpr char kPlayerKindFile[] = "录像文件";
+inline constexpr char kPlayerKindProgram[] = "自播放程序";
 inline constexpr char kPlayerSkipIdle[] = "跳过静止片段 (最长保留 1 秒)";
 inline constexpr char kPlayerSaving[] = "正在保存";
 inline constexpr char kPlayerCancel[] = "取消";

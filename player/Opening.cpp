@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "common/PathText.h"
 #include "common/Texts.h"
 #include "playback/StreamLocation.h"
 
@@ -59,6 +60,11 @@ std::vector<uint8_t> SafeBitmapInfo(std::span<const uint8_t> info) {
     std::fill(safe.begin() + kSizeImage, safe.begin() + kSizeImage + 4, 0);
     std::fill(safe.begin() + kClrUsed, safe.begin() + kClrImportantEnd, 0);
     return safe;
+}
+
+std::string PlayerTitle(const std::string& recordingPath, int64_t streamOffset) {
+    const char* kind = streamOffset == 0 ? text::kPlayerKindFile : text::kPlayerKindProgram;
+    return path::FileName(recordingPath) + " - " + kind + " - " + text::kPlayerTitle;
 }
 
 Opening OpenRecording(std::span<const uint8_t> file, Source source, StreamReader& reader,

@@ -32,6 +32,10 @@ struct Opening {
 // the reader has sized by the depth.
 std::vector<uint8_t> SafeBitmapInfo(std::span<const uint8_t> info);
 
+// The window's title: the file's name, the kind of file (a recording file holds the stream from
+// its first byte) and the player's name.
+std::string PlayerTitle(const std::string& recordingPath, int64_t streamOffset);
+
 // Opens `reader` and builds `timeline` over the stream in `file`. What survives of a cut-off or
 // damaged recording is played up to its last whole record; out of memory is a refusal too.
 Opening OpenRecording(std::span<const uint8_t> file, Source source, StreamReader& reader,

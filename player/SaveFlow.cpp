@@ -24,6 +24,10 @@ const char* ExtensionOf(ExportFormat format) {
             return ".wav";
         case ExportFormat::Png:
             return ".png";
+        case ExportFormat::Mrv:
+            return ".mrv";
+        case ExportFormat::Exe:
+            return ".exe";
     }
     return ".gif";
 }

@@ -51,6 +51,11 @@ TEST_F(OpeningTest, ABareStreamPlaysOnlyWhenTheUserChoseIt) {
     EXPECT_EQ(chosen.verdict, Verdict::Play);
     EXPECT_EQ(chosen.streamOffset, 0);
     EXPECT_EQ(timeline_.records().size(), 3u);
+    // The title says which kind of file plays.
+    EXPECT_EQ(PlayerTitle("/rec/a.mrv", chosen.streamOffset),
+              std::string("a.mrv - ") + text::kPlayerKindFile + " - " + text::kPlayerTitle);
+    EXPECT_EQ(PlayerTitle("/rec/b.exe", Open(Behind(bare)).streamOffset),
+              std::string("b.exe - ") + text::kPlayerKindProgram + " - " + text::kPlayerTitle);
 }
 
 TEST_F(OpeningTest, NoStreamOrAnUnreadableOneIsRefused) {

@@ -75,7 +75,9 @@ std::optional<SaveChoice> AskSaveName(HWND owner, const std::string& suggested, 
     const std::wstring filter = Filter({{text::kPlayerSaveTypeGif, L"*.gif"},
                                         {text::kPlayerSaveTypeMp4, L"*.mp4"},
                                         {text::kPlayerSaveTypeWav, L"*.wav"},
-                                        {text::kPlayerSaveTypePng, L"*.png"}});
+                                        {text::kPlayerSaveTypePng, L"*.png"},
+                                        {text::kPlayerSaveTypeMrv, L"*.mrv"},
+                                        {text::kPlayerSaveTypeExe, L"*.exe"}});
     std::vector<wchar_t> name(32768, L'\0');
     const std::wstring initial = Utf8ToWide(path::FileName(suggested));
     std::wcsncpy(name.data(), initial.c_str(), name.size() - 1);

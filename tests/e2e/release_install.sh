@@ -143,6 +143,7 @@ wine reg add "$machine_classes\\$command_key" /ve /f \
     /d "$(reg_value "HKCU\Software\Classes\\$command_key")" >/dev/null 2>&1
 rel open "$(winpath "$rec")" || fail "the recording file could not be opened"
 title=$(rel window MorvantaPlayer) || fail "the player did not open the recording file"
+[[ "$title" == "$(basename "$rec") - 录像文件 - "* ]] || fail "player title [$title]"
 echo "ok: the association opened the player ($title)"
 app_shot release_player_mrv 800x600+0+0
 rel close MorvantaPlayer || fail "the player did not close"
@@ -190,6 +191,7 @@ expect_eq "portable recording valid" "$(rec_value "${recs[0]}" valid "$usb/HeadF
 [ -f "$usb/Morvanta.ini" ] || fail "the portable settings are not beside the program"
 [ ! -e "$user_home/AppData/Roaming/Morvanta" ] || fail "the portable copy wrote to %APPDATA%"
 (cd "$usb" && exec wine "./$(basename "${recs[0]}")" >/dev/null 2>&1) &
-rel window MorvantaPlayer >/dev/null || fail "the portable recording did not play"
+title=$(rel window MorvantaPlayer) || fail "the portable recording did not play"
+[[ "$title" == "$(basename "${recs[0]}") - 自播放程序 - "* ]] || fail "player title [$title]"
 rel close MorvantaPlayer
 echo PASS
