@@ -149,7 +149,9 @@ CommandLine ParseCommandLine() {
 int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
     TestHooks hooks = line.hooks;
     mrv::player::PlayerPreferences prefs;
-    const mrv::player::win::PreferenceStore store(line.preferenceKey);
+    // A portable copy brings its preference file, and so leaves the registry alone.
+    const mrv::player::win::PreferenceStore store(line.preferenceKey,
+                                                  mrv::player::win::PortablePreferenceFile());
     if (!line.preferenceKey.empty()) prefs = store.Load(mrv::player::win::MonitorWorkAreas());
     std::unique_ptr<Recording> rec = line.recording.empty()
                                          ? Load(mrv::win::ProgramPath(), Source::OwnFile)

@@ -166,11 +166,13 @@ reg_exists 'HKCU\Software\Classes\Morvanta.Recording' && fail "the recording cla
 grep -q $'^FileType=1\r$' "$inst/Morvanta.ini" || fail "the uninstaller removed the settings"
 echo "ok: uninstalled, recording and settings kept"
 
-# 7. The portable zip in a folder of its own records and plays, and keeps to that folder.
+# 7. The portable zip in a folder of its own records and plays, and keeps to that folder: the
+#    player's settings go to its MorvantaPlayer.ini, not the registry.
+wine reg delete 'HKCU\Software\Morvanta' /f >/dev/null 2>&1 || true
 usb="$APP_WORK/usb"
 mkdir "$usb"
 unzip -q "$zip" -d "$usb"
-for file in "${programs[@]}" README.txt LICENSE-zlib.txt LICENSE-stb.txt; do
+for file in "${programs[@]}" README.txt LICENSE-zlib.txt LICENSE-stb.txt MorvantaPlayer.ini; do
     [ -f "$usb/$file" ] || fail "not in the zip: $file"
 done
 (cd "$usb" && exec wine Morvanta.exe >/dev/null 2>&1) &
@@ -193,5 +195,11 @@ expect_eq "portable recording valid" "$(rec_value "${recs[0]}" valid "$usb/HeadF
 (cd "$usb" && exec wine "./$(basename "${recs[0]}")" >/dev/null 2>&1) &
 title=$(rel window MorvantaPlayer) || fail "the portable recording did not play"
 [[ "$title" == "$(basename "${recs[0]}") - 自播放程序 - "* ]] || fail "player title [$title]"
-rel close MorvantaPlayer
+rel close MorvantaPlayer || fail "the portable player did not close"
+for ((i = 0; i < 50; i++)); do
+    grep -q '^Volume=' "$usb/MorvantaPlayer.ini" && break
+    sleep 0.1
+done
+grep -q '^Volume=' "$usb/MorvantaPlayer.ini" || fail "the portable player kept no settings"
+reg_exists 'HKCU\Software\Morvanta' && fail "the portable player wrote to the registry"
 echo PASS
