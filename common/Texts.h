@@ -56,6 +56,9 @@ inline constexpr char kPlayerSaveTypeExe[] = "自播放程序 (*.exe)";
 // The kind of file the player shows, in its title.
 inline constexpr char kPlayerKindFile[] = "录像文件";
 inline constexpr char kPlayerKindProgram[] = "自播放程序";
+// The installed player started by itself asks for a recording to open.
+inline constexpr char kPlayerOpenTitle[] = "打开录像";
+inline constexpr char kPlayerOpenType[] = "Morvanta 录像 (*.mrv; *.exe)";
 inline constexpr char kPlayerSkipIdle[] = "跳过静止片段 (最长保留 1 秒)";
 inline constexpr char kPlayerSaving[] = "正在保存";
 inline constexpr char kPlayerCancel[] = "取消";

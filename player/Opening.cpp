@@ -26,7 +26,10 @@ Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader
     if (where.result == playback::Located::NotExecutable && source == Source::ChosenFile) {
         offset = 0;  // a bare stream, as mrvtool also reads them
     } else if (where.result != playback::Located::Found) {
-        return Refuse(text::kPlayerNoRecording, "no stream after the image");
+        Opening alone = Refuse(text::kPlayerNoRecording, "no stream after the image");
+        alone.playerAlone =
+            where.result == playback::Located::NoStream && source == Source::OwnFile;
+        return alone;
     }
     const auto stream = file.subspan(static_cast<size_t>(offset));
     if (!reader.Open(stream)) return Refuse(text::kPlayerDamaged, "header: " + reader.error());

@@ -25,6 +25,9 @@ struct Opening {
     // The stream's bitmap info for drawing its pictures, with the fields GDI must not trust
     // cleared (empty when refused).
     std::vector<uint8_t> bitmapInfo;
+    // The player's own file holds no recording (the installed player, started from its
+    // shortcut): it asks for one to open rather than refusing.
+    bool playerAlone = false;
 };
 
 // A copy of `info` (a whole BITMAPINFOHEADER and its colour table) with biSizeImage, biClrUsed

@@ -20,6 +20,7 @@
 #include "player/Opening.h"
 #include "player/win32/PlayerWindow.h"
 #include "player/win32/PreferenceStore.h"
+#include "player/win32/SaveAsUi.h"
 #include "recorder/StreamReader.h"
 
 // The library's default for an uncaught exception prints its demangled type to a console this
@@ -156,6 +157,12 @@ int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
     std::unique_ptr<Recording> rec = line.recording.empty()
                                          ? Load(mrv::win::ProgramPath(), Source::OwnFile)
                                          : Load(line.recording, Source::ChosenFile);
+    if (rec->opening.playerAlone) {
+        hooks.Write("open dialog");
+        const std::optional<std::string> chosen = mrv::player::win::AskRecordingToOpen(nullptr);
+        if (!chosen) return 0;  // nothing chosen, nothing to say
+        rec = Load(mrv::Utf8ToWide(*chosen), Source::ChosenFile);
+    }
     if (rec->opening.verdict == Verdict::Refuse) return Refuse(hooks, rec->opening);
     while (true) {
         hooks.Write("stream at %lld records %zu ticks %lld tick_ms %.3f",

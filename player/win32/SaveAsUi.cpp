@@ -106,9 +106,11 @@ std::optional<SaveChoice> AskSaveName(HWND owner, const std::string& suggested, 
                       options.skipIdle};
 }
 
-std::optional<std::string> AskFfmpegLocation(HWND owner) {
-    const std::wstring filter = Filter({{text::kPlayerFfmpegType, L"ffmpeg.exe"}});
-    const std::wstring title = Widen(text::kPlayerLocateFfmpeg);
+namespace {
+
+std::optional<std::string> AskFileToOpen(HWND owner, const std::wstring& filter,
+                                         const char* caption) {
+    const std::wstring title = Widen(caption);
     std::vector<wchar_t> name(32768, L'\0');
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -122,6 +124,18 @@ std::optional<std::string> AskFfmpegLocation(HWND owner) {
         OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
     return WideToUtf8(name.data());
+}
+
+}  // namespace
+
+std::optional<std::string> AskFfmpegLocation(HWND owner) {
+    return AskFileToOpen(owner, Filter({{text::kPlayerFfmpegType, L"ffmpeg.exe"}}),
+                         text::kPlayerLocateFfmpeg);
+}
+
+std::optional<std::string> AskRecordingToOpen(HWND owner) {
+    return AskFileToOpen(owner, Filter({{text::kPlayerOpenType, L"*.mrv;*.exe"}}),
+                         text::kPlayerOpenTitle);
 }
 
 mrv::win::UniqueFont MakeStripFont(int dpi) {

@@ -17,6 +17,8 @@ namespace mrv::player::win {
 std::optional<SaveChoice> AskSaveName(HWND owner, const std::string& suggested, int32_t typeIndex,
                                       bool skipIdle);
 std::optional<std::string> AskFfmpegLocation(HWND owner);
+// The Open dialog for a recording file or a self-playing recording.
+std::optional<std::string> AskRecordingToOpen(HWND owner);
 
 // A small window over the player: a bar over the recording's time line, the time left and
 // Cancel. The player stays disabled while it is up.
