@@ -206,7 +206,11 @@ ErrorText SaveSettings(IniStore& ini, const CaptureSettings& s) {
     }};
     for (const auto& [key, value] : kValues)
         if (!ini.Write(kSectionOption, key, value)) return WriteFailed(ini);
-    if (!ini.Write(kSectionOption, kKeyFileType, i(s.FileType))) return WriteFailed(ini);
+    // The default type leaves an INI file as it always was, unless the key must be set back.
+    const bool fileTypeKept = s.FileType != CaptureSettings{}.FileType ||
+                              ini.Read(kSectionOption, kKeyFileType).has_value();
+    if (fileTypeKept && !ini.Write(kSectionOption, kKeyFileType, i(s.FileType)))
+        return WriteFailed(ini);
     return std::nullopt;
 }
 

@@ -89,8 +89,8 @@ inline constexpr char kKeyFileType[] = "FileType";
 // missing or non-numeric values and out-of-range values clamped.
 void LoadSettings(IniStore& ini, CaptureSettings& settings, FormPosition& position);
 
-// Writes [Option] in the write order (FileType last); the first failed key stops it and gives the
-// error text.
+// Writes [Option] in the write order (FileType last, and only once it differs from the default);
+// the first failed key stops it and gives the error text.
 ErrorText SaveSettings(IniStore& ini, const CaptureSettings& settings);
 
 // Writes SelfTop, then SelfLeft; the error text of the first failure.

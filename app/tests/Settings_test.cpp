@@ -112,7 +112,7 @@ TEST(LoadSettings, ClampsOutOfRangeValuesToTheNearestValidOne) {
     EXPECT_EQ(s.EditSleep, 100);
 }
 
-TEST(SaveSettings, WritesTheSeventeenKeysInTheWriteOrderThenTheFileType) {
+TEST(SaveSettings, WritesTheSeventeenKeysInTheWriteOrder) {
     FakeIni ini;
     EXPECT_EQ(SaveSettings(ini, CaptureSettings{}), std::nullopt);
     const std::vector<std::string> expected{
@@ -120,7 +120,7 @@ TEST(SaveSettings, WritesTheSeventeenKeysInTheWriteOrderThenTheFileType) {
         "Option/EditMode=0",  "Option/EditSleep=20",  "Option/HotKey1=0",    "Option/HotKey2=0",
         "Option/HotKey3=0",   "Option/HotKey4=0",     "Option/Captureblt=1", "Option/Sound=0",
         "Option/ShowClick=1", "Option/DynamicTray=1", "Option/BeginTips=1",  "Option/PauseTips=1",
-        "Option/EndTips=1",   "Option/FileType=0"};
+        "Option/EndTips=1"};
     EXPECT_EQ(ini.writes, expected);
 }
 
@@ -149,6 +149,10 @@ TEST(SaveSettings, RoundTripsThroughLoading) {
     ini.Set("FileType", "7");
     LoadSettings(ini, back, pos);
     EXPECT_EQ(back.FileType, 1);
+    // Once written, the key follows the type back to the default.
+    back.FileType = 0;
+    ASSERT_EQ(SaveSettings(ini, back), std::nullopt);
+    EXPECT_EQ(ini.writes.back(), "Option/FileType=0");
     EXPECT_EQ(ini.values[std::make_pair(std::string("Option"), std::string("HotKey4"))], "32833");
 }
 

@@ -147,7 +147,7 @@ TEST_F(StartSequenceTest, OkRunsTheStepsInOrderAndSavesAfterwards) {
                                         "ini Frame=6"};
     ASSERT_GE(host.log.size(), head.size());
     EXPECT_EQ(std::vector<std::string>(host.log.begin(), host.log.begin() + head.size()), head);
-    EXPECT_EQ(IniWrites(), 18u);
+    EXPECT_EQ(IniWrites(), 17u);
     EXPECT_EQ(derived, (DerivedValues{32, 13, 0x00CC0020, 142}));
     EXPECT_EQ(host.derivedAtStart, derived);
     EXPECT_EQ(host.startedWith.HotKey1, 24696);
@@ -176,7 +176,7 @@ TEST_F(StartSequenceTest, CancelPressesStopAndSavesTheOptionsUnchanged) {
     EXPECT_EQ(host.log[1], "press stop");
     EXPECT_EQ(host.log[2], "edit off");
     EXPECT_EQ(host.log[3], "ini Frame=2");
-    EXPECT_EQ(IniWrites(), 18u);
+    EXPECT_EQ(IniWrites(), 17u);
     EXPECT_EQ(settings.HotKey1, 0);
     for (const std::string& line : host.log) EXPECT_EQ(line.rfind("hotkey", 0), std::string::npos);
 }
@@ -267,7 +267,7 @@ TEST_F(StartSequenceTest, MissingStubSkipsTheRecordingStepsButSaves) {
     EXPECT_EQ(Run().kind, StartOutcome::Kind::StubMissing);
     EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "icon"), 0);
     EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "edit on"), 0);
-    EXPECT_EQ(IniWrites(), 18u);
+    EXPECT_EQ(IniWrites(), 17u);
 }
 
 TEST_F(StartSequenceTest, ReadOnlyIniReportsButTheRecordingGoesOn) {

@@ -107,7 +107,6 @@ DynamicTray=1
 BeginTips=1
 PauseTips=1
 EndTips=1
-FileType=0
 INI
 diff -u "$WORK/want.txt" "$WORK/ini.txt" || fail "the INI file after Cancel"
 echo "ok: defaults, Cancel, INI write order"
