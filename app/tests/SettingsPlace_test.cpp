@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
-
-#include "app/tests/FakeIni.h"
 
 namespace mrv::app {
 namespace {
@@ -16,21 +15,14 @@ constexpr char kBeside[] = "C:\\Program Files\\Morvanta\\Morvanta.ini";
 class FakeFolders final : public SettingsFolders {
   public:
     bool FileExists(const std::string& path) override { return files.count(path) != 0; }
-    bool CanWriteFile(const std::string& path) override { return writableFiles.count(path) != 0; }
-    bool CanCreateIn(const std::string& folder) override {
-        triedFolders.insert(folder);
-        return writableFolders.count(folder) != 0;
-    }
+    bool CanWriteFile(const std::string& path) override { return writable.count(path) != 0; }
+    bool CanCreateIn(const std::string& folder) override { return writable.count(folder) != 0; }
     std::string AppDataFolder() override { return appData; }
-    std::string VideosFolder() override { return videos; }
-    bool MakeFolders(const std::string& path) override {
-        made.insert(path);
-        return true;
-    }
+    std::string VideosFolder() override { return "C:\\Users\\li\\Videos"; }
+    bool MakeFolders(const std::string& path) override { return made.insert(path).second; }
 
-    std::set<std::string> files, writableFiles, writableFolders, triedFolders, made;
+    std::set<std::string> files, writable, made;
     std::string appData = "C:\\Users\\li\\AppData\\Roaming";
-    std::string videos = "C:\\Users\\li\\Videos";
 };
 
 SettingsPlace Choose(FakeFolders& folders) {
@@ -38,53 +30,53 @@ SettingsPlace Choose(FakeFolders& folders) {
 }
 
 const SettingsPlace kBesideProgram{kBeside, "", ""};
+constexpr char kUserIni[] = "C:\\Users\\li\\AppData\\Roaming\\Morvanta\\Morvanta.ini";
 
-TEST(SettingsPlace, AWritableProgramFolderKeepsTheIniBesideTheProgram) {
+TEST(SettingsPlace, AWritableFolderOrIniKeepsTheIniBesideTheProgram) {
     FakeFolders folders;
-    folders.writableFolders = {"C:\\Program Files\\Morvanta"};
+    folders.writable = {"C:\\Program Files\\Morvanta"};
     EXPECT_EQ(Choose(folders), kBesideProgram);
     EXPECT_TRUE(folders.made.empty());
-    // An INI that exists and can be written stays, whatever the folder allows.
     FakeFolders existing;
-    existing.files = existing.writableFiles = {kBeside};
+    existing.files = existing.writable = {kBeside};
     EXPECT_EQ(Choose(existing), kBesideProgram);
-    EXPECT_TRUE(existing.triedFolders.empty());
     // A drive root keeps its separator for the trial file.
     FakeFolders root;
-    root.writableFolders = {"E:\\"};
+    root.writable = {"E:\\"};
     EXPECT_EQ(ChooseSettingsPlace(root, "E:\\", "Morvanta.ini").iniPath, "E:\\Morvanta.ini");
 }
 
-TEST(SettingsPlace, AnUnwritableFolderMovesTheIniToAppDataAndRecordingsToVideos) {
+TEST(SettingsPlace, OtherwiseTheIniGoesToAppDataReadOverTheOneBesideAndRecordingsToVideos) {
     FakeFolders folders;
-    const SettingsPlace place = Choose(folders);
-    EXPECT_EQ(place.iniPath, "C:\\Users\\li\\AppData\\Roaming\\Morvanta\\Morvanta.ini");
-    EXPECT_EQ(place.seedIniPath, "");
-    EXPECT_EQ(place.recordingsFolder, "C:\\Users\\li\\Videos\\Morvanta");
+    EXPECT_EQ(Choose(folders), (SettingsPlace{kUserIni, "", "C:\\Users\\li\\Videos\\Morvanta"}));
     EXPECT_EQ(folders.made, std::set<std::string>{"C:\\Users\\li\\AppData\\Roaming\\Morvanta"});
-    // Without a known Videos folder the recordings go beside the INI file.
-    folders.videos.clear();
-    EXPECT_EQ(Choose(folders).recordingsFolder, "C:\\Users\\li\\AppData\\Roaming\\Morvanta");
+    // An INI beside the program that cannot be written is still read, even in a writable folder.
+    folders.files = {kBeside};
+    folders.writable = {"C:\\Program Files\\Morvanta"};
+    EXPECT_EQ(Choose(folders).seedIniPath, kBeside);
     // Without an application data folder nothing better exists than today's place.
     folders.appData.clear();
     EXPECT_EQ(Choose(folders), kBesideProgram);
 }
 
-TEST(SettingsPlace, AnUnwritableIniBesideTheProgramIsStillRead) {
-    FakeFolders folders;
-    folders.files = {kBeside};
-    folders.writableFolders = {"C:\\Program Files\\Morvanta"};  // only the file is read-only
-    const SettingsPlace place = Choose(folders);
-    EXPECT_EQ(place.iniPath, "C:\\Users\\li\\AppData\\Roaming\\Morvanta\\Morvanta.ini");
-    EXPECT_EQ(place.seedIniPath, kBeside);
-}
+class MapIni final : public IniStore {
+  public:
+    std::optional<std::string> Read(const std::string& s, const std::string& k) override {
+        const auto it = values.find(s + "/" + k);
+        return it == values.end() ? std::nullopt : std::optional(it->second);
+    }
+    bool Write(const std::string& s, const std::string& k, const std::string& v) override {
+        values[s + "/" + k] = v;
+        return true;
+    }
+    std::string Path() const override { return "primary.ini"; }
+    std::map<std::string, std::string> values;
+};
 
 TEST(LayeredIni, TheSeedFillsWhatTheUsersCopyLacksUntilItsOwnValuesAreWritten) {
-    FakeIni primary, seed;
-    seed.Set("Frame", "9");
-    seed.Set("Color", "3");
-    seed.values[{"FormPosition", "SelfTop"}] = "40";
-    primary.Set("Color", "2");
+    MapIni primary, seed;
+    seed.values = {{"Option/Frame", "9"}, {"Option/Color", "3"}, {"FormPosition/SelfTop", "40"}};
+    primary.values = {{"Option/Color", "2"}};
     LayeredIni ini(primary, &seed);
     CaptureSettings settings;
     FormPosition position;
@@ -95,9 +87,9 @@ TEST(LayeredIni, TheSeedFillsWhatTheUsersCopyLacksUntilItsOwnValuesAreWritten) {
 
     settings.Frame = 4;
     EXPECT_FALSE(SaveSettings(ini, settings).has_value());
-    EXPECT_EQ((primary.values[{"Option", "Frame"}]), "4");
-    EXPECT_EQ((seed.values[{"Option", "Frame"}]), "9");
-    EXPECT_TRUE(seed.writes.empty());
+    EXPECT_EQ(primary.values["Option/Frame"], "4");
+    EXPECT_EQ(seed.values.size(), 3u);
+    EXPECT_EQ(seed.values["Option/Frame"], "9");
     LoadSettings(ini, settings, position);
     EXPECT_EQ(settings.Frame, 4);
     EXPECT_EQ(ini.Path(), primary.Path());

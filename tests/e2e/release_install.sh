@@ -10,7 +10,6 @@
 set -euo pipefail
 source "$(dirname "$0")/app_main_lib.sh"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-RELEASE_DRIVER="$MRV_WIN_BUILD_DIR/bin/mrv_e2e_release.exe"
 
 trap app_cleanup EXIT
 mrv_wine_env
@@ -19,13 +18,6 @@ export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 mrv_xvfb_start 800x600x24
 wineserver -p >/dev/null 2>&1 </dev/null
 
-# One action of the release driver; its output without CRs (through a file, as drv does).
-rel() {
-    local status
-    wine "$RELEASE_DRIVER" "$@" >"$APP_WORK/release.out" 2>&1 && status=0 || status=$?
-    tr -d '\r' <"$APP_WORK/release.out"
-    return $status
-}
 winpath() { local p="${1#"$WINEPREFIX/drive_c"}"; echo "C:${p//\//\\}"; }
 unixwin() { echo "Z:${1//\//\\}"; }
 # A registry value as `reg query` prints it: "    NAME    TYPE    DATA".
@@ -36,6 +28,25 @@ reg_value() {
         awk 'NF >= 3 && $2 ~ /^REG_/ {sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print; exit}'
 }
 reg_exists() { wine reg query "$1" >/dev/null 2>&1; }
+# A resource's version string ("FileVersion", "ProductVersion"), as UTF-16 text in the file.
+version_of() { strings -el "$1" | grep -A1 -x "$2" | tail -n 1; }
+# The target a shortcut names (its local base path).
+shortcut_target() { strings -n 8 "$1" | grep -m 1 -i '^[A-Z]:\\.*\.exe$'; }
+# The title of the player's window whose title matches PATTERN, waited for up to 20 s.
+player_title() {
+    local window
+    window="$(timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1)"
+    [ -n "$window" ] && xdotool getwindowname "$window"
+}
+# Closes the player and waits until its window has gone.
+close_player() {
+    wine "$MRV_WIN_BUILD_DIR/bin/mrv_e2e_player.exe" close || fail "no player to close"
+    for ((i = 0; i < 100; i++)); do
+        xdotool search --onlyvisible --name '录像播放' >/dev/null 2>&1 || return 0
+        sleep 0.2
+    done
+    fail "the player did not close"
+}
 signed() { osslsigncode verify -CAfile "$APP_WORK/cert.pem" -in "$1" >/dev/null 2>&1; }
 
 # 1. The release, signed with a certificate of the test's own.
@@ -75,18 +86,17 @@ for file in "${programs[@]}" Uninstall.exe; do
     signed "$inst/$file" || fail "unsigned or badly signed: $file"
 done
 for file in "${programs[@]}"; do
-    expect_eq "$file version" "$(rel version "$(winpath "$inst/$file")")" \
-        "file $version.0 product $version"
+    expect_eq "$file version" "$(version_of "$inst/$file" FileVersion) $(version_of "$inst/$file" \
+        ProductVersion)" "$version.0 $version"
 done
-expect_eq "recorder shortcut" "$(rel shortcut "$(winpath "$menu/Morvanta.lnk")")" \
-    "$(winpath "$inst/Morvanta.exe")"
-expect_eq "player shortcut" "$(rel shortcut "$(winpath "$menu/Morvanta 播放器.lnk")")" \
+recorder="$(shortcut_target "$menu/Morvanta.lnk")"
+expect_eq "recorder shortcut" "$recorder" "$(winpath "$inst/Morvanta.exe")"
+expect_eq "player shortcut" "$(shortcut_target "$menu/Morvanta 播放器.lnk")" \
     "$(winpath "$inst/MorvantaPlayer.exe")"
-expect_eq "uninstall name" "$(reg_value "$uninstall_key" DisplayName)" Morvanta
-expect_eq "uninstall version" "$(reg_value "$uninstall_key" DisplayVersion)" "$version"
-expect_eq "uninstall publisher" "$(reg_value "$uninstall_key" Publisher)" Morvanta
-expect_eq "uninstall icon" "$(reg_value "$uninstall_key" DisplayIcon)" \
-    "$(winpath "$inst/Morvanta.exe"),0"
+for pair in DisplayName=Morvanta DisplayVersion="$version" Publisher=Morvanta \
+    DisplayIcon="$(winpath "$inst/Morvanta.exe"),0"; do
+    expect_eq "uninstall ${pair%%=*}" "$(reg_value "$uninstall_key" "${pair%%=*}")" "${pair#*=}"
+done
 size=$(($(reg_value "$uninstall_key" EstimatedSize)))
 installed=$(du -sk --apparent-size "$inst" | cut -f1)
 [ "$size" -gt $((installed / 2)) ] && [ "$size" -le $((installed + 8)) ] ||
@@ -97,11 +107,27 @@ expect_eq ".mrv command" "$(reg_value 'HKCU\Software\Classes\Morvanta.Recording\
 
 # 3. The recorder, started from its shortcut's target: a second install asks for it to be
 #    closed, which a silent one cannot, so it stops before changing anything.
-recorder="$(rel shortcut "$(winpath "$menu/Morvanta.lnk")")"
-(cd "$inst" && exec wine "$recorder" >/dev/null 2>&1) &
-APP_PID=$!
-drv wait-main || fail "the installed recorder did not start"
-sleep 0.5
+# Starts PROGRAM (a Windows path) in FOLDER and waits for the recorder's window.
+start_in() {
+    (cd "$1" && exec wine "$2" >/dev/null 2>&1) &
+    APP_PID=$!
+    drv wait-main || fail "$2 did not start"
+    sleep 0.5
+}
+# Records until the clock shows SECONDS, with the dialog's drop-down 195 on TYPE, then exits.
+record() {
+    drv click start
+    drv dialog >/dev/null || fail "the settings dialog did not open"
+    drv dialog-combo "$2" 195  # 0 自播放程序 (.exe), 1 录像文件 (.mrv)
+    drv dialog-check 112 0     # not to the tray
+    drv dialog-ok >/dev/null || fail "the dialog did not close"
+    wait_state clock "00:00:0$1"
+    drv click stop
+    drv no-box || fail "a box after the stop: $(drv box)"
+    drv close
+    drv wait-gone || fail "the recorder did not close"
+}
+start_in "$inst" "$recorder"
 echo "user's own line" >>"$inst/README.txt"  # an installed file, to see whether it is replaced
 status=0
 wine "$setup" /S >/dev/null 2>&1 || status=$?
@@ -109,27 +135,16 @@ expect_eq "install over the running recorder gives up" "$status" 2
 grep -q "user's own line" "$inst/README.txt" || fail "the abandoned install replaced files"
 
 # 4. Three seconds recorded as a recording file (.mrv) beside the per-user install.
-drv click start
-drv dialog >/dev/null || fail "the settings dialog did not open"
-drv dialog-combo 1 195  # 录像文件 (.mrv)
-drv dialog-check 112 0  # not to the tray
-drv dialog-ok >/dev/null || fail "the dialog did not close"
-wait_state clock 00:00:03
-drv click stop
-drv no-box || fail "a box after the stop: $(drv box)"
-drv close
-drv wait-gone || fail "the recorder did not close"
+record 3 1
 recs=("$inst"/MRV_*.mrv)
 rec="${recs[0]}"
 [ -f "$rec" ] || fail "no recording file beside the installed recorder"
 expect_eq "recording file valid" "$(rec_value "$rec" valid /dev/null)" 1
 records=$(rec_value "$rec" records /dev/null)
 [ "$records" -ge 18 ] || fail "$records records in 3 s at 6 per second"
-wine "$inst/mrvtool.exe" info "$(unixwin "$rec")" >"$APP_WORK/mrvtool.out" 2>&1 ||
-    fail "mrvtool.exe cannot read the recording file: $(cat "$APP_WORK/mrvtool.out")"
-grep -q "stream start: *0 (at the file start)" "$APP_WORK/mrvtool.out" ||
-    fail "mrvtool.exe: $(cat "$APP_WORK/mrvtool.out")"
-grep -q "records: *$records" "$APP_WORK/mrvtool.out" || fail "mrvtool.exe counts other records"
+info="$(wine "$inst/mrvtool.exe" info "$(unixwin "$rec")" 2>&1)" || fail "mrvtool.exe: $info"
+grep -q "stream start: *0 (at the file start)" <<<"$info" && grep -q "records: *$records" <<<"$info" ||
+    fail "mrvtool.exe: $info"
 echo "ok: $records records in the recording file, read by mrvtool.exe"
 
 # 5. A double-click on the recording file opens it in the installed player. Wine 8 keeps
@@ -141,12 +156,12 @@ wine reg add "$machine_classes\.mrv" /ve /d "$(reg_value 'HKCU\Software\Classes\
     >/dev/null 2>&1
 wine reg add "$machine_classes\\$command_key" /ve /f \
     /d "$(reg_value "HKCU\Software\Classes\\$command_key")" >/dev/null 2>&1
-rel open "$(winpath "$rec")" || fail "the recording file could not be opened"
-title=$(rel window MorvantaPlayer) || fail "the player did not open the recording file"
-[[ "$title" == "$(basename "$rec") - 录像文件 - "* ]] || fail "player title [$title]"
-echo "ok: the association opened the player ($title)"
+# start.exe opens the file through ShellExecuteEx, as Explorer does.
+wine start "$(winpath "$rec")" >/dev/null 2>&1 || fail "the recording file could not be opened"
+title=$(player_title ' - 录像文件 - ') || fail "the player did not open the recording file"
+expect_eq "player title" "$title" "$(basename "$rec") - 录像文件 - Morvanta 录像播放"
 app_shot release_player_mrv 800x600+0+0
-rel close MorvantaPlayer || fail "the player did not close"
+close_player
 for key in .mrv Morvanta.Recording; do wine reg delete "$machine_classes\\$key" /f >/dev/null 2>&1; done
 
 # 6. Silent uninstall: the uninstaller runs from a copy of itself, so its end is awaited.
@@ -159,9 +174,9 @@ for file in "${programs[@]}" Uninstall.exe README.txt LICENSE-zlib.txt LICENSE-s
     [ ! -e "$inst/$file" ] || fail "left after uninstall: $file"
 done
 [ ! -e "$menu" ] || fail "the Start-menu folder is left"
-reg_exists "$uninstall_key" && fail "the uninstall key is left"
-reg_exists 'HKCU\Software\Classes\.mrv' && fail "the .mrv association is left"
-reg_exists 'HKCU\Software\Classes\Morvanta.Recording' && fail "the recording class is left"
+for key in "$uninstall_key" 'HKCU\Software\Classes\.mrv' 'HKCU\Software\Classes\Morvanta.Recording'; do
+    reg_exists "$key" && fail "left after uninstall: $key"
+done
 [ -f "$rec" ] || fail "the uninstaller removed the recording"
 grep -q $'^FileType=1\r$' "$inst/Morvanta.ini" || fail "the uninstaller removed the settings"
 echo "ok: uninstalled, recording and settings kept"
@@ -175,31 +190,18 @@ unzip -q "$zip" -d "$usb"
 for file in "${programs[@]}" README.txt LICENSE-zlib.txt LICENSE-stb.txt MorvantaPlayer.ini; do
     [ -f "$usb/$file" ] || fail "not in the zip: $file"
 done
-(cd "$usb" && exec wine Morvanta.exe >/dev/null 2>&1) &
-APP_PID=$!
-drv wait-main || fail "the portable recorder did not start"
-sleep 0.5
-drv click start
-drv dialog >/dev/null || fail "the settings dialog did not open"
-drv dialog-check 112 0
-drv dialog-ok >/dev/null || fail "the dialog did not close"
-sleep 2
-drv click stop
-drv close
-drv wait-gone || fail "the portable recorder did not close"
+start_in "$usb" Morvanta.exe
+record 1 0
 recs=("$usb"/MRV_*.exe)
 [ -f "${recs[0]}" ] || fail "no recording beside the portable recorder"
 expect_eq "portable recording valid" "$(rec_value "${recs[0]}" valid "$usb/HeadFile.hdf")" 1
 [ -f "$usb/Morvanta.ini" ] || fail "the portable settings are not beside the program"
 [ ! -e "$user_home/AppData/Roaming/Morvanta" ] || fail "the portable copy wrote to %APPDATA%"
 (cd "$usb" && exec wine "./$(basename "${recs[0]}")" >/dev/null 2>&1) &
-title=$(rel window MorvantaPlayer) || fail "the portable recording did not play"
-[[ "$title" == "$(basename "${recs[0]}") - 自播放程序 - "* ]] || fail "player title [$title]"
-rel close MorvantaPlayer || fail "the portable player did not close"
-for ((i = 0; i < 50; i++)); do
-    grep -q '^Volume=' "$usb/MorvantaPlayer.ini" && break
-    sleep 0.1
-done
+title=$(player_title ' - 自播放程序 - ') || fail "the portable recording did not play"
+expect_eq "portable player title" "$title" "$(basename "${recs[0]}") - 自播放程序 - Morvanta 录像播放"
+close_player
+sleep 1  # the player writes its settings as it ends
 grep -q '^Volume=' "$usb/MorvantaPlayer.ini" || fail "the portable player kept no settings"
 reg_exists 'HKCU\Software\Morvanta' && fail "the portable player wrote to the registry"
 echo PASS
