@@ -14,6 +14,9 @@ constexpr size_t kPieceBytes = size_t{1} << 20;
 ExportResult WriteRecordingFile(std::span<const uint8_t> stream, const ExportRequest& request,
                                 const std::function<bool(const ExportProgress&)>& onProgress) {
     const bool selfPlaying = request.format == ExportFormat::Exe;
+    // The copy is the recording itself: no part of it, no other speed.
+    if (request.fromMs != 0 || request.toMs >= 0 || request.speed != 1.0)
+        return {ExportStatus::Refused, "a recording is saved whole, at its own speed"};
     if (selfPlaying && request.player.empty())
         return {ExportStatus::Refused, "no player image to put before the stream"};
     StagedFile file(request.output);

@@ -284,6 +284,9 @@ TEST_F(ExportTest, RecordingKindsCopyTheStreamUnchangedAndACancelLeavesNothing) 
         ExportStatus::Cancelled);
     request.player = {};
     EXPECT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Refused);
+    request.player = player;
+    request.speed = 2;
+    EXPECT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Refused);
     EXPECT_EQ(Files(), (std::vector<fs::path>{"copy.exe", "copy.mrv"}));
 }
 
