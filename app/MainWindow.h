@@ -110,6 +110,8 @@ class FrmMain final : private StartHost, public RecorderView {
 
     // The recorder is created after the form, because it reports to the form's labels.
     void AttachRecorder(Recorder& recorder) { recorder_ = &recorder; }
+    // New recordings go there unless the user names a folder; empty: the program's folder.
+    void SetRecordingsFolder(std::string folder) { recordingsFolder_ = std::move(folder); }
 
     void FormCreate();
     void FormClose();
@@ -164,6 +166,7 @@ class FrmMain final : private StartHost, public RecorderView {
     LocalTime Now() override { return shell_.Now(); }
     ModalResult ShowSettingsDialog(SettingsForm& form) override;
     std::string ProgramFolder() override { return shell_.ProgramFolder(); }
+    std::string RecordingsFolder() override { return recordingsFolder_; }
     bool FolderExists(const std::string& path) override { return shell_.FolderExists(path); }
     ErrorText CreateFolder(const std::string& path) override { return shell_.CreateFolder(path); }
     void RegisterCommandHotKey(HotKeyCommand command, uint16_t value) override;
@@ -195,6 +198,7 @@ class FrmMain final : private StartHost, public RecorderView {
     DerivedValues derived_;
     std::string outputPath_;
     std::optional<mrv::Rect> area_;  // of the recording being started
+    std::string recordingsFolder_;
     bool isEditing_ = false;
     bool dragging_ = false;
     Point dragAnchor_;

@@ -81,7 +81,16 @@ RecordingOptions ToRecordingOptions(const CaptureSettings& s, const DerivedValue
     o.sound = s.Sound;
     o.samples = s.Samples;
     o.showClick = s.ShowClick;
+    o.kind = KindOf(s.FileType);
     return o;
+}
+
+RecordingKind KindOf(int32_t fileType) {
+    return fileType == 1 ? RecordingKind::StreamFile : RecordingKind::SelfPlaying;
+}
+
+const char* ExtensionOf(RecordingKind kind) {
+    return kind == RecordingKind::StreamFile ? ".mrv" : ".exe";
 }
 
 void ClampToRange(CaptureSettings& s) {
@@ -96,6 +105,7 @@ void ClampToRange(CaptureSettings& s) {
     if (s.Area < 0 || s.Area > kAreaMonitor + kAreaMaxMonitor) s.Area = kAreaPrimaryScreen;
     // A region is kept only whole: a negative size is no region.
     if (s.AreaWidth <= 0 || s.AreaHeight <= 0) s.AreaWidth = s.AreaHeight = 0;
+    s.FileType = Clamp(s.FileType, 0, 1);
 }
 
 // Decimal with an optional sign, or "0x"/"0X" and hexadecimal digits up to the bit pattern of
@@ -172,6 +182,7 @@ void LoadSettings(IniStore& ini, CaptureSettings& s, FormPosition& position) {
         s.*k.field = ReadInteger(ini, kSectionOption, k.name, d.*k.field);
     s.*kCountdownKey.field =
         ReadInteger(ini, kSectionOption, kCountdownKey.name, d.*kCountdownKey.field) != 0;
+    s.FileType = ReadInteger(ini, kSectionOption, kKeyFileType, d.FileType);
     // The derived values and the dialog's controls must always see a valid selection.
     ClampToRange(s);
 }
@@ -210,7 +221,7 @@ ErrorText SaveSettings(IniStore& ini, const CaptureSettings& s) {
     }};
     for (const auto& [key, value] : kValues)
         if (!ini.Write(kSectionOption, key, value)) return WriteFailed(ini);
-    // An INI file of someone who never chose an area stays as it always was.
+    // An INI file of someone who never chose an area or a type stays as it always was.
     const CaptureSettings d;
     const auto writeNew = [&](const char* key, bool isDefault, const std::string& value) {
         if (isDefault && !ini.Read(kSectionOption, key)) return true;
@@ -219,6 +230,8 @@ ErrorText SaveSettings(IniStore& ini, const CaptureSettings& s) {
     for (const IntKey& k : kAreaInts)
         if (!writeNew(k.name, s.*k.field == d.*k.field, i(s.*k.field))) return WriteFailed(ini);
     if (!writeNew(kCountdownKey.name, s.Countdown == d.Countdown, b(s.Countdown)))
+        return WriteFailed(ini);
+    if (!writeNew(kKeyFileType, s.FileType == d.FileType, i(s.FileType)))
         return WriteFailed(ini);
     return std::nullopt;
 }

@@ -36,6 +36,7 @@ struct CaptureSettings {
     int32_t AreaWidth = 0;
     int32_t AreaHeight = 0;
     bool Countdown = false;
+    int32_t FileType = 0;  // what a new recording is: 0 a program (.exe), 1 a recording file (.mrv)
 
     bool operator==(const CaptureSettings&) const = default;
 };
@@ -72,6 +73,10 @@ DerivedValues Derive(const CaptureSettings& settings);
 // What StartRecording needs from the options and their derived values.
 RecordingOptions ToRecordingOptions(const CaptureSettings& settings, const DerivedValues& derived);
 
+RecordingKind KindOf(int32_t fileType);
+// ".exe" or ".mrv".
+const char* ExtensionOf(RecordingKind kind);
+
 // Brings every field into its range (a hand-edited INI file may hold anything).
 void ClampToRange(CaptureSettings& settings);
 
@@ -93,13 +98,15 @@ class IniStore {
 
 inline constexpr char kSectionOption[] = "Option";
 inline constexpr char kSectionFormPosition[] = "FormPosition";
+inline constexpr char kKeyFileType[] = "FileType";
 
 // Reads the position and the seventeen options in the file's key order, then the area's keys,
 // with defaults for missing or non-numeric values and out-of-range values clamped.
 void LoadSettings(IniStore& ini, CaptureSettings& settings, FormPosition& position);
 
-// Writes [Option] in the write order, then the area's keys where they are not at their
-// defaults or the file already holds them; the first failed key stops it and gives the error.
+// Writes [Option] in the write order, then the area's keys and FileType where they are not at
+// their defaults or the file already holds them; the first failed key stops it and gives the
+// error text.
 ErrorText SaveSettings(IniStore& ini, const CaptureSettings& settings);
 
 // Writes SelfTop, then SelfLeft; the error text of the first failure.

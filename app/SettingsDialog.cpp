@@ -43,6 +43,7 @@ void SettingsForm::FillFrom(const CaptureSettings& s) {
         if (s.Area == kAreaMonitor + monitors[i].number)
             ComboArea = kAreaWindow + 1 + static_cast<int32_t>(i);
     CheckBoxCountdown.checked = s.Countdown;
+    FileType = s.FileType;
 }
 
 void SettingsForm::CopyBackTo(CaptureSettings& s) const {
@@ -66,6 +67,7 @@ void SettingsForm::CopyBackTo(CaptureSettings& s) const {
         s.Area = ComboArea;
     }
     s.Countdown = CheckBoxCountdown.checked;
+    s.FileType = FileType;
 }
 
 std::vector<std::string> SettingsForm::AreaItems() const {
@@ -111,6 +113,23 @@ void SettingsForm::FolderChosen(const std::string& path) {
 void SettingsForm::PathEdited(const std::string& text) { EdtPath = text; }
 
 bool SettingsForm::PathIsMarker() const { return EdtPath == text::kSetPathMarker; }
+
+void SettingsForm::FileTypeChange(int32_t index) {
+    const std::string before = ExtensionOf(KindOf(FileType));
+    FileType = std::clamp(index, 0, 1);
+    // Only the extension this form would have given is swapped; a name of the user's own
+    // making ("lesson.avi", no extension at all) is left as typed.
+    const auto endsWith = [&](const std::string& ext) {
+        if (EdtName.size() < ext.size()) return false;
+        for (size_t i = 0; i < ext.size(); ++i) {
+            const char c = EdtName[EdtName.size() - ext.size() + i];
+            if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != ext[i]) return false;
+        }
+        return true;
+    };
+    if (endsWith(before))
+        EdtName = EdtName.substr(0, EdtName.size() - before.size()) + ExtensionOf(KindOf(FileType));
+}
 
 namespace {
 using desktop::kShortcutAlt;

@@ -44,6 +44,8 @@ class SettingsForm {
     // The user typed into the path box.
     void PathEdited(const std::string& text);
     bool PathIsMarker() const;
+    // The recording-type drop-down changed: a name ending in the other type's extension follows.
+    void FileTypeChange(int32_t index);
 
     // The 录制范围 drop-down's items: the primary screen, a region, a window, then one per
     // monitor of `monitors` in the system's numbering.
@@ -78,6 +80,7 @@ class SettingsForm {
     std::vector<Monitor> monitors;
     int32_t ComboArea = 0;  // item index of AreaItems()
     CheckBox CheckBoxCountdown;
+    int32_t FileType = 0;  // recording type drop-down: program (.exe), recording file (.mrv)
 };
 
 // A shortcut value (0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt) and the system hot-key control's

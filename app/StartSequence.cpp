@@ -12,10 +12,10 @@ AreaSystem& StartHost::Areas() {
     return primaryOnly;
 }
 
-std::string DefaultOutputName(const LocalTime& t) {
+std::string DefaultOutputName(const LocalTime& t, RecordingKind kind) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "MRV_%02d%02d%02d_%02d%02d%02d.exe", t.year % 100, t.month,
-                  t.day, t.hour, t.minute, t.second);
+    std::snprintf(buf, sizeof buf, "MRV_%02d%02d%02d_%02d%02d%02d%s", t.year % 100, t.month, t.day,
+                  t.hour, t.minute, t.second, ExtensionOf(kind));
     return buf;
 }
 
@@ -87,14 +87,18 @@ StartOutcome RunStartSequence(StartHost& host, IniStore& ini, CaptureSettings& s
     StartOutcome outcome;
     SettingsForm form;
     form.activeTab = SettingsTab::General;
-    form.EdtName = DefaultOutputName(host.Now());
+    form.EdtName = DefaultOutputName(host.Now(), KindOf(settings.FileType));
     form.monitors = host.Areas().Monitors();
     form.FillFrom(settings);
+    // The dialog shows the folder actually used instead of the program folder's marker.
+    if (const std::string folder = host.RecordingsFolder(); !folder.empty())
+        form.FolderChosen(folder);
 
     if (host.ShowSettingsDialog(form) == ModalResult::Ok) {
         derived = form.Derived();
         // The fresh name carries the time of the OK, not of the opening.
-        if (form.EdtName.empty()) form.EdtName = DefaultOutputName(host.Now());
+        if (form.EdtName.empty())
+            form.EdtName = DefaultOutputName(host.Now(), KindOf(form.FileType));
         if (ErrorText error = OutputPathFor(host, form, outcome.outputPath)) {
             outcome.error = std::move(error);
             return outcome;

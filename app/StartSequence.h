@@ -24,8 +24,9 @@ struct LocalTime {
 
 using desktop::HotKeyCommand;
 
-// "MRV_yymmdd_hhmmss.exe".
-std::string DefaultOutputName(const LocalTime& time);
+// "MRV_yymmdd_hhmmss.exe", or ".mrv" for a recording file.
+std::string DefaultOutputName(const LocalTime& time,
+                              RecordingKind kind = RecordingKind::SelfPlaying);
 
 // What choosing the area, counting down and marking it need of the system.
 class AreaSystem {
@@ -62,6 +63,8 @@ class StartHost {
     virtual ModalResult ShowSettingsDialog(SettingsForm& form) = 0;
     // The program's folder with its trailing backslash.
     virtual std::string ProgramFolder() = 0;
+    // Where new recordings go when the program's folder cannot take them; empty: that folder.
+    virtual std::string RecordingsFolder() { return {}; }
     virtual bool FolderExists(const std::string& path) = 0;
     // Creates one folder level; the error text when that fails.
     virtual ErrorText CreateFolder(const std::string& path) = 0;

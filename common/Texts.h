@@ -1,6 +1,8 @@
 // Every text the user can see, in one place (UTF-8; the Win32 edge converts to UTF-16).
 #pragma once
 
+#include "common/Version.h"
+
 namespace mrv::text {
 
 inline constexpr char kAppTitle[] = "Morvanta";
@@ -52,6 +54,14 @@ inline constexpr char kPlayerSaveTypeGif[] = "GIF 动画 (*.gif)";
 inline constexpr char kPlayerSaveTypeMp4[] = "MP4 视频 (*.mp4)";
 inline constexpr char kPlayerSaveTypeWav[] = "WAV 声音 (*.wav)";
 inline constexpr char kPlayerSaveTypePng[] = "PNG 图片 (*.png)";
+inline constexpr char kPlayerSaveTypeMrv[] = "录像文件 (*.mrv)";
+inline constexpr char kPlayerSaveTypeExe[] = "自播放程序 (*.exe)";
+// The kind of file the player shows, in its title.
+inline constexpr char kPlayerKindFile[] = "录像文件";
+inline constexpr char kPlayerKindProgram[] = "自播放程序";
+// The installed player started by itself asks for a recording to open.
+inline constexpr char kPlayerOpenTitle[] = "打开录像";
+inline constexpr char kPlayerOpenType[] = "Morvanta 录像 (*.mrv; *.exe)";
 inline constexpr char kPlayerSkipIdle[] = "跳过静止片段 (最长保留 1 秒)";
 inline constexpr char kPlayerSaving[] = "正在保存";
 inline constexpr char kPlayerCancel[] = "取消";
@@ -158,10 +168,15 @@ inline constexpr char kUnableToWrite[] = "Unable to write to %s";
 inline constexpr char kCannotCreateFolder[] = "Cannot create folder ";
 // --- end settings ---
 
+// The settings dialog's recording type (a program, or a recording file for the player).
+inline constexpr char kSetGroupFileType[] = "录像类型";
+inline constexpr char kSetFileTypeExe[] = "自播放程序 (.exe)";
+inline constexpr char kSetFileTypeMrv[] = "录像文件 (.mrv)";
+
 // Main window, tray menu and hot-key prompts ("mainwin").
 inline constexpr char kMainWindowCaption[] = "FrmMain";
-inline constexpr char kAboutText[] = "Morvanta v0.3\t";
-inline constexpr char kTrayTip[] = "Morvanta v0.3";
+inline constexpr char kAboutText[] = "Morvanta v" MRV_VERSION_MAJOR_MINOR "\t";
+inline constexpr char kTrayTip[] = "Morvanta v" MRV_VERSION_MAJOR_MINOR;
 inline constexpr char kHintAbout[] = "关于";
 inline constexpr char kHintMinimise[] = "最小化";
 inline constexpr char kHintExit[] = "退出";

@@ -590,6 +590,8 @@ ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& req
                        GsmDecoderFactory& decoders,
                        const std::function<bool(const ExportProgress&)>& onProgress) {
     if (NamesAnInput(request)) return Refuse(text::kExportOutputIsInput);
+    if (request.format == ExportFormat::Mrv || request.format == ExportFormat::Exe)
+        return WriteRecordingFile(stream, request, onProgress);
     if ((request.format == ExportFormat::Mp4 ||
          (request.format == ExportFormat::Gif && request.gifEncoder == GifEncoder::Ffmpeg)) &&
         !RealProgramFiles().IsFile(request.ffmpeg)) {
@@ -621,6 +623,8 @@ ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& req
                                    : ExportGsmWav(*rec, request, selection);
                     case ExportFormat::Gif:
                     case ExportFormat::Mp4:
+                    case ExportFormat::Mrv:  // written before this
+                    case ExportFormat::Exe:
                         break;
                 }
                 if (auto why = CheckPictureTimeline(pacing.totalTicks, pacing.tickMs)) {

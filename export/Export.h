@@ -15,7 +15,8 @@
 
 namespace mrv::exporting {
 
-enum class ExportFormat { Gif, Mp4, Wav, Png };
+// Mrv and Exe are the recording itself: the stream alone, or behind a player image.
+enum class ExportFormat { Gif, Mp4, Wav, Png, Mrv, Exe };
 
 // How a GIF is made: our own encoder, or ffmpeg's two-pass palette (mrvtool's --gif).
 enum class GifEncoder { BuiltIn, Ffmpeg };
@@ -35,6 +36,9 @@ struct ExportRequest {
     int64_t toMs = -1;
     double speed = 1.0;    // 1, 1.5, 2 or 4: the saved copy plays that much faster
     int32_t gifWidth = 0;  // GIF only: the width to scale to, never enlarged; 0: as recorded
+
+    // Exe: the player image the stream follows (the saving player's own).
+    std::span<const uint8_t> player;
     // Files the export must never write over (the recording itself, its stub).
     std::vector<std::string> inputs;
     // Told what the export goes on despite (a stream cut off in a record); may be empty.
@@ -122,6 +126,11 @@ ExportResult RunExport(std::span<const uint8_t> stream, const ExportRequest& req
 // nullopt while it cannot.
 std::optional<int64_t> EstimateGifBytes(std::span<const uint8_t> stream,
                                         const ExportRequest& request);
+
+// The recording file (Mrv) or self-playing recording (Exe), its stream bytes unchanged whatever
+// state they are in; progress counts bytes. Called by RunExport for those formats.
+ExportResult WriteRecordingFile(std::span<const uint8_t> stream, const ExportRequest& request,
+                                const std::function<bool(const ExportProgress&)>& onProgress);
 
 // True when the request's output is one of its inputs.
 bool NamesAnInput(const ExportRequest& request);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "common/PathText.h"
 #include "common/Texts.h"
 #include "playback/StreamLocation.h"
 
@@ -25,7 +26,10 @@ Opening Check(std::span<const uint8_t> file, Source source, StreamReader& reader
     if (where.result == playback::Located::NotExecutable && source == Source::ChosenFile) {
         offset = 0;  // a bare stream, as mrvtool also reads them
     } else if (where.result != playback::Located::Found) {
-        return Refuse(text::kPlayerNoRecording, "no stream after the image");
+        Opening alone = Refuse(text::kPlayerNoRecording, "no stream after the image");
+        alone.playerAlone =
+            where.result == playback::Located::NoStream && source == Source::OwnFile;
+        return alone;
     }
     const auto stream = file.subspan(static_cast<size_t>(offset));
     if (!reader.Open(stream)) return Refuse(text::kPlayerDamaged, "header: " + reader.error());
@@ -59,6 +63,11 @@ std::vector<uint8_t> SafeBitmapInfo(std::span<const uint8_t> info) {
     std::fill(safe.begin() + kSizeImage, safe.begin() + kSizeImage + 4, 0);
     std::fill(safe.begin() + kClrUsed, safe.begin() + kClrImportantEnd, 0);
     return safe;
+}
+
+std::string PlayerTitle(const std::string& recordingPath, int64_t streamOffset) {
+    const char* kind = streamOffset == 0 ? text::kPlayerKindFile : text::kPlayerKindProgram;
+    return path::FileName(recordingPath) + " - " + kind + " - " + text::kPlayerTitle;
 }
 
 Opening OpenRecording(std::span<const uint8_t> file, Source source, StreamReader& reader,

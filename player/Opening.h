@@ -25,12 +25,19 @@ struct Opening {
     // The stream's bitmap info for drawing its pictures, with the fields GDI must not trust
     // cleared (empty when refused).
     std::vector<uint8_t> bitmapInfo;
+    // The player's own file holds no recording (the installed player, started from its
+    // shortcut): it asks for one to open rather than refusing.
+    bool playerAlone = false;
 };
 
 // A copy of `info` (a whole BITMAPINFOHEADER and its colour table) with biSizeImage, biClrUsed
 // and biClrImportant zeroed: a hostile colour count would make GDI read past the table, which
 // the reader has sized by the depth.
 std::vector<uint8_t> SafeBitmapInfo(std::span<const uint8_t> info);
+
+// The window's title: the file's name, the kind of file (a recording file holds the stream from
+// its first byte) and the player's name.
+std::string PlayerTitle(const std::string& recordingPath, int64_t streamOffset);
 
 // Opens `reader` and builds `timeline` over the stream in `file`. What survives of a cut-off or
 // damaged recording is played up to its last whole record; out of memory is a refusal too.

@@ -150,4 +150,9 @@ PlayerPreferences ParsePreferences(const PreferenceValues& values,
     return prefs;
 }
 
+PreferenceValues FolderPreferenceValues(PreferenceValues values) {
+    values.erase(kFfmpeg);
+    return values;
+}
+
 }  // namespace mrv::player

@@ -55,4 +55,8 @@ PreferenceValues SerialisePreferences(const PlayerPreferences& prefs);
 PlayerPreferences ParsePreferences(const PreferenceValues& values,
                                    std::span<const ScreenRect> workAreas);
 
+// The values of a preference file lying in the player's folder (a portable copy's): anyone who
+// handed over the folder wrote them, so the program to run for MP4 is not taken from them.
+PreferenceValues FolderPreferenceValues(PreferenceValues values);
+
 }  // namespace mrv::player

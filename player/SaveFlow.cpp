@@ -24,6 +24,10 @@ const char* ExtensionOf(ExportFormat format) {
             return ".wav";
         case ExportFormat::Png:
             return ".png";
+        case ExportFormat::Mrv:
+            return ".mrv";
+        case ExportFormat::Exe:
+            return ".exe";
     }
     return ".gif";
 }
@@ -71,6 +75,9 @@ SaveOptionsShown OptionsFor(ExportFormat format) {
             return {false, true, false};
         case ExportFormat::Png:
             return {};  // one picture per record: no time to skip or to speed up
+        case ExportFormat::Mrv:
+        case ExportFormat::Exe:
+            return {};  // the recording itself, byte for byte
     }
     return {};
 }

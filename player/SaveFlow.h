@@ -20,15 +20,16 @@ using exporting::ExportRequest;
 using exporting::ExportResult;
 using exporting::ExportStatus;
 
-// In the order the Save As dialog lists them.
-inline constexpr std::array<ExportFormat, 4> kSaveTypes = {ExportFormat::Gif, ExportFormat::Mp4,
-                                                           ExportFormat::Wav, ExportFormat::Png};
+// In the order the Save As dialog lists them; the recording's own two kinds come last.
+inline constexpr std::array<ExportFormat, 6> kSaveTypes = {ExportFormat::Gif, ExportFormat::Mp4,
+                                                           ExportFormat::Wav, ExportFormat::Png,
+                                                           ExportFormat::Mrv, ExportFormat::Exe};
 // What skip-idle shortens every still, silent stretch to.
 inline constexpr double kSkipIdleSeconds = 1.0;
 // The progress window guesses the time left only once it has seen this much of the work.
 inline constexpr int64_t kMinElapsedForEstimateMs = 1000;
 
-// ".gif", ".mp4", ".wav", ".png".
+// ".gif", ".mp4", ".wav", ".png", ".mrv", ".exe".
 const char* ExtensionOf(ExportFormat format);
 
 struct SaveTarget {

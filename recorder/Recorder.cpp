@@ -39,7 +39,9 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
     StartResult result;
     // The main window routes a start during a recording to resume; here it does nothing.
     if (isRecording_) return result;
-    if (!platform_.files.Exists(files.stubPath)) {
+    const bool withStub = options.kind == RecordingKind::SelfPlaying;
+    // A recording file needs no player inside it.
+    if (withStub && !platform_.files.Exists(files.stubPath)) {
         result.outcome = StartResult::Outcome::StubMissing;
         return result;
     }
@@ -127,7 +129,7 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
         platform_.mouseHook.Install(clicks_);
     }
 
-    if (ErrorText error = StartStream(outputPath, files.stubPath, audioFormat)) {
+    if (ErrorText error = StartStream(outputPath, withStub ? files.stubPath : "", audioFormat)) {
         ReleaseDevices();
         result.error = *error;
         return result;
@@ -145,11 +147,15 @@ StartResult Recorder::StartRecording(const std::string& outputPath, RecordingOpt
     return result;
 }
 
+// An empty `stubPath` writes the stream alone.
 ErrorText Recorder::StartStream(const std::string& outputPath, const std::string& stubPath,
                                 uint8_t audioFormat) {
     std::string error;
-    const std::unique_ptr<InputFile> stub = platform_.files.OpenRead(stubPath, error);
-    if (!stub) return FileError(text::kCannotOpenFile, stubPath, error);
+    std::unique_ptr<InputFile> stub;
+    if (!stubPath.empty()) {
+        stub = platform_.files.OpenRead(stubPath, error);
+        if (!stub) return FileError(text::kCannotOpenFile, stubPath, error);
+    }
     output_ = platform_.files.Create(outputPath, error);
     if (!output_) return FileError(text::kCannotCreateFile, outputPath, error);
     outputPath_ = outputPath;
@@ -157,9 +163,9 @@ ErrorText Recorder::StartStream(const std::string& outputPath, const std::string
     // The stub goes over in pieces, so that its size never decides what memory is needed. A
     // stub that cannot be read to its end (a locked range) is the stub's fault, and the file
     // begun for it is no recording.
-    std::vector<uint8_t> piece(kStubPiece);
+    std::vector<uint8_t> piece(stub ? kStubPiece : 0);
     int64_t stubBytes = 0;
-    for (;;) {
+    while (stub) {
         const int64_t read = stub->Read(piece);
         if (read < 0) {
             DiscardOutput();

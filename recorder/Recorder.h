@@ -17,6 +17,9 @@
 
 namespace mrv {
 
+// What a new recording is: the player stub followed by the stream, or the stream alone (.mrv).
+enum class RecordingKind { SelfPlaying = 0, StreamFile = 1 };
+
 // The options a recording starts with, derived from the user's settings.
 struct RecordingOptions {
     int bitsPerPixel = 16;
@@ -29,6 +32,7 @@ struct RecordingOptions {
     // The part of the virtual screen recorded; none records the primary screen as it always
     // did (cursor positions as the system gives them).
     std::optional<Rect> area;
+    RecordingKind kind = RecordingKind::SelfPlaying;
 };
 
 // The files next to the program that a recording must never overwrite.

@@ -116,6 +116,29 @@ TEST(SettingsForm, PathMarkerComesBackOnlyForAnEmptyBox) {
     EXPECT_FALSE(form.PathIsMarker());
 }
 
+TEST(SettingsForm, TheNameFollowsTheRecordingTypeOnlyWhenItEndsInTheOtherExtension) {
+    SettingsForm form;
+    form.EdtName = "MRV_250303_140509.exe";
+    form.FileTypeChange(1);
+    EXPECT_EQ(form.EdtName, "MRV_250303_140509.mrv");
+    form.FileTypeChange(1);
+    EXPECT_EQ(form.EdtName, "MRV_250303_140509.mrv");
+    form.FileTypeChange(0);
+    EXPECT_EQ(form.EdtName, "MRV_250303_140509.exe");
+    form.EdtName = "LESSON.EXE";
+    form.FileTypeChange(1);
+    EXPECT_EQ(form.EdtName, "LESSON.mrv");
+    for (const char* own : {"lesson", "lesson.avi", "mrv"}) {
+        form.EdtName = own;
+        form.FileTypeChange(0);
+        form.FileTypeChange(1);
+        EXPECT_EQ(form.EdtName, own);
+    }
+    CaptureSettings s;
+    form.CopyBackTo(s);
+    EXPECT_EQ(s.FileType, 1);
+}
+
 TEST(SettingsForm, DerivedValuesComeFromTheControls) {
     SettingsForm form;
     form.ComboBox1 = 0;

@@ -84,7 +84,7 @@ TEST(LoadSettings, ReadsKeysInTheFilesOrder) {
         "SelfTop",   "SelfLeft",  "Frame",      "Samples",  "ScanDeep",    "Color",     "EditMode",
         "EditSleep", "ShowClick", "Captureblt", "Sound",    "DynamicTray", "BeginTips", "PauseTips",
         "EndTips",   "HotKey1",   "HotKey2",    "HotKey3",  "HotKey4",     "Area",      "AreaLeft",
-        "AreaTop",   "AreaWidth", "AreaHeight", "Countdown"};
+        "AreaTop",   "AreaWidth", "AreaHeight", "Countdown", "FileType"};
     EXPECT_EQ(ini.reads, order);
 }
 
@@ -194,11 +194,21 @@ TEST(SaveSettings, RoundTripsThroughLoading) {
     s.Sound = true;
     s.ShowClick = false;
     s.EndTips = false;
+    s.FileType = 1;
     ASSERT_EQ(SaveSettings(ini, s), std::nullopt);
     CaptureSettings back;
     FormPosition pos;
     LoadSettings(ini, back, pos);
     EXPECT_EQ(back, s);
+    EXPECT_EQ(ToRecordingOptions(back, Derive(back)).kind, RecordingKind::StreamFile);
+    // A type this program does not know is a recording file at most.
+    ini.Set("FileType", "7");
+    LoadSettings(ini, back, pos);
+    EXPECT_EQ(back.FileType, 1);
+    // Once written, the key follows the type back to the default.
+    back.FileType = 0;
+    ASSERT_EQ(SaveSettings(ini, back), std::nullopt);
+    EXPECT_EQ(ini.writes.back(), "Option/FileType=0");
     EXPECT_EQ(ini.values[std::make_pair(std::string("Option"), std::string("HotKey4"))], "32833");
 }
 

@@ -48,6 +48,7 @@ class FakeHost final : public StartHost, public AreaSystem {
         return result;
     }
     std::string ProgramFolder() override { return "Z:\\app\\"; }
+    std::string RecordingsFolder() override { return recordingsFolder; }
     bool FolderExists(const std::string& path) override { return folders.count(path) != 0; }
     ErrorText CreateFolder(const std::string& path) override {
         log.push_back("mkdir " + path);
@@ -94,6 +95,7 @@ class FakeHost final : public StartHost, public AreaSystem {
     std::function<void(SettingsForm&)> user;
     SettingsForm shown;
     std::set<std::string> folders{"Z:\\app", "D:\\rec"};
+    std::string recordingsFolder;
     StartResult startResult{StartResult::Outcome::Started, false, ""};
     CaptureSettings startedWith;
     DerivedValues derivedAtStart;
@@ -223,6 +225,24 @@ TEST_F(StartSequenceTest, FolderPathsExistingNewAndRoot) {
     host.folders.insert("C:\\");
     host.user = [](SettingsForm& f) { f.FolderChosen("C:\\"); };
     EXPECT_EQ(Run().outputPath, "C:\\MRV_250303_140509.exe");
+}
+
+TEST_F(StartSequenceTest, AFolderOtherThanTheProgramsIsShownAndTakesTheRecording) {
+    host.recordingsFolder = "C:\\Users\\li\\Videos\\Morvanta";
+    host.folders.insert("C:\\Users\\li\\Videos");
+    EXPECT_EQ(Run().outputPath, "C:\\Users\\li\\Videos\\Morvanta\\MRV_250303_140509.exe");
+    EXPECT_EQ(host.shown.EdtPath, host.recordingsFolder);
+    EXPECT_EQ(host.shown.edtPathColor, kPathTextColor);
+    EXPECT_EQ(host.log[1], "mkdir " + host.recordingsFolder);
+}
+
+TEST_F(StartSequenceTest, ARecordingFileIsNamedMrvAtOpeningAndAtAnEmptyNamesOk) {
+    settings.FileType = 1;
+    host.user = [](SettingsForm& f) { f.EdtName.clear(); };
+    EXPECT_EQ(Run().outputPath, "Z:\\app\\MRV_261231_235958.mrv");
+    EXPECT_EQ(host.shown.EdtName, "MRV_250303_140509.mrv");
+    EXPECT_EQ(host.startedWith.FileType, 1);
+    EXPECT_EQ(ini.values["FileType"], "1");
 }
 
 TEST_F(StartSequenceTest, MarkerWithABlankIsAFolder) {

@@ -10,6 +10,7 @@
 #include "app/win32/AreaPickerView.h"
 #include "app/win32/AreaSystem.h"
 #include "app/win32/SettingsDialog.h"
+#include "app/win32/SettingsFolders.h"
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
 
@@ -42,7 +43,11 @@ int ScreenDpi() {
 }  // namespace
 
 MainWindowView::MainWindowView(HINSTANCE instance)
-    : instance_(instance), ini_(IniPathBesideProgram()) {}
+    : instance_(instance),
+      place_(SettingsPlaceForProgram()),
+      ini_(Widen(place_.iniPath)),
+      seedIni_(Widen(place_.seedIniPath)),
+      layeredIni_(ini_, place_.seedIniPath.empty() ? nullptr : &seedIni_) {}
 
 MainWindowView::~MainWindowView() {
     if (hwnd_) ::DestroyWindow(hwnd_);
@@ -239,8 +244,11 @@ void MainWindowView::OnCreate() {
 
     hotKeys_ = std::make_unique<Win32HotKeys>(hwnd_);
     tray_ = std::make_unique<Win32Tray>(hwnd_, instance_);
-    form_ = std::make_unique<app::FrmMain>(*this, ini_, *hotKeys_, *tray_,
-                                           ProgramFilesBesideProgram(), &editCommand_);
+    ProgramFiles files = ProgramFilesBesideProgram();
+    files.iniPath = place_.iniPath;
+    form_ = std::make_unique<app::FrmMain>(*this, layeredIni_, *hotKeys_, *tray_, std::move(files),
+                                           &editCommand_);
+    form_->SetRecordingsFolder(place_.recordingsFolder);
     timer_ = std::make_unique<WindowTimer>(hwnd_, kTimerId);
     RecorderPlatform platform{screen_, clock_,  cursor_, mouseHook_,        files_,
                               audio_,  *timer_, *form_,  DecimalSeparator()};

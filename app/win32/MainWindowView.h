@@ -11,6 +11,7 @@
 #include "app/EditCommand.h"
 #include "app/MainWindow.h"
 #include "app/win32/AreaOverlays.h"
+#include "app/SettingsPlace.h"
 #include "app/win32/IniFile.h"
 #include "audio/RecorderAudio.h"
 #include "audio/win32/Win32WaveIn.h"
@@ -95,7 +96,11 @@ class MainWindowView final : public app::MainShell {
     UniqueImageList images_;
     UniqueBitmap menuImages_[4];
 
+    // The INI file where it can be written, read with the one beside the program behind it.
+    app::SettingsPlace place_;
     IniFile ini_;
+    IniFile seedIni_;
+    app::LayeredIni layeredIni_;
     std::unique_ptr<Win32HotKeys> hotKeys_;
     std::unique_ptr<Win32Tray> tray_;
     std::unique_ptr<app::FrmMain> form_;

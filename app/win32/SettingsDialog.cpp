@@ -21,9 +21,10 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"MorvantaSettings";
 constexpr int kClientWidth = 295;
-// The recording area's row below the general page's groups.
+// The recording area's row, then the recording type's, below the general page's groups.
 constexpr int kAreaRowHeight = 52;
-constexpr int kClientHeight = 352 + kAreaRowHeight;
+constexpr int kFileTypeRow = 48;
+constexpr int kClientHeight = 352 + kAreaRowHeight + kFileTypeRow;
 // In screen pixels, as the main window's place is: only sizes follow the display's DPI.
 constexpr int kDesignLeft = 290;
 constexpr int kDesignTop = 118;
@@ -60,6 +61,7 @@ class SettingsWindow {
     void CreateGeneralPage();
     void CreateAreaRow();
     void CreateAdvancedPage();
+    void CreateFileTypeRow();
     void AddRadioGroup(const RadioGroupLayout& layout, int selected);
     void ShowPage(app::SettingsTab tab);
     void OnCommand(int id, int code);
@@ -108,7 +110,7 @@ void SettingsWindow::AddRadioGroup(const RadioGroupLayout& g, int selected) {
 void SettingsWindow::CreateControls() {
     // Only the tab control clips: it lies below every other control.
     HWND tabs = Add(WC_TABCONTROLW, "", WS_TABSTOP | WS_CLIPSIBLINGS,
-                    {5, 5, 285, 317 + kAreaRowHeight}, kIdTabs, Page::Both);
+                    {5, 5, 285, 317 + kAreaRowHeight + kFileTypeRow}, kIdTabs, Page::Both);
     for (const char* caption : {text::kSetTabGeneral, text::kSetTabAdvanced}) {
         std::wstring wide = Widen(caption);
         TCITEMW item{};
@@ -121,7 +123,7 @@ void SettingsWindow::CreateControls() {
     CreateAreaRow();
     CreateAdvancedPage();
     // Neither button is a default button: Enter and Esc do nothing.
-    constexpr int buttonsY = 327 + kAreaRowHeight;
+    constexpr int buttonsY = 327 + kAreaRowHeight + kFileTypeRow;
     Add(WC_BUTTONW, text::kSetOk, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, {130, buttonsY, 75, 23},
         kIdOk, Page::Both);
     Add(WC_BUTTONW, text::kSetCancel, BS_PUSHBUTTON | WS_TABSTOP, {212, buttonsY, 75, 23},
@@ -183,6 +185,17 @@ void SettingsWindow::CreateGeneralPage() {
         if (row.box) check(row.checkId, row.checkCaption, {180, y + 1, 97, 17}, *row.box);
         y += 26;
     }
+    CreateFileTypeRow();
+}
+
+void SettingsWindow::CreateFileTypeRow() {
+    Add(WC_BUTTONW, text::kSetGroupFileType, BS_GROUPBOX, {13, 318 + kAreaRowHeight, 269, kFileTypeRow - 4}, -1,
+        Page::General);
+    HWND combo = Add(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                     {23, 336 + kAreaRowHeight, 160, 100}, kIdFileType, Page::General);
+    for (const char* item : {text::kSetFileTypeExe, text::kSetFileTypeMrv})
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(form_.FileType), 0);
 }
 
 // 录制范围 and the countdown, on the general page below its other groups.
@@ -326,6 +339,8 @@ void SettingsWindow::ReadBack() {
     form_.RadioGroup3 = radio(kIdRadioGroup3, 3, form_.RadioGroup3);
     form_.RadioGroup4 = radio(kIdRadioGroup4, 2, form_.RadioGroup4);
     form_.UpDown1 = static_cast<int32_t>(::SendMessageW(Item(kIdUpDown1), UDM_GETPOS32, 0, 0));
+    const LRESULT fileType = ::SendMessageW(Item(kIdFileType), CB_GETCURSEL, 0, 0);
+    if (fileType == 0 || fileType == 1) form_.FileType = static_cast<int32_t>(fileType);
     form_.CheckBox1.checked = checked(kIdCheckBox1);
     form_.CheckBox2.checked = checked(kIdCheckBox2);
     form_.CheckBox3.checked = checked(kIdCheckBox3);
@@ -357,6 +372,15 @@ void SettingsWindow::OnCommand(int id, int code) {
                 const bool wasEmpty = form_.EdtPath.empty();
                 form_.EdtPathExit();
                 if (wasEmpty) ShowPathBox();
+            }
+            break;
+        case kIdFileType:
+            if (code == CBN_SELCHANGE) {
+                // The name box follows the type: MRV_....exe becomes MRV_....mrv.
+                form_.EdtName = WindowText(Item(kIdEdtName));
+                form_.FileTypeChange(
+                    static_cast<int32_t>(::SendMessageW(Item(kIdFileType), CB_GETCURSEL, 0, 0)));
+                ::SetWindowTextW(Item(kIdEdtName), Widen(form_.EdtName).c_str());
             }
             break;
         case kIdHotKey1:

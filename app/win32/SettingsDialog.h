@@ -35,6 +35,7 @@ enum SettingsControlId : int {
     kIdRadioGroup4 = 180,
     kIdComboArea = 190,  // 录制范围
     kIdCheckCountdown,
+    kIdFileType = 195,  // the recording type's drop-down
 };
 
 // Shows the dialog modally, owned by `owner`, on `form`; the form holds the user's values

@@ -257,6 +257,43 @@ TEST_F(ExportTest, CompleteExportReplacesTheFileAndPicturesAreNumberedAfterTheNa
     EXPECT_EQ(files[8], "x.gif");
 }
 
+TEST_F(ExportTest, RecordingKindsCopyTheStreamUnchangedAndACancelLeavesNothing) {
+    const auto stream = Stream();
+    const std::vector<uint8_t> player{'M', 'Z', 7, 8};
+    ExportRequest request;
+    request.format = ExportFormat::Mrv;
+    request.output = dir_ / "copy.mrv";
+    request.player = player;  // not part of a recording file
+    ASSERT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Done);
+    EXPECT_EQ(Read(dir_ / "copy.mrv"), stream);
+
+    request.format = ExportFormat::Exe;
+    request.output = dir_ / "copy.exe";
+    int calls = 0;
+    ASSERT_EQ(RunExport(stream, request, decoders_,
+                        [&](const ExportProgress& p) {
+                            EXPECT_LE(p.doneMs, p.totalMs);
+                            return ++calls > 0;
+                        })
+                  .status,
+              ExportStatus::Done);
+    std::vector<uint8_t> selfPlaying = player;
+    selfPlaying.insert(selfPlaying.end(), stream.begin(), stream.end());
+    EXPECT_EQ(Read(dir_ / "copy.exe"), selfPlaying);
+    EXPECT_GT(calls, 0);
+
+    request.output = dir_ / "cancelled.exe";
+    EXPECT_EQ(
+        RunExport(stream, request, decoders_, [](const ExportProgress&) { return false; }).status,
+        ExportStatus::Cancelled);
+    request.player = {};
+    EXPECT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Refused);
+    request.player = player;
+    request.speed = 2;
+    EXPECT_EQ(RunExport(stream, request, decoders_, {}).status, ExportStatus::Refused);
+    EXPECT_EQ(Files(), (std::vector<fs::path>{"copy.exe", "copy.mrv"}));
+}
+
 TEST_F(ExportTest, UnwritablePlaceMissingFfmpegAndOwnInputAreRefusedClearly) {
     EXPECT_EQ(Run(ExportFormat::Gif, dir_ / "no such folder" / "x.gif").status,
               ExportStatus::CannotWrite);

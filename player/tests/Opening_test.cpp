@@ -47,10 +47,20 @@ TEST_F(OpeningTest, WholeRecordingBehindTheImagePlays) {
 TEST_F(OpeningTest, ABareStreamPlaysOnlyWhenTheUserChoseIt) {
     const std::vector<uint8_t> bare = ThreeRecords();
     EXPECT_EQ(Open(bare, Source::OwnFile).message, text::kPlayerNoRecording);
+    EXPECT_FALSE(Open(bare, Source::OwnFile).playerAlone);  // not a player at all
+    // The player by itself asks for a recording; a chosen file without one is refused.
+    const std::vector<uint8_t> player = Behind({});
+    EXPECT_TRUE(Open(player, Source::OwnFile).playerAlone);
+    EXPECT_FALSE(Open(player, Source::ChosenFile).playerAlone);
     const Opening chosen = Open(bare, Source::ChosenFile);
     EXPECT_EQ(chosen.verdict, Verdict::Play);
     EXPECT_EQ(chosen.streamOffset, 0);
     EXPECT_EQ(timeline_.records().size(), 3u);
+    // The title says which kind of file plays.
+    EXPECT_EQ(PlayerTitle("/rec/a.mrv", chosen.streamOffset),
+              std::string("a.mrv - ") + text::kPlayerKindFile + " - " + text::kPlayerTitle);
+    EXPECT_EQ(PlayerTitle("/rec/b.exe", Open(Behind(bare)).streamOffset),
+              std::string("b.exe - ") + text::kPlayerKindProgram + " - " + text::kPlayerTitle);
 }
 
 TEST_F(OpeningTest, NoStreamOrAnUnreadableOneIsRefused) {

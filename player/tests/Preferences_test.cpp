@@ -91,5 +91,13 @@ TEST(Preferences, FfmpegIsKeptOnlyAsAnAbsolutePath) {
     EXPECT_EQ(ffmpeg("\\\\\\ffmpeg.exe"), "");
 }
 
+TEST(Preferences, AFoldersOwnFileNamesNoProgramToRun) {
+    const PlayerPreferences prefs = ParsePreferences(
+        FolderPreferenceValues({{"Ffmpeg", "\\\\server\\share\\ffmpeg.exe"}, {"Volume", "40"}}),
+        kTwoMonitors);
+    EXPECT_EQ(prefs.ffmpeg, "");
+    EXPECT_EQ(prefs.volume, 40);
+}
+
 }  // namespace
 }  // namespace mrv::player

@@ -21,6 +21,9 @@ TEST(SaveTargetTest, ATypedExtensionWinsOverTheChosenTypeOtherwiseTheTypesIsAdde
     const SaveTarget png = ResolveSaveTarget("/d/notes.txt", 3);
     EXPECT_EQ(png.path, std::string("/d/notes.txt.png"));
     EXPECT_EQ(DefaultSaveName("/rec/MRV_1.exe", ExportFormat::Gif), std::string("/rec/MRV_1.gif"));
+    // The recording's own kinds: a typed .exe is the self-playing one whatever the list says.
+    EXPECT_EQ(ResolveSaveTarget("/d/clip", 4).path, std::string("/d/clip.mrv"));
+    EXPECT_EQ(ResolveSaveTarget("/d/clip.EXE", 4).format, ExportFormat::Exe);
 }
 
 TEST(SaveProgressTest, TheTimeLeftFollowsThePaceOnceThereIsEnoughToJudge) {

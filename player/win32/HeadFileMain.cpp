@@ -20,6 +20,7 @@
 #include "player/Opening.h"
 #include "player/win32/PlayerWindow.h"
 #include "player/win32/PreferenceStore.h"
+#include "player/win32/SaveAsUi.h"
 #include "recorder/StreamReader.h"
 
 // The library's default for an uncaught exception prints its demangled type to a console this
@@ -153,11 +154,19 @@ CommandLine ParseCommandLine() {
 int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
     TestHooks hooks = line.hooks;
     mrv::player::PlayerPreferences prefs;
-    const mrv::player::win::PreferenceStore store(line.preferenceKey);
+    // A portable copy brings its preference file, and so leaves the registry alone.
+    const mrv::player::win::PreferenceStore store(line.preferenceKey,
+                                                  mrv::player::win::PortablePreferenceFile());
     if (!line.preferenceKey.empty()) prefs = store.Load(mrv::player::win::MonitorWorkAreas());
     std::unique_ptr<Recording> rec = line.recording.empty()
                                          ? Load(mrv::win::ProgramPath(), Source::OwnFile)
                                          : Load(line.recording, Source::ChosenFile);
+    if (rec->opening.playerAlone) {
+        hooks.Write("open dialog");
+        const std::optional<std::string> chosen = mrv::player::win::AskRecordingToOpen(nullptr);
+        if (!chosen) return 0;  // nothing chosen, nothing to say
+        rec = Load(mrv::Utf8ToWide(*chosen), Source::ChosenFile);
+    }
     if (rec->opening.verdict == Verdict::Refuse) return Refuse(hooks, rec->opening);
     while (true) {
         hooks.Write("stream at %lld records %zu ticks %lld tick_ms %.3f",

@@ -95,6 +95,7 @@ PlayerWindow::PlayerWindow(std::span<const uint8_t> stream, StreamReader& reader
       startNotice_(opening.verdict == Verdict::PlayWithNotice ? opening.message : nullptr),
       startNoticeDetail_(opening.detail),
       recordingPath_(recordingPath),
+      title_(PlayerTitle(recordingPath, opening.streamOffset)),
       prefs_(prefs),
       hooks_(hooks),
       onDrop_(std::move(onDrop)),
@@ -157,7 +158,7 @@ int PlayerWindow::Run(HINSTANCE instance, int showCommand) {
                     {frame.right - frame.left, frame.bottom - frame.top}, dpi_, prefs_.window);
     if (place.state == WindowState::Maximized) showCommand = SW_SHOWMAXIMIZED;
 
-    const std::wstring title = Widen(text::kPlayerTitle);
+    const std::wstring title = Widen(title_);
     const ScreenRect& r = place.rect;
     hwnd_ = ::CreateWindowExW(0, kClassName, title.c_str(), style, r.left, r.top, r.right - r.left,
                               r.bottom - r.top, nullptr, nullptr, instance, this);

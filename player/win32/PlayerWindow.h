@@ -112,6 +112,7 @@ class PlayerWindow final : private PlayerView, private RecoveryView {
     const char* startNotice_ = nullptr;
     std::string startNoticeDetail_;
     std::string recordingPath_;
+    std::string title_;
     PlayerPreferences& prefs_;
     TestHooks hooks_;
     DropHandler onDrop_;

@@ -44,9 +44,39 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
     return TRUE;
 }
 
+constexpr wchar_t kIniSection[] = L"Player";
+
+PreferenceValues ReadIni(const std::wstring& file) {
+    PreferenceValues values;
+    for (const std::string& name : PreferenceNames()) {
+        wchar_t text[1024] = {};
+        if (::GetPrivateProfileStringW(kIniSection, mrv::win::Widen(name).c_str(), nullptr, text,
+                                       1024, file.c_str()) > 0)
+            values[name] = mrv::win::Narrow(text);
+    }
+    return FolderPreferenceValues(std::move(values));
+}
+
+bool WriteIni(const std::wstring& file, const PlayerPreferences& prefs) {
+    bool ok = true;
+    for (const auto& [name, value] : SerialisePreferences(prefs))
+        ok &= ::WritePrivateProfileStringW(kIniSection, mrv::win::Widen(name).c_str(),
+                                           mrv::win::Widen(value).c_str(), file.c_str()) != FALSE;
+    return ok;
+}
+
 }  // namespace
 
+std::wstring PortablePreferenceFile() {
+    const std::wstring file = mrv::win::ProgramFolder() + kPortablePreferenceFile;
+    const DWORD attributes = ::GetFileAttributesW(file.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+               ? file
+               : std::wstring();
+}
+
 PlayerPreferences PreferenceStore::Load(std::span<const ScreenRect> workAreas) const {
+    if (!iniFile_.empty()) return ParsePreferences(ReadIni(iniFile_), workAreas);
     PreferenceValues values;
     HKEY opened = nullptr;
     const LSTATUS status =
@@ -62,6 +92,7 @@ PlayerPreferences PreferenceStore::Load(std::span<const ScreenRect> workAreas) c
 }
 
 bool PreferenceStore::Save(const PlayerPreferences& prefs) const {
+    if (!iniFile_.empty()) return WriteIni(iniFile_, prefs);
     HKEY created = nullptr;
     const LSTATUS status =
         ::RegCreateKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,

@@ -49,7 +49,9 @@ constexpr std::pair<const char*, const wchar_t*> kTypeFilters[] = {
     {text::kPlayerSaveTypeGif, L"*.gif"},
     {text::kPlayerSaveTypeMp4, L"*.mp4"},
     {text::kPlayerSaveTypeWav, L"*.wav"},
-    {text::kPlayerSaveTypePng, L"*.png"}};
+    {text::kPlayerSaveTypePng, L"*.png"},
+    {text::kPlayerSaveTypeMrv, L"*.mrv"},
+    {text::kPlayerSaveTypeExe, L"*.exe"}};
 
 ExportFormat FormatAt(int32_t typeIndex) {
     return kSaveTypes[static_cast<size_t>(
@@ -379,11 +381,11 @@ std::optional<SaveChoice> AskSaveName(HWND owner, const SaveDialogSetup& setup,
     return AskWithOldDialog(owner, state);
 }
 
-std::optional<std::string> AskFfmpegLocation(HWND owner) {
-    const std::pair<const char*, const wchar_t*> ffmpeg[] = {
-        {text::kPlayerFfmpegType, L"ffmpeg.exe"}};
-    const std::wstring filter = Filter(ffmpeg);
-    const std::wstring title = Widen(text::kPlayerLocateFfmpeg);
+namespace {
+
+std::optional<std::string> AskFileToOpen(HWND owner, const std::wstring& filter,
+                                         const char* caption) {
+    const std::wstring title = Widen(caption);
     std::vector<wchar_t> name(32768, L'\0');
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -397,6 +399,20 @@ std::optional<std::string> AskFfmpegLocation(HWND owner) {
         OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
     return WideToUtf8(name.data());
+}
+
+}  // namespace
+
+std::optional<std::string> AskFfmpegLocation(HWND owner) {
+    const std::pair<const char*, const wchar_t*> ffmpeg[] = {
+        {text::kPlayerFfmpegType, L"ffmpeg.exe"}};
+    return AskFileToOpen(owner, Filter(ffmpeg), text::kPlayerLocateFfmpeg);
+}
+
+std::optional<std::string> AskRecordingToOpen(HWND owner) {
+    const std::pair<const char*, const wchar_t*> recordings[] = {
+        {text::kPlayerOpenType, L"*.mrv;*.exe"}};
+    return AskFileToOpen(owner, Filter(recordings), text::kPlayerOpenTitle);
 }
 
 mrv::win::UniqueFont MakeStripFont(int dpi) {

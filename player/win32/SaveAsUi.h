@@ -20,6 +20,8 @@ enum class SaveDialogKind { CommonItem, Older };
 std::optional<SaveChoice> AskSaveName(HWND owner, const SaveDialogSetup& setup,
                                       SaveDialogKind kind = SaveDialogKind::CommonItem);
 std::optional<std::string> AskFfmpegLocation(HWND owner);
+// The Open dialog for a recording file or a self-playing recording.
+std::optional<std::string> AskRecordingToOpen(HWND owner);
 
 // A small window over the player: a bar over the recording's time line, the time left and
 // Cancel. The player stays disabled while it is up.

@@ -7,13 +7,40 @@
 
 #include "common/PathText.h"
 #include "common/Texts.h"
+#include "common/win32/Handles.h"
 #include "common/win32/WinText.h"
+#include "recorder/PeOverlay.h"
 
 namespace mrv::player::win {
 
 namespace {
 using mrv::win::Widen;
-const char* const kFormatNames[] = {"gif", "mp4", "wav", "png"};
+const char* const kFormatNames[] = {"gif", "mp4", "wav", "png", "mrv", "exe"};
+
+void UnmapView(const void* view) { ::UnmapViewOfFile(view); }
+
+// This program's own image, which a self-playing copy begins with: its file up to where the PE
+// image ends, so that a recording saving itself leaves its stream out. A signed player keeps its
+// signature. Empty when it cannot be read.
+std::vector<uint8_t> OwnImage() {
+    mrv::win::UniqueFile file(::CreateFileW(mrv::win::ProgramPath().c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart == 0) return {};
+    mrv::win::UniqueHandleOrNull mapping(
+        ::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return {};
+    mrv::win::UniqueHandle<const void*, UnmapView> view(
+        ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return {};
+    const std::span<const uint8_t> bytes(static_cast<const uint8_t*>(view.get()),
+                                         static_cast<size_t>(size.QuadPart));
+    const std::optional<int64_t> end = FindPeOverlay(bytes);
+    if (!end) return {};
+    return {bytes.begin(), bytes.begin() + *end};
+}
+
 }  // namespace
 
 SaveAsView::SaveAsView(std::span<const uint8_t> stream, PlayerPreferences& prefs,
@@ -148,7 +175,12 @@ void SaveAsView::StartExport(const ExportRequest& request) {
                  request.skipIdleSeconds, static_cast<long long>(request.fromMs),
                  static_cast<long long>(request.toMs), request.speed, request.gifWidth);
     output_ = request.output;
-    worker_.Start(window_, stream_, request);
+    ExportRequest started = request;
+    if (request.format == ExportFormat::Exe) {
+        playerImage_ = OwnImage();
+        started.player = playerImage_;
+    }
+    worker_.Start(window_, stream_, started);
 }
 
 void SaveAsView::CancelExport() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 #include "player/Preferences.h"
 #include "player/SaveFlow.h"
@@ -64,6 +65,7 @@ class SaveAsView final : public SaveShell {
     HWND window_ = nullptr;
     int dpi_ = 96;
     std::function<void()> onCancel_;
+    std::vector<uint8_t> playerImage_;  // before the stream of a self-playing copy
     ExportWorker worker_;
     ProgressWindow progress_;
     std::string output_;

@@ -428,6 +428,27 @@ TEST_F(RecorderTest, MissingStubBesideTheProgramStartsNothing) {
     EXPECT_EQ(hook.installs, 0);
 }
 
+TEST_F(RecorderTest, ARecordingFileIsTheSelfPlayingOneWithoutItsStubAndNeedsNoStub) {
+    const auto record = [&] {
+        EXPECT_EQ(Start().outcome, StartResult::Outcome::Started);
+        screen.FillRect({0, 0, 64, 48}, 0x00336699);
+        Tick();
+        screen.FillRect({10, 10, 20, 20}, 0x00FF0000);
+        Tick();
+        EXPECT_FALSE(recorder.StopRecording().has_value());
+        screen.FillRect({0, 0, 64, 48}, 0);
+        return Output();
+    };
+    const std::vector<uint8_t> selfPlaying = record();
+    files.files.erase(kStub);
+    options.kind = RecordingKind::StreamFile;
+    const std::vector<uint8_t> stream = record();
+    EXPECT_EQ(stream, std::vector<uint8_t>(selfPlaying.begin() + 5, selfPlaying.end()));
+    StreamReader reader;
+    EXPECT_TRUE(reader.Open(stream));
+    EXPECT_EQ(reader.header().frameCount, 2);
+}
+
 TEST_F(RecorderTest, OutputNamingTheStubProgramOrIniIsRefused) {
     for (const std::string& own :
          {programFiles.stubPath, programFiles.programPath, programFiles.iniPath}) {

@@ -17,7 +17,8 @@
 //   dialog-path TEXT | dialog-name TEXT
 //   dialog-hotkey 1..4 VALUE  VALUE as the hot-key control holds it (vk | modifiers << 8)
 //   dialog-check ID 0|1       a check box by control id
-//   dialog-combo INDEX        the frame-rate item
+//   dialog-combo INDEX [ID]   the frame-rate item, or the item of the drop-down ID
+//   dialog-text ID            prints a control's text
 //   dialog-tab 0|1
 //   dialog-area INDEX         the 录制范围 item; prints the drop-down's items, one a line
 //   close                     WM_CLOSE from outside
@@ -313,9 +314,10 @@ int Run(int argc, char** argv) {
         return 0;
     }
     if (action == "dialog-combo") {
-        HWND combo = ::GetDlgItem(dialog, kIdComboBox1);
+        const int id = argc > 3 ? std::atoi(argv[3]) : kIdComboBox1;
+        HWND combo = ::GetDlgItem(dialog, id);
         ::SendMessageW(combo, CB_SETCURSEL, std::atoi(arg.c_str()), 0);
-        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdComboBox1, CBN_SELCHANGE),
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(combo));
         return 0;
     }
@@ -330,6 +332,14 @@ int Run(int argc, char** argv) {
             std::printf("%s\n", mrv::win::Narrow(item).c_str());
         }
         ::SendMessageW(combo, CB_SETCURSEL, std::atoi(arg.c_str()), 0);
+        return 0;
+    }
+    if (action == "dialog-text") {
+        // GetWindowText does not ask a control of another process for its text; the message does.
+        wchar_t text[1024] = {};
+        ::SendMessageW(::GetDlgItem(dialog, std::atoi(arg.c_str())), WM_GETTEXT, 1024,
+                       reinterpret_cast<LPARAM>(text));
+        std::printf("%s\n", Narrow(text).c_str());
         return 0;
     }
     if (action == "dialog-tab") {

@@ -95,9 +95,10 @@ app_recording() {
     echo "${files[-1]}"
 }
 
-# Prints the value of KEY from the checker's line for REC.
+# Prints the value of KEY from the checker's line for REC, whose stub is STUB (default the
+# program's; /dev/null for a recording file).
 rec_value() {
-    "$MRV_E2E_CHECK" info "$1" "$APP_WORK/HeadFile.hdf" >"$APP_WORK/info" ||
+    "$MRV_E2E_CHECK" info "$1" "${3:-$APP_WORK/HeadFile.hdf}" >"$APP_WORK/info" ||
         fail "invalid recording $1: $(cat "$APP_WORK/info")"
     awk -v key="$2" '{for (i = 1; i < NF; i += 2) if ($i == key) print $(i + 1)}' "$APP_WORK/info"
 }

@@ -40,11 +40,11 @@ open_dialog() {
     DIALOG_ID=$id
     xdotool windowfocus --sync "$id" 2>/dev/null || true
     sleep 1
-    # The client area is 295 x 404 (the 录制范围 row included); the frame around it is whatever
+    # The client area is 295 x 452 (the 录制范围 and 录像类型 rows included); the frame around it is whatever
     # Wine draws.
     eval "$(xdotool getwindowgeometry --shell "$id")"
     ORIGIN_X=$((X + (WIDTH - 295) / 2))
-    ORIGIN_Y=$((Y + HEIGHT - 404 - (WIDTH - 295) / 2))
+    ORIGIN_Y=$((Y + HEIGHT - 452 - (WIDTH - 295) / 2))
 }
 # Clicks at a point of the client area (96-DPI units).
 click() {
@@ -83,7 +83,7 @@ mrv_screenshot "$SHOTS/app_settings_advanced.png"
 keys Return Escape  # neither closes the dialog
 sleep 0.5
 kill -0 "$DRIVER_PID" || fail "Enter or Esc closed the dialog"
-click 249 390  # 取消
+click 249 438  # 取消
 finish
 expect "result=2"
 expect "tickInterval=166"
@@ -113,7 +113,8 @@ diff -u "$WORK/want.txt" "$WORK/ini.txt" || fail "the INI file after Cancel"
 echo "ok: defaults, Cancel, INI write order"
 
 # 2. Ctrl+Shift+F9 in the start box enables its prompt box; the 20 fps item; the path marker
-#    comes back when the box is left empty; OK saves.
+#    comes back when the box is left empty; the recording file type renames the name box's
+#    default; OK saves.
 sed -i 's/^Frame=5/Frame=0x13/; s/^BeginTips=1/BeginTips=0/' "$INI"
 open_dialog
 click 30 130   # a label: the first click after the dialog appears may only activate it
@@ -123,15 +124,19 @@ sleep 0.5
 click 200 159  # EdtPath: empty it and leave it
 keys End shift+Home BackSpace Tab
 sleep 0.5
+click 100 398  # the recording type's drop-down
+keys Down Return
 mrv_screenshot "$SHOTS/app_settings_hotkey.png"
-click 167 390  # 确定
+click 167 438  # 确定
 finish
 expect "result=1"
 expect "HotKey1=24696"
 expect "BeginTips=0"
 expect "tickInterval=50"
 expect "marker=1"
+expect "name=MRV_250303_140509.mrv"
 grep -qx $'HotKey1=24696\r' "$INI" || fail "HotKey1 not saved"
+grep -qx $'FileType=1\r' "$INI" || fail "the recording type not saved"
 echo "ok: hot key, 20 fps from 0x13, marker, OK"
 
 # 3. An INI file that cannot be written (a folder of that name: file modes do not stop root,
@@ -139,7 +144,7 @@ echo "ok: hot key, 20 fps from 0x13, marker, OK"
 rm -f "$INI"
 mkdir "$INI"
 open_dialog
-click 249 390
+click 249 438
 finish
 expect "result=2"
 grep -q "^error=Unable to write to Z:.*t.ini$" "$WORK/out.txt" || {

@@ -1,7 +1,7 @@
 # What the player does with recordings that are not whole, and with one named on its command
-# line or dropped on its window: a message box and a clean exit where nothing can be played; a
-# notice, then playing to the last whole record, where something survives; the shipped stub
-# writes no test log.
+# line or dropped on its window: a message box and a clean exit where nothing can be played (the
+# player by itself asks for a recording to open instead); a notice, then playing to the last
+# whole record, where something survives; the shipped stub writes no test log.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/player_lib.sh"
 player_setup
@@ -55,9 +55,23 @@ run_case() {
 }
 
 # Nothing to play.
-for name in alone hostile; do
-    run_case "$name" 1 '^message' "./$name.exe"
-done
+run_case hostile 1 '^message' ./hostile.exe
+
+# The player by itself (the installed one, started from its shortcut) asks for a recording, and
+# the one chosen plays.
+rm -f log.txt
+timeout 60 wine ./alone.exe /mrv-test-log=log.txt /mrv-test-exit-at-end &
+pid=$!
+if player_wait_log log.txt '^open dialog' 30; then
+    wine "$MRV_WIN_BUILD_DIR/bin/mrv_e2e_player.exe" file "$(echo "Z:$WORK/good.exe" | tr '/' '\\')" ||
+        fail_case alone "no Open dialog to fill in"
+    wait "$pid" || fail_case alone "exit code $?"
+    grep -q "^stream at $stub_size records 6 " log.txt && grep -q '^ended 1200$' log.txt ||
+        fail_case alone "the chosen recording did not play"
+else
+    fail_case alone "no Open dialog"
+fi
+wineserver -k
 
 # Cut off: a notice, then the five whole records play to the end.
 run_case truncated 1 '^notice truncated' ./truncated.exe

@@ -7,7 +7,8 @@
 # ffmpeg located, an MP4 is written; Cancel, a log-off and closing the player mid-way leave
 # nothing behind.
 # Mute and speed set by keys, the window's place and the located ffmpeg are there at the next
-# start. Then trim marks and the saved copy's speed and width (below).
+# start; Save As a recording file (.mrv) and back to a self-playing recording keeps the stream.
+# Then trim marks and the saved copy's speed and width (below).
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/player_lib.sh"
 player_setup
@@ -328,6 +329,28 @@ at=$(lines)
 save_as "$(winpath again.mp4)"
 wait_after "$at" '^export ended' || fail "the remembered ffmpeg was not used"
 grep -q '^question' log.txt && fail "asked about ffmpeg again"
+
+# The recording's own kinds, the type chosen in the list: a recording file (.mrv) is the stream
+# alone, byte for byte; opened in the player (whose title says so) and saved as a self-playing
+# recording again, it follows the saving player's own image, the stream still unchanged.
+stub_size="$(stat -c %s "$STUB")"
+at=$(lines)
+save_as "$(winpath copy)" 4
+wait_after "$at" '^export ended' || exit 1
+cmp -s copy.mrv <(tail -c +$((stub_size + 1)) rec.exe) || fail "copy.mrv is not rec.exe's stream"
+wine "$DRIVER" close
+wait "$pid"
+mv log.txt second-log.txt
+wine "$STUB" copy.mrv /mrv-test-log=log.txt /mrv-test-pause-at=0 "/mrv-test-prefs=$prefs" &
+pid=$!
+player_wait_log log.txt '^controls' 30 || exit 1
+window="$(xdotool search --sync --onlyvisible --name '^copy.mrv - 录像文件 - ' | head -n 1)"
+[ -n "$window" ] || fail "the title does not name the recording file"
+at=$(lines)
+save_as "$(winpath back)" 5
+wait_after "$at" '^export ended' || exit 1
+cmp -s <(head -c "$stub_size" back.exe) "$STUB" || fail "back.exe does not begin with the player"
+cmp -s <(tail -c +$((stub_size + 1)) back.exe) copy.mrv || fail "back.exe's stream changed"
 wine "$DRIVER" close
 wait "$pid"
 
