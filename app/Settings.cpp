@@ -231,8 +231,7 @@ ErrorText SaveSettings(IniStore& ini, const CaptureSettings& s) {
         if (!writeNew(k.name, s.*k.field == d.*k.field, i(s.*k.field))) return WriteFailed(ini);
     if (!writeNew(kCountdownKey.name, s.Countdown == d.Countdown, b(s.Countdown)))
         return WriteFailed(ini);
-    if (!writeNew(kKeyFileType, s.FileType == d.FileType, i(s.FileType)))
-        return WriteFailed(ini);
+    if (!writeNew(kKeyFileType, s.FileType == d.FileType, i(s.FileType))) return WriteFailed(ini);
     return std::nullopt;
 }
 

@@ -14,11 +14,6 @@ namespace mrv {
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
 
-// The names SaveAsUi.cpp still uses while it is being reworked on another branch; to go once it
-// has moved over to Widen and Narrow.
-inline std::wstring Utf8ToWide(const std::string& utf8) { return Widen(utf8); }
-inline std::string WideToUtf8(const std::wstring& wide) { return Narrow(wide); }
-
 namespace path {
 
 #ifdef _WIN32

@@ -81,10 +81,11 @@ TEST(LoadSettings, ReadsKeysInTheFilesOrder) {
     FormPosition pos;
     LoadSettings(ini, s, pos);
     const std::vector<std::string> order{
-        "SelfTop",   "SelfLeft",  "Frame",      "Samples",  "ScanDeep",    "Color",     "EditMode",
-        "EditSleep", "ShowClick", "Captureblt", "Sound",    "DynamicTray", "BeginTips", "PauseTips",
-        "EndTips",   "HotKey1",   "HotKey2",    "HotKey3",  "HotKey4",     "Area",      "AreaLeft",
-        "AreaTop",   "AreaWidth", "AreaHeight", "Countdown", "FileType"};
+        "SelfTop",   "SelfLeft",  "Frame",     "Samples",    "ScanDeep",  "Color",
+        "EditMode",  "EditSleep", "ShowClick", "Captureblt", "Sound",     "DynamicTray",
+        "BeginTips", "PauseTips", "EndTips",   "HotKey1",    "HotKey2",   "HotKey3",
+        "HotKey4",   "Area",      "AreaLeft",  "AreaTop",    "AreaWidth", "AreaHeight",
+        "Countdown", "FileType"};
     EXPECT_EQ(ini.reads, order);
 }
 

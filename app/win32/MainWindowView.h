@@ -10,8 +10,8 @@
 
 #include "app/EditCommand.h"
 #include "app/MainWindow.h"
-#include "app/win32/AreaOverlays.h"
 #include "app/SettingsPlace.h"
+#include "app/win32/AreaOverlays.h"
 #include "app/win32/IniFile.h"
 #include "audio/RecorderAudio.h"
 #include "audio/win32/Win32WaveIn.h"

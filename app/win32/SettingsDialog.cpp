@@ -189,8 +189,8 @@ void SettingsWindow::CreateGeneralPage() {
 }
 
 void SettingsWindow::CreateFileTypeRow() {
-    Add(WC_BUTTONW, text::kSetGroupFileType, BS_GROUPBOX, {13, 318 + kAreaRowHeight, 269, kFileTypeRow - 4}, -1,
-        Page::General);
+    Add(WC_BUTTONW, text::kSetGroupFileType, BS_GROUPBOX,
+        {13, 318 + kAreaRowHeight, 269, kFileTypeRow - 4}, -1, Page::General);
     HWND combo = Add(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
                      {23, 336 + kAreaRowHeight, 160, 100}, kIdFileType, Page::General);
     for (const char* item : {text::kSetFileTypeExe, text::kSetFileTypeMrv})

@@ -51,8 +51,8 @@ bool IsFile(const std::string& path) {
 bool Same(const std::string& a, const std::string& b) {
     const auto id = [](const std::string& p, BY_HANDLE_FILE_INFORMATION& info) {
         win::UniqueFile h(::CreateFileW(
-            Widen(p).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+            Widen(p).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         return h.get() != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h.get(), &info);
     };
     BY_HANDLE_FILE_INFORMATION ia{}, ib{};

@@ -165,7 +165,7 @@ int Play(HINSTANCE instance, int showCommand, const CommandLine& line) {
         hooks.Write("open dialog");
         const std::optional<std::string> chosen = mrv::player::win::AskRecordingToOpen(nullptr);
         if (!chosen) return 0;  // nothing chosen, nothing to say
-        rec = Load(mrv::Utf8ToWide(*chosen), Source::ChosenFile);
+        rec = Load(mrv::Widen(*chosen), Source::ChosenFile);
     }
     if (rec->opening.verdict == Verdict::Refuse) return Refuse(hooks, rec->opening);
     while (true) {

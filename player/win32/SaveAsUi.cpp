@@ -46,12 +46,9 @@ std::wstring Filter(std::span<const std::pair<const char*, const wchar_t*>> type
 
 // The four types' filter names and patterns, in kSaveTypes' order.
 constexpr std::pair<const char*, const wchar_t*> kTypeFilters[] = {
-    {text::kPlayerSaveTypeGif, L"*.gif"},
-    {text::kPlayerSaveTypeMp4, L"*.mp4"},
-    {text::kPlayerSaveTypeWav, L"*.wav"},
-    {text::kPlayerSaveTypePng, L"*.png"},
-    {text::kPlayerSaveTypeMrv, L"*.mrv"},
-    {text::kPlayerSaveTypeExe, L"*.exe"}};
+    {text::kPlayerSaveTypeGif, L"*.gif"}, {text::kPlayerSaveTypeMp4, L"*.mp4"},
+    {text::kPlayerSaveTypeWav, L"*.wav"}, {text::kPlayerSaveTypePng, L"*.png"},
+    {text::kPlayerSaveTypeMrv, L"*.mrv"}, {text::kPlayerSaveTypeExe, L"*.exe"}};
 
 ExportFormat FormatAt(int32_t typeIndex) {
     return kSaveTypes[static_cast<size_t>(
@@ -133,9 +130,9 @@ UINT_PTR CALLBACK SaveHook(HWND options, UINT msg, WPARAM wp, LPARAM lp) {
 std::optional<SaveChoice> AskWithOldDialog(HWND owner, DialogState& state) {
     const std::wstring filter = Filter(kTypeFilters);
     std::vector<wchar_t> name(32768, L'\0');
-    const std::wstring initial = Utf8ToWide(path::FileName(state.setup.suggested));
+    const std::wstring initial = Widen(path::FileName(state.setup.suggested));
     std::wcsncpy(name.data(), initial.c_str(), name.size() - 1);
-    const std::wstring folder = Utf8ToWide(path::Parent(state.setup.suggested));
+    const std::wstring folder = Widen(path::Parent(state.setup.suggested));
 
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -155,7 +152,7 @@ std::optional<SaveChoice> AskWithOldDialog(HWND owner, DialogState& state) {
     ofn.lpfnHook = SaveHook;
     ofn.lCustData = reinterpret_cast<LPARAM>(&state);
     if (!::GetSaveFileNameW(&ofn)) return std::nullopt;
-    state.choice.path = WideToUtf8(name.data());
+    state.choice.path = Narrow(name.data());
     state.choice.typeIndex = static_cast<int32_t>(ofn.nFilterIndex) - 1;
     return state.choice;
 }
@@ -239,7 +236,7 @@ class ItemDialogEvents final : public IFileDialogEvents, public IFileDialogContr
     }
     IFACEMETHODIMP OnFileOk(IFileDialog* dialog) override {
         PWSTR name = nullptr;
-        if (SUCCEEDED(dialog->GetFileName(&name)) && name) typed_ = WideToUtf8(name);
+        if (SUCCEEDED(dialog->GetFileName(&name)) && name) typed_ = Narrow(name);
         ::CoTaskMemFree(name);
         return S_OK;
     }
@@ -315,12 +312,12 @@ ItemDialogResult AskWithItemDialog(HWND owner, DialogState& state) {
     dialog->SetOptions(options | FOS_OVERWRITEPROMPT | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR |
                        FOS_FORCEFILESYSTEM);
     ComPtr<IShellItem> folder;
-    const std::wstring folderName = Utf8ToWide(path::Parent(state.setup.suggested));
+    const std::wstring folderName = Widen(path::Parent(state.setup.suggested));
     if (!folderName.empty() && SUCCEEDED(::SHCreateItemFromParsingName(folderName.c_str(), nullptr,
                                                                        IID_PPV_ARGS(&folder)))) {
         dialog->SetFolder(folder.Get());
     }
-    dialog->SetFileName(Utf8ToWide(path::FileName(state.setup.suggested)).c_str());
+    dialog->SetFileName(Widen(path::FileName(state.setup.suggested)).c_str());
 
     customize->AddCheckButton(IDC_SKIP_IDLE, Widen(text::kPlayerSkipIdle).c_str(),
                               state.choice.skipIdle);
@@ -345,8 +342,7 @@ ItemDialogResult AskWithItemDialog(HWND owner, DialogState& state) {
         return {true, std::nullopt};
     }
     events.Read(dialog.Get());
-    state.choice.path =
-        WithoutAddedExtension(WideToUtf8(name), events.typed(), state.choice.typeIndex);
+    state.choice.path = WithoutAddedExtension(Narrow(name), events.typed(), state.choice.typeIndex);
     ::CoTaskMemFree(name);
     return {true, state.choice};
 }
@@ -398,7 +394,7 @@ std::optional<std::string> AskFileToOpen(HWND owner, const std::wstring& filter,
     ofn.Flags =
         OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
-    return WideToUtf8(name.data());
+    return Narrow(name.data());
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ namespace {
 std::string KnownFolder(REFKNOWNFOLDERID id) {
     PWSTR path = nullptr;
     std::string folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path))) folder = WideToUtf8(path);
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path))) folder = Narrow(path);
     ::CoTaskMemFree(path);
     return folder;
 }
@@ -101,7 +101,7 @@ SystemFolders SaveAsView::Folders() {
     SystemFolders folders;
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
-    if (n > 0 && n <= MAX_PATH) folders.temporary.push_back(WideToUtf8(temp));
+    if (n > 0 && n <= MAX_PATH) folders.temporary.push_back(Narrow(temp));
     const std::string cache = KnownFolder(FOLDERID_InternetCache);
     if (!cache.empty()) folders.temporary.push_back(cache);
     folders.videos = KnownFolder(FOLDERID_Videos);

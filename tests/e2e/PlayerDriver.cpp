@@ -7,7 +7,8 @@
 //                            I-th speed and width, then Save; prints the estimate shown
 //   where                    waits for the Save As dialog and prints its place: X Y W H
 //   answer yes|no|retry|cancel|ok
-//                            waits for the player's message box, prints its text, presses that button
+//                            waits for the player's message box, prints its text, presses that
+//                            button
 //   close                    asks the player window to close, as its close box would
 //   char C                   posts the character C to the player, with no key behind it
 //   logoff                   sends the player what a log-off sends, and prints its answer
