@@ -17,6 +17,7 @@
 #include "common/Texts.h"
 #include "common/win32/WinText.h"
 #include "player/Strip.h"
+#include "player/win32/OwnedPopup.h"
 #include "player/win32/PlayerResources.h"
 
 namespace mrv::player::win {
@@ -422,27 +423,9 @@ mrv::win::UniqueFont MakeStripFont(int dpi) {
 void ProgressWindow::Show(HWND owner, int dpi) {
     Close();
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kProgressClass;
-    ::RegisterClassExW(&wc);  // fails harmlessly when already registered
-
-    const int w = ScaleToDpi(320, dpi), h = ScaleToDpi(96, dpi);
-    RECT frame{0, 0, w, h};
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
-    RECT over{};
-    ::GetWindowRect(owner, &over);
-    const int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
-    const int x = (over.left + over.right - fw) / 2, y = (over.top + over.bottom - fh) / 2;
     owner_ = owner;
-    hwnd_ =
-        ::CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass, Widen(text::kPlayerSaving).c_str(),
-                          style, x, y, fw, fh, owner, nullptr, instance, this);
+    hwnd_ = CreateOwnedPopup(owner, kProgressClass, WndProc, text::kPlayerSaving,
+                             ScaleToDpi(320, dpi), ScaleToDpi(96, dpi), this);
     if (!hwnd_) return;
     font_ = MakeStripFont(dpi);
     auto make = [&](const wchar_t* cls, const std::string& label, DWORD s, int id, int l, int t,
