@@ -36,6 +36,9 @@ ed_ini() {
 
 # Starts a recording (ARGS: driver actions on the dialog first) and waits for its first second.
 ed_start_recording() {
+    # The label still shows the last recording's time until the new one's first tick.
+    local before
+    before="$(app_state clock)"
     drv click start
     drv dialog >/dev/null || fail "the settings dialog did not open"
     while [ $# -gt 0 ]; do
@@ -44,7 +47,8 @@ ed_start_recording() {
     done
     drv dialog-ok >/dev/null || fail "the dialog did not close"
     local deadline=$((SECONDS + 20))
-    until [ "$(app_state clock)" != "00:00:00" ]; do
+    local now
+    until now="$(app_state clock)" && [ "$now" != "00:00:00" ] && [ "$now" != "$before" ]; do
         [ $SECONDS -ge $deadline ] && fail "the recording's clock did not run"
         sleep 0.2
     done

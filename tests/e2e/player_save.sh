@@ -329,6 +329,7 @@ at=$(lines)
 save_as "$(winpath again.mp4)"
 wait_after "$at" '^export ended' || fail "the remembered ffmpeg was not used"
 grep -q '^question' log.txt && fail "asked about ffmpeg again"
+close_saved
 
 # The recording's own kinds, the type chosen in the list: a recording file (.mrv) is the stream
 # alone, byte for byte; opened in the player (whose title says so) and saved as a self-playing
